@@ -1,0 +1,47 @@
+# Front door: make run, make test, make bench. Everything builds into build/ with CMake.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
+
+.PHONY: run test bench build deps-build deps-test deps-bench test-asan fuzz screenshot install clean
+
+run: deps-build build
+	$(BUILD)/bin/zarvex
+
+test: deps-test build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+bench: deps-bench build
+	bench/run-all
+
+build:
+	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+test-asan: deps-test
+	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DZARVEX_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS) --timeout 600
+
+fuzz: deps-ci
+	tests/fuzz/run 60
+
+screenshot: deps-test build
+	scripts/screenshot
+
+install: build
+	cmake --install $(BUILD)
+
+deps-build:
+	@scripts/ensure-deps build
+deps-test:
+	@scripts/ensure-deps test
+deps-bench:
+	@scripts/ensure-deps bench
+deps-ci:
+	@scripts/ensure-deps ci
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

@@ -1,0 +1,60 @@
+#pragma once
+// The drive table: letters A to Z, each absent or standing for one native root folder.
+//
+// Detected from the mounted file systems (/proc/self/mountinfo): C: is "/", removable media
+// take A: and B: first, every other real file system the next free letter from D: in order of
+// its mount point; pseudo file systems get none. ZARVEX_DRIVES, when set, replaces the detected
+// table whole: entries "LETTER=FOLDER[,TYPE[,LABEL]]" separated by ";", TYPE one of removable,
+// fixed, remote, cdrom, ramdisk (default fixed); a malformed entry is reported once on
+// standard error and ignored.
+#include <array>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The Windows drive types.
+enum TDriveType : int {
+    dtUnknown = 0,
+    dtNoRootDir = 1,
+    dtRemovable = 2,
+    dtFixed = 3,
+    dtRemote = 4,
+    dtCdRom = 5,
+    dtRamDisk = 6,
+};
+
+struct TDrive {
+    char Letter = 0;          // 'A' to 'Z'
+    std::string Root;         // native folder, no trailing "/" except for "/" itself
+    int Type = dtUnknown;     // type as configured or detected
+    std::string DisplayName;  // e.g. "Local Disk (C:)"; tells the native folder too
+};
+
+class TDriveTable {
+public:
+    // The table in use: set by SetCurrent, else read once from ZARVEX_DRIVES or the mounts.
+    static const TDriveTable& Current();
+    static void SetCurrent(TDriveTable table);
+    // Forgets the table in use, so the next Current() reads the environment again.
+    static void ResetCurrent();
+
+    // Parses ZARVEX_DRIVES text; each malformed entry gets one line on err (when given).
+    static TDriveTable FromSpec(std::string_view spec, std::ostream* err);
+    // Builds the detected table from /proc/self/mountinfo text.
+    static TDriveTable FromMountInfo(std::string_view mountInfo);
+    // One fixed drive per native folder, C:, D:, ... in the order given (zarvex-find).
+    static TDriveTable FromFolders(const std::vector<std::string>& nativeFolders);
+
+    void Set(const TDrive& drive);  // replaces the entry of drive.Letter
+    const TDrive* Find(char letter) const;  // letter in either case; nullptr when absent
+    std::vector<TDrive> Drives() const;     // present drives, A to Z
+
+private:
+    std::array<std::optional<TDrive>, 26> FDrives;
+};
+
+// The drive type of a root in the program's form ("C:\"): dtNoRootDir when the letter is
+// absent or its native folder does not exist, else the drive's type.
+int GetDriveType(std::string_view root);

@@ -1,0 +1,36 @@
+#pragma once
+// Read-only access to a file's contents, safe against hostile or changing files: opened
+// without following links and without blocking, only regular files, its real current size
+// checked, nothing read past the end (a file that shrinks is read short, never crashes).
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class TFileContent {
+public:
+    TFileContent() = default;
+    TFileContent(const TFileContent&) = delete;
+    TFileContent& operator=(const TFileContent&) = delete;
+    ~TFileContent();
+
+    // False when the path is on no drive, is no regular file, or cannot be opened.
+    bool Open(std::string_view programPath);
+    void Close();
+    bool IsOpen() const { return FFd >= 0; }
+    std::int64_t Size() const { return FSize; }  // at opening
+    std::uint64_t Device() const { return FDevice; }
+    std::uint64_t Inode() const { return FInode; }
+    // Reads up to count bytes at offset; returns the bytes read (short at the real end), -1 on
+    // an error.
+    std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
+
+private:
+    int FFd = -1;
+    std::int64_t FSize = 0;
+    std::uint64_t FDevice = 0, FInode = 0;
+};
+
+// Compares the first `size` bytes of two open files; true only when both hold at least
+// `size` bytes and they are equal. pump (may be null) is called between large blocks.
+bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
+                  void (*pump)(void*) = nullptr, void* pumpArg = nullptr);

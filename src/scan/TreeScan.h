@@ -1,0 +1,64 @@
+#pragma once
+// TTreeScanner: walks one folder tree under a list of file masks and reports what it meets
+// through events. It keeps no results; handlers read FileFound and FileSize while an event
+// runs. Paths are in the program's form ("C:\Data\").
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "text/StringList.h"
+
+class TTreeScanner;
+// An event: a callback bound to its object, given the sender. Unassigned events are not fired.
+using TNotifyEvent = std::function<void(TTreeScanner* sender)>;
+// "Let pending window messages run": called once at the start of every folder visit.
+using TProcessMessages = std::function<void()>;
+
+class TTreeScanner {
+public:
+    TTreeScanner();
+    TTreeScanner(const TTreeScanner&) = delete;
+    TTreeScanner& operator=(const TTreeScanner&) = delete;
+
+    TNotifyEvent OnDirectoryFound;
+    TNotifyEvent OnDirectoryDone;
+    TNotifyEvent OnSearchDone;
+    TNotifyEvent OnFileFound;
+    TProcessMessages ProcessMessages;
+
+    const std::string& FileFound() const { return FFileFound; }
+    std::int64_t FileSize() const { return FFileSize; }
+    bool SearchInProgress() const { return FSearchInProgress; }
+
+    const std::string& InitialDirectory() const { return FInitialDirectory; }
+    void SetInitialDirectory(std::string_view dir) { FInitialDirectory = dir; }
+    std::string FileMask() const;
+    void SetFileMask(std::string_view mask);
+    std::string FileMaskCommaText() const;
+    void SetFileMaskCommaText(std::string_view text);
+    bool Recursive() const { return FRecursive; }
+    void SetRecursive(bool value) { FRecursive = value; }
+    bool FindHiddenFiles() const { return FFindHiddenFiles; }
+    void SetFindHiddenFiles(bool value) { FFindHiddenFiles = value; }
+    bool FindHiddenFolders() const { return FFindHiddenFolders; }
+    void SetFindHiddenFolders(bool value) { FFindHiddenFolders = value; }
+
+    // Cleared by an owner to stop the running walk; read at the start of each folder.
+    bool KeepSearching = false;
+
+    // One complete walk from InitialDirectory; returns when it has ended (also after a stop).
+    void Search();
+
+private:
+    void ScanFolder(const std::string& folder);
+
+    std::string FFileFound;
+    std::int64_t FFileSize = 0;
+    bool FSearchInProgress = false;
+    std::string FInitialDirectory;
+    TStringList FMasks{true, TDuplicates::dupIgnore};
+    bool FRecursive = true;
+    bool FFindHiddenFiles = false;
+    bool FFindHiddenFolders = false;
+};

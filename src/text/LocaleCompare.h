@@ -1,0 +1,18 @@
+#pragma once
+// The locale-aware, case-insensitive comparison of sorted lists, through ICU.
+//
+// Strings are UTF-8 bytes as the file system gave them. The comparison is total: bytes that
+// are not valid UTF-8 compare as characters of their own, never equal to any valid text.
+// "README.TXT" equals "readme.txt", "É" equals "é", "é" differs from "e"; blanks sort before
+// digits, so right-aligned numbers of one width sort numerically.
+#include <string>
+#include <string_view>
+
+// Negative, zero or positive as a sorts before, with or after b.
+int AnsiCompareText(std::string_view a, std::string_view b);
+// A byte string whose plain byte order (memcmp, shorter first) is the order of AnsiCompareText;
+// two strings compare equal exactly when their keys are equal.
+std::string CollationKey(std::string_view s);
+// Chooses the collation locale by ICU name ("de_DE", "en_US", "" for the environment's:
+// LC_ALL, LC_COLLATE, LANG). Called by tests; the default is the environment's.
+void SetCollationLocale(const std::string& icuLocale);
