@@ -1,0 +1,111 @@
+#include "views/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+class MessageBoxTest : public testing::Test {
+protected:
+    void SetUp() override { TMessageBox::ClearHistory(); }
+    void TearDown() override
+    {
+        TMessageBox::SetUnattended(false);
+        TMessageBox::ClearHistory();
+    }
+
+    static TMessageBoxRequest YesNo(int defaultButton)
+    {
+        TMessageBoxRequest request;
+        request.Title = "Reload";
+        request.Text = "Load the list?";
+        request.Icon = TMsgIcon::Question;
+        request.Buttons = {mrYes, mrNo};
+        request.DefaultButton = defaultButton;
+        return request;
+    }
+
+    // Acts on the real modal box once its loop runs.
+    static void WhenShown(std::function<void(QMessageBox*)> act)
+    {
+        QTimer::singleShot(0, [act] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            act(box);
+        });
+    }
+};
+
+TEST_F(MessageBoxTest, QueuedAnswersAreGivenInOrderAndRecorded)
+{
+    TMessageBox::AnswerNext(mrNo);
+    TMessageBox::AnswerNext(mrYes);
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo);
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrYes);
+    EXPECT_EQ(TMessageBox::PendingAnswers(), 0);
+
+    ASSERT_EQ(TMessageBox::History().size(), 2);
+    const auto& first = TMessageBox::History().first();
+    EXPECT_EQ(first.Request.Title, "Reload");
+    EXPECT_EQ(first.Request.Text, "Load the list?");
+    EXPECT_EQ(first.Answer, mrNo);
+    EXPECT_TRUE(first.Answered);
+}
+
+TEST_F(MessageBoxTest, UnattendedBoxGivesItsDefaultAndSaysSo)
+{
+    TMessageBox::SetUnattended(true);
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrNo);
+    TMessageBox::ShowMessage(nullptr, "Folder: \\A\\");
+    ASSERT_EQ(TMessageBox::History().size(), 2);
+    EXPECT_FALSE(TMessageBox::History()[0].Answered);
+    EXPECT_EQ(TMessageBox::History()[1].Request.Buttons, QList<int>{mrOk});
+    EXPECT_EQ(TMessageBox::History()[1].Answer, mrOk);
+}
+
+TEST_F(MessageBoxTest, ClearHistoryDropsAnswersNobodyUsed)
+{
+    TMessageBox::AnswerNext(mrYes);
+    TMessageBox::ClearHistory();
+    TMessageBox::SetUnattended(true);
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrNo);
+}
+
+TEST_F(MessageBoxTest, RealBoxHasTheAskedButtonsAndDefault)
+{
+    QString title;
+    bool noIsDefault = false;
+    WhenShown([&](QMessageBox* box) {
+        title = box->windowTitle();
+        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrYes);
+    EXPECT_EQ(title, "Reload");
+    EXPECT_TRUE(noIsDefault);
+}
+
+TEST_F(MessageBoxTest, RealBoxClosedWithoutAButtonMeansNo)
+{
+    WhenShown([](QMessageBox* box) { box->reject(); });
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo);
+}
+
+TEST_F(MessageBoxTest, SimpleMessageHasTheApplicationTitle)
+{
+    QString title;
+    WhenShown([&](QMessageBox* box) {
+        title = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+    TMessageBox::ShowMessage(nullptr, "text");
+    EXPECT_EQ(title, QApplication::applicationName());
+}
+
+}  // namespace
