@@ -42,12 +42,25 @@ public:
 
     // Parses ZARVEX_DRIVES text; each malformed entry gets one line on err (when given).
     static TDriveTable FromSpec(std::string_view spec, std::ostream* err);
-    // Builds the detected table from /proc/self/mountinfo text.
+    // Builds the detected table from /proc/self/mountinfo text, judging by the text alone:
+    // media mounted below /media or /run/media count as removable.
     static TDriveTable FromMountInfo(std::string_view mountInfo);
+    // What the text alone cannot tell; either function may be null.
+    struct TMountProbe {
+        // The mount source (e.g. "/dev/sdb1") is a removable medium.
+        bool (*IsRemovableDevice)(std::string_view source) = nullptr;
+        // The mount point is a folder (bind mounts of single files are no drives).
+        bool (*IsFolder)(std::string_view mountPoint) = nullptr;
+    };
+    static TDriveTable FromMountInfo(std::string_view mountInfo, const TMountProbe& probe);
+    // The probe that asks the running system (sysfs, stat).
+    static TMountProbe SystemProbe();
     // One fixed drive per native folder, C:, D:, ... in the order given (zarvex-find).
     static TDriveTable FromFolders(const std::vector<std::string>& nativeFolders);
 
     void Set(const TDrive& drive);  // replaces the entry of drive.Letter
+    // A drive whose display name is made from its type, root and label.
+    static TDrive MakeDrive(char letter, std::string root, int type, std::string_view label = {});
     const TDrive* Find(char letter) const;  // letter in either case; nullptr when absent
     std::vector<TDrive> Drives() const;     // present drives, A to Z
 

@@ -18,6 +18,8 @@ public:
     void Close();
     bool IsOpen() const { return FFd >= 0; }
     std::int64_t Size() const { return FSize; }  // at opening
+    // The size now (the file may have changed since it was opened); -1 on an error.
+    std::int64_t CurrentSize() const;
     std::uint64_t Device() const { return FDevice; }
     std::uint64_t Inode() const { return FInode; }
     // Reads up to count bytes at offset; returns the bytes read (short at the real end), -1 on
@@ -31,6 +33,8 @@ private:
 };
 
 // Compares the first `size` bytes of two open files; true only when both hold at least
-// `size` bytes and they are equal. pump (may be null) is called between large blocks.
+// `size` bytes and they are equal. pump (may be null) is called between large blocks. Never
+// true for two handles of the very same file (same device and inode: hard links, bind
+// mounts, overlapping drives): a file is no duplicate of itself, and nothing is read.
 bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
                   void (*pump)(void*) = nullptr, void* pumpArg = nullptr);

@@ -5,10 +5,13 @@
 // owner has no write permission; archive = every regular file; directory = a real directory
 // on the same file system as the folder searched. Never returned: symbolic links, FIFOs,
 // sockets, devices, names holding a backslash, directories on another file system, volume
-// labels. Masks: "*" any run, "?" one character, case ignored, "*.*" matches every name.
+// labels, and the "." and ".." entries (a walk that forgot to skip them could never end).
+// Masks: "*" any run, "?" one character, case ignored, "*.*" matches every name.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 constexpr std::uint32_t faReadOnly = 0x01;
 constexpr std::uint32_t faHidden = 0x02;
@@ -31,12 +34,20 @@ struct TSearchRec {
     std::uint64_t Device = 0, Inode = 0;
 };
 
-// True when name matches the Windows wildcard mask.
+// True when name matches the Windows wildcard mask. "?" stands for one character (one UTF-8
+// sequence; a byte that is no valid UTF-8 counts as one character), letters are compared by
+// their simple case folding, and a mask ending in ".*" also matches the name without that
+// part ("readme.*" matches "readme", as "*.*" matches names without a dot). An empty mask
+// matches nothing. Never allocates.
 bool MatchesMask(std::string_view name, std::string_view mask);
 
-// First/next/close over one folder and one mask. The filter follows FindFirst: an entry with
-// the hidden, system, volume-label or directory attribute is returned only when that
-// attribute is in attrFilter. A folder that cannot be listed simply yields nothing.
+// The FindFirst filter: an entry carrying the hidden, system, volume-label or directory
+// attribute passes only when that attribute is in attrFilter.
+bool PassesAttrFilter(std::uint32_t attr, std::uint32_t attrFilter);
+
+// First/next/close over one folder and one mask. The filter follows FindFirst (see
+// PassesAttrFilter). A folder that cannot be listed simply yields nothing, as does an empty
+// mask. Entries that vanish or cannot be examined while the search runs are skipped.
 class TDirSearch {
 public:
     TDirSearch() = default;
@@ -53,9 +64,54 @@ private:
     TState* FState = nullptr;
 };
 
-// Look-up of one path (program's form) with any attributes: the record a search would give.
-bool FindFile(std::string_view programPath, TSearchRec& rec);
-// True when any kind of entry exists at the path (a link, a FIFO, a folder...).
+// One entry of a TFolderListing; its name lies in the listing's name buffer.
+struct TFolderEntry {
+    std::size_t NameOffset = 0;
+    std::size_t NameLength = 0;
+    std::uint32_t Attr = 0;
+    std::int64_t Size = 0;
+    std::uint64_t CreationTime = 0, LastAccessTime = 0, LastWriteTime = 0;
+    std::uint64_t Device = 0, Inode = 0;
+};
+
+// A whole folder read in one pass, for a walk that needs both its subfolders and its files
+// under several masks: the folder is read once instead of once for folders and once per
+// mask, and an entry is examined (stat) only when its name can be wanted. It holds exactly
+// the entries a search of "*.*" with faAnyFile would return (hidden ones included, with
+// their attributes), in the file system's order; apply PassesAttrFilter and MatchesMask to
+// narrow it as a search with that filter and mask would. Names share one buffer, so reading
+// a folder allocates a few times, not once per entry; a listing reused for the next folder
+// keeps its capacity.
+class TFolderListing {
+public:
+    // fileMasks: a non-folder entry is kept only when its name matches one of them (nullptr:
+    // every file; an empty list: folders only). False, and an empty listing, when the folder
+    // cannot be listed. programFolder may end in a separator or not.
+    bool Read(std::string_view programFolder, const std::vector<std::string>* fileMasks = nullptr);
+    // The same from a native folder.
+    bool ReadNative(std::string_view nativeFolder, const std::vector<std::string>* fileMasks);
+    void Clear();
+
+    std::size_t Count() const { return FEntries.size(); }
+    const TFolderEntry& Entry(std::size_t i) const { return FEntries[i]; }
+    std::string_view Name(std::size_t i) const
+    {
+        return std::string_view(FNames).substr(FEntries[i].NameOffset, FEntries[i].NameLength);
+    }
+
+private:
+    std::string FNames;
+    std::vector<TFolderEntry> FEntries;
+};
+
+// Look-up of one path (program's form) with any attributes: the record a search of its
+// folder would give, so nothing that a search never returns (a link, a FIFO, a mount point
+// of another file system, a drive root) is found. withCompression also asks the file system
+// for its compression flag (faCompressed), one more open of the file: for the properties of
+// one file, not for a walk.
+bool FindFile(std::string_view programPath, TSearchRec& rec, bool withCompression = false);
+// True when any kind of entry exists at the path (a link, also a dangling one, a FIFO, a
+// folder...). Links are not followed.
 bool FileExists(std::string_view programPath);
-// True when both paths name the very same file (device and inode).
+// True when both paths name the very same file (device and inode; links not followed).
 bool SameFile(std::string_view programPathA, std::string_view programPathB);

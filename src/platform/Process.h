@@ -5,14 +5,24 @@
 #include <string_view>
 
 // The priority of the process: lowered to the idle class for long work and restored after.
-// Lower() changes nothing when the old priority could not be restored without privileges.
+// A class is the scheduling policy and nice value of the calling thread (the user-interface
+// thread, which does all the work), packed into one non-zero number.
+//
+// Lowering is refused, and changes nothing, when the current class could not be restored
+// afterwards: an unprivileged Linux process may raise its nice value or enter SCHED_IDLE, but
+// leaving again needs CAP_SYS_NICE or a RLIMIT_NICE that allows it, and a program left at
+// idle priority for good would crawl for the rest of its run.
 class TProcessPriority {
 public:
-    // The current priority class (non-zero), 0 when it cannot be read.
+    // The current priority class (non-zero), 0 when it cannot be read or is a real-time
+    // class (which this program never leaves or restores).
     static int GetPriorityClass();
-    // Sets a class returned by GetPriorityClass, or IdleClass(). False on failure.
+    // Sets a class returned by GetPriorityClass, or IdleClass(). False on failure, and when
+    // a lowering was refused as said above.
     static bool SetPriorityClass(int priorityClass);
     static int IdleClass();
+    // True when the current class could be restored after a lowering.
+    static bool CanRestore();
 };
 
 // Native folder of the running executable, without a trailing separator.
@@ -20,8 +30,13 @@ std::string ExecutableFolder();
 // Native path of the running executable.
 std::string ExecutablePath();
 // The system directory in the program's path form (e.g. "C:\usr\lib\zarvex"), or empty when
-// it lies on no drive.
+// it lies on no drive. It is the folder lib/zarvex beside the executable's own folder
+// (<prefix>/bin/zarvex gives <prefix>/lib/zarvex; build/bin gives build/lib/zarvex), whether
+// it exists or not; no trailing separator.
 std::string SystemDirectory();
-// The file system's compression flag and the allocated size of one file. False when the file
-// cannot be looked up.
+// The native form of the same folder.
+std::string NativeSystemDirectory();
+// The file system's compression flag (FS_IOC_GETFLAGS) and the allocated size of one file or
+// folder (st_blocks). False when it cannot be looked up or is no file or folder. A file that
+// may be looked at but not opened is reported uncompressed.
 bool GetCompressionInfo(std::string_view programPath, bool& compressed, std::int64_t& allocated);
