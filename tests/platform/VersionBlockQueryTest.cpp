@@ -1,0 +1,198 @@
+// Queries of version blocks built byte by byte, and of blocks damaged on purpose.
+#include <gtest/gtest.h>
+
+#include "platform/VersionBuild.h"
+#include "platform/VersionQuery.h"
+
+namespace {
+
+using TBytes = std::vector<std::uint8_t>;
+
+TVersionBlockSpec SampleSpec()
+{
+    TVersionBlockSpec spec;
+    spec.Fixed = MakeFixedFileInfo(1, 2, 3, 4, 0x03);
+    spec.Tables = {{"040904E4", {{"CompanyName", "Quillmoor"}, {"FileVersion", "1.2 beta"}, {"Comments", ""}}},
+                   {"040704B0", {{"CompanyName", "Quillmoor GmbH"}}}};
+    spec.Translation = TranslationBytes({{0x0409, 0x04E4}, {0x0407, 0x04B0}});
+    return spec;
+}
+
+std::uint16_t Word(const TBytes& b, std::size_t at) { return std::uint16_t(b[at] | (b[at + 1] << 8)); }
+void SetWord(TBytes& b, std::size_t at, std::uint16_t v)
+{
+    b[at] = std::uint8_t(v);
+    b[at + 1] = std::uint8_t(v >> 8);
+}
+
+// Offset of the node whose key (UTF-16) is `key`, found by scanning the bytes.
+std::size_t NodeOffset(const TBytes& b, const std::u16string& key)
+{
+    for (std::size_t at = 0; at + 6 + key.size() * 2 <= b.size(); at += 2) {
+        bool same = true;
+        for (std::size_t i = 0; same && i < key.size(); ++i) same = Word(b, at + 6 + i * 2) == key[i];
+        if (same) return at;
+    }
+    ADD_FAILURE() << "no such node";
+    return 0;
+}
+
+}  // namespace
+
+TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
+{
+    TBytes block = BuildVersionBlock(SampleSpec());
+    ASSERT_TRUE(IsVersionBlock(block));
+
+    std::optional<TFixedFileInfo> fixed = QueryFixedFileInfo(block);
+    ASSERT_TRUE(fixed);
+    EXPECT_EQ(fixed->Signature, kFixedFileInfoSignature);
+    EXPECT_EQ(fixed->FileVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->FileVersionLS, 0x00030004u);
+    EXPECT_EQ(fixed->FileFlags, 0x03u);
+
+    std::vector<TTranslation> t = QueryTranslations(block);
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(TranslationName(t[1].Language, t[1].CodePage), "040704B0");
+    EXPECT_EQ(FirstTranslationName(block), "040904E4");
+
+    EXPECT_EQ(QueryStringValue(block, "040904E4", "CompanyName"), "Quillmoor");
+    EXPECT_EQ(QueryStringValue(block, "040704B0", "CompanyName"), "Quillmoor GmbH");
+    EXPECT_EQ(QueryStringValue(block, "040904E4", "FileVersion"), "1.2 beta");
+    // Keys and table names match whatever the case of their ASCII letters.
+    EXPECT_EQ(QueryStringValue(block, "040904e4", "companyname"), "Quillmoor");
+    // Absent: another table's key is not borrowed; an unknown table gives nothing.
+    EXPECT_EQ(QueryStringValue(block, "040704B0", "FileVersion"), "");
+    EXPECT_EQ(QueryStringValue(block, "041104B0", "CompanyName"), "");
+
+    TVersionValue v;
+    EXPECT_TRUE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\Comments", v));
+    EXPECT_TRUE(v.IsText);
+    EXPECT_EQ(v.Text, "");
+    EXPECT_FALSE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\Company", v));
+    EXPECT_FALSE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\CompanyName\\Deeper", v));
+}
+
+TEST(VersionQuery, ConvertsUtf16TextToUtf8)
+{
+    TVersionBlockSpec spec;
+    spec.Tables = {{"040904B0", {{"LegalCopyright", "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81"}}}};
+    TBytes block = BuildVersionBlock(spec);
+    EXPECT_EQ(QueryStringValue(block, "040904B0", "LegalCopyright"), "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81");
+
+    // A lone high surrogate in the file becomes U+FFFD, never bytes that are not UTF-8.
+    spec.Tables = {{"040904B0", {{"Comments", "ab"}}}};
+    block = BuildVersionBlock(spec);
+    std::size_t at = NodeOffset(block, u"Comments");
+    std::size_t value = (at + 6 + 9 * 2 + 3) & ~std::size_t(3);
+    SetWord(block, value, 0xD800);
+    EXPECT_EQ(QueryStringValue(block, "040904B0", "Comments"), "\xEF\xBF\xBD" "b");
+}
+
+TEST(VersionQuery, NoFixedRecordAndNoTranslationGiveNothing)
+{
+    TVersionBlockSpec spec;
+    spec.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
+    TBytes block = BuildVersionBlock(spec);
+    EXPECT_FALSE(QueryFixedFileInfo(block));
+    EXPECT_FALSE(QueryTranslationValue(block));
+    EXPECT_TRUE(QueryTranslations(block).empty());
+    EXPECT_FALSE(FirstTranslationName(block));
+    EXPECT_EQ(QueryStringValue(block, "040904E4", "ProductName"), "Zarvex");
+}
+
+TEST(VersionQuery, FirstTranslationKeepsZerosAndReadsShortValues)
+{
+    auto first = [](TBytes translation) {
+        TVersionBlockSpec spec;
+        spec.Translation = std::move(translation);
+        return FirstTranslationName(BuildVersionBlock(spec));
+    };
+    EXPECT_EQ(first(TranslationBytes({{0, 0}})), "00000000");
+    EXPECT_EQ(first(TranslationBytes({{0x0407, 0x04E4}, {0x0409, 0x04B0}})), "040704E4");
+    EXPECT_EQ(first({0x09, 0x04}), "04090000");        // a language without code page
+    EXPECT_EQ(first({0x09, 0x04, 0xE4}), "04090000");  // an incomplete code page is none
+    EXPECT_FALSE(first({0x09}));
+    EXPECT_FALSE(first({}));
+}
+
+TEST(VersionQuery, MalformedNodesEndTheQuery)
+{
+    const TBytes good = BuildVersionBlock(SampleSpec());
+    std::size_t sfi = NodeOffset(good, u"StringFileInfo");
+    std::size_t table = NodeOffset(good, u"040904E4");
+    std::size_t company = NodeOffset(good, u"CompanyName");
+
+    struct TCase {
+        const char* What;
+        std::size_t At;
+        std::uint16_t Word;
+    };
+    const TCase cases[] = {
+        {"string table longer than its parent", table, std::uint16_t(Word(good, sfi) + 4)},
+        {"node shorter than its header", table, 4},
+        {"string longer than its table", company, 0x7FF0},
+    };
+    for (const TCase& c : cases) {
+        TBytes b = good;
+        SetWord(b, c.At, c.Word);
+        EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "") << c.What;
+        // The other branch of the tree is still sound and still read.
+        EXPECT_EQ(FirstTranslationName(b), "040904E4") << c.What;
+    }
+
+    // A zero length word ends the children: what follows is padding, not a node.
+    TBytes b = good;
+    SetWord(b, table, 0);
+    EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "");
+
+    // A key without terminator inside its node.
+    b = good;
+    SetWord(b, company, 6 + 4);  // room for two characters of "CompanyName" only
+    EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "");
+}
+
+TEST(VersionQuery, TextWithoutTerminatorIsEmpty)
+{
+    TVersionBlockSpec spec;
+    spec.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
+    TBytes b = BuildVersionBlock(spec);
+    std::size_t at = NodeOffset(b, u"ProductName");
+    // Cut the node just before the value's terminator; the parents shrink with it.
+    std::uint16_t length = Word(b, at);
+    SetWord(b, at, std::uint16_t(length - 2));
+    EXPECT_EQ(QueryStringValue(b, "040904E4", "ProductName"), "");
+}
+
+TEST(VersionQuery, BinaryValueLongerThanItsNodeIsNotRead)
+{
+    TVersionBlockSpec spec;
+    spec.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
+    spec.Translation = TranslationBytes({{0x0409, 0x04E4}});
+    const TBytes good = BuildVersionBlock(spec);
+
+    TBytes b = good;
+    SetWord(b, 2, 0xFFF0);  // the root's value length
+    EXPECT_FALSE(QueryFixedFileInfo(b));
+    SetWord(b, 2, 40);  // shorter than a fixed record
+    EXPECT_FALSE(QueryFixedFileInfo(b));
+
+    b = good;
+    SetWord(b, NodeOffset(b, u"Translation") + 2, 400);
+    EXPECT_FALSE(QueryTranslationValue(b));
+    EXPECT_TRUE(QueryTranslations(b).empty());
+    EXPECT_FALSE(FirstTranslationName(b));
+}
+
+TEST(VersionQuery, EveryTruncationIsSafe)
+{
+    const TBytes good = BuildVersionBlock(SampleSpec());
+    for (std::size_t n = 0; n < good.size(); ++n) {
+        TBytes cut(good.begin(), good.begin() + std::ptrdiff_t(n));
+        EXPECT_FALSE(IsVersionBlock(cut)) << n;
+        // Queries on a cut block read only what it holds (checked under the sanitizers).
+        QueryFixedFileInfo(cut);
+        QueryTranslations(cut);
+        QueryStringValue(cut, "040904E4", "Comments");
+    }
+}
