@@ -3,16 +3,20 @@
 //
 // Separators and short month names come from the locale named by LC_ALL, then LC_NUMERIC
 // (numbers) or LC_TIME (dates), then LANG, read from ICU's locale data so any locale can be
-// chosen without the system generating it. Under the C (or POSIX, or no) locale they are
-// ",", ".", "/", ":" and the English month names.
+// chosen without the system generating it. Under the C (or POSIX, or no) locale, and under a
+// locale ICU has no data for, they are ",", ".", "/", ":" and the English month names.
+//
+// From the locale data: the grouping and decimal symbols of its numbers; the date separator
+// is the text between the first two fields of its short date pattern ("dd.MM.yy" gives "."),
+// the time separator the text between hours and minutes of its short time pattern; the month
+// names are its abbreviated stand-alone names ("Mär" in German, "janv." in French).
+// A ":" in a time form below always stands for the time separator, as in the program-wide
+// form, so the stamps of one locale agree with each other.
+#include "text/DateTime.h"
+
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <string_view>
-
-// Days since 1899-12-30 00:00, the fraction being the time of day (local time unless a
-// function says otherwise).
-using TDateTime = double;
 
 struct TFormatSettings {
     std::string ThousandSeparator = ",";
@@ -24,31 +28,25 @@ struct TFormatSettings {
 };
 
 const TFormatSettings& FormatSettings();
-// Chooses the locale by name ("de_DE", "C", "" for the environment's). For tests and start-up.
+// Chooses the locale by name ("de_DE", "de_DE.UTF-8", "C", "" for the environment's). For
+// tests and start-up.
 void SetFormatLocale(const std::string& localeName);
 
-// "%.0n": digit grouping, no decimals (1234567 gives 1,234,567).
+// "%.0n": digit grouping, no decimals (1234567 gives 1,234,567). Halves round away from zero
+// (2.5 gives 3); NaN and infinities give "NAN", "INF" and "-INF"; no "-" before a zero.
 std::string FormatNumber0(double value);
 std::string FormatInt(std::int64_t value);  // same, exact for every 64-bit value
-// "%.2n": digit grouping and two decimals (1536/1024 gives 1.50).
+// "%.2n": digit grouping and two decimals (1536/1024 gives 1.50, 1.125 gives 1.13).
 std::string FormatNumber2(double value);
 
-TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second);
-void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, int& minute,
-                    int& second);
-// A POSIX time as local time.
-TDateTime UnixToLocalDateTime(std::int64_t unixSeconds);
-// A Windows file time (100 ns units since 1601-01-01 UTC) as a UTC date-time.
-TDateTime FileTimeToDateTime(std::uint64_t fileTime);
-
-// The program-wide form: "yyyy/mm/dd", then " hh:nn" unless the time is exactly 00:00:00.
+// The program-wide form: "yyyy/mm/dd", then " hh:nn" unless the time is exactly 00:00:00
+// (milliseconds not counted).
 std::string DateTimeToText(TDateTime dt);
-// Reads that form back (date alone, or date and time); false when it cannot be read.
+// Reads that form back (date alone, or date and time, the time optionally with seconds),
+// blanks around it ignored; a year of one or two digits is taken in the current century.
+// False, `dt` unchanged, when it cannot be read or names no real date or time.
 bool TextToDateTime(std::string_view text, TDateTime& dt);
 // "yyyy-mmm-dd hh:nn:ss" with the locale's short month name.
 std::string FormatLongStamp(TDateTime dt);
 // "previous run on yyyy-mmm-dd at hh:nn:ss".
 std::string PreviousRunText(TDateTime dt);
-// MS-DOS date (high 16 bits) and time (low 16 bits, two-second resolution) of a local
-// date-time; years before 1980 give 0.
-std::uint32_t DateTimeToDosDateTime(TDateTime dt);

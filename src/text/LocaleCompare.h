@@ -5,6 +5,12 @@
 // are not valid UTF-8 compare as characters of their own, never equal to any valid text.
 // "README.TXT" equals "readme.txt", "É" equals "é", "é" differs from "e"; blanks sort before
 // digits, so right-aligned numbers of one width sort numerically.
+//
+// What counts as equal is ICU's collation at secondary strength with blanks and punctuation
+// significant: letter case is ignored, accents are not, and canonically equivalent spellings
+// (a precomposed "é" and "e" with a combining accent) are equal. Characters that the
+// collation ignores entirely (NUL, most other control characters, zero-width marks) do not
+// take part, so "a\x01b" equals "ab"; tab, line ends and every printable character do.
 #include <string>
 #include <string_view>
 
@@ -13,6 +19,9 @@ int AnsiCompareText(std::string_view a, std::string_view b);
 // A byte string whose plain byte order (memcmp, shorter first) is the order of AnsiCompareText;
 // two strings compare equal exactly when their keys are equal.
 std::string CollationKey(std::string_view s);
+// Same key, appended to `out` (saves an allocation when keys are built in a loop).
+void AppendCollationKey(std::string_view s, std::string& out);
 // Chooses the collation locale by ICU name ("de_DE", "en_US", "" for the environment's:
-// LC_ALL, LC_COLLATE, LANG). Called by tests; the default is the environment's.
+// LC_ALL, LC_COLLATE, LANG). Called by tests; the default is the environment's. The C locale
+// and names ICU does not know use ICU's root collation, which is case-insensitive as well.
 void SetCollationLocale(const std::string& icuLocale);

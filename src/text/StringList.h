@@ -7,8 +7,14 @@
 // added).
 //
 // Adds to a sorted list are buffered and merged on the next read, so N adds followed by reads
-// cost O(N log N) in total while giving exactly the order of one-by-one insertion.
+// cost O(N log N) in total while giving exactly the order of one-by-one insertion. Reads that
+// come between adds each pay for a merge (O(N)); fill first, then read. Deleting the last item
+// is O(1), deleting elsewhere moves the items after it.
+//
+// An index out of range never crashes: reading gives an empty string and object 0, writing and
+// deleting do nothing.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,12 +25,17 @@ class TStringList {
 public:
     TStringList();  // unsorted
     explicit TStringList(bool sorted, TDuplicates duplicates = TDuplicates::dupAccept);
+    TStringList(const TStringList& other);
+    TStringList& operator=(const TStringList& other);
+    TStringList(TStringList&&) noexcept = default;
+    TStringList& operator=(TStringList&&) noexcept = default;
+    ~TStringList();
 
     bool Sorted() const { return FSorted; }
     TDuplicates Duplicates() const { return FDuplicates; }
 
     int Count() const;
-    const std::string& Strings(int index) const;     // index must be in range
+    const std::string& Strings(int index) const;
     const std::string& operator[](int index) const { return Strings(index); }
     std::int64_t Objects(int index) const;
     void SetObject(int index, std::int64_t object);
@@ -32,7 +43,8 @@ public:
     // Sorted: goes to its sorted place (or nowhere, for an ignored equal string).
     // Unsorted: appended.
     void Add(std::string_view s, std::int64_t object = 0);
-    // Unsorted lists only; on a sorted list it adds as Add does.
+    // Unsorted lists only (an index past either end is clamped to it); on a sorted list it adds
+    // as Add does.
     void Insert(int index, std::string_view s, std::int64_t object = 0);
     void Delete(int index);
     void Clear();
@@ -58,19 +70,32 @@ public:
     // ends the last line. Bytes are kept as they are (NUL and invalid UTF-8 included).
     // Clears the list first; false (list left as it was) when the file cannot be read.
     bool LoadFromFile(const std::string& nativePath);
-    // Every string followed by CR LF. False when the file cannot be written.
+    // Every string followed by CR LF. The file is replaced as a whole (written beside it, then
+    // renamed over it), so a failed write leaves the old file intact. False when the file
+    // cannot be written.
     bool SaveToFile(const std::string& nativePath) const;
     // Same as LoadFromFile, from text in memory.
     void SetText(std::string_view text);
     std::string Text() const;  // every string followed by CR LF
 
 private:
+    // The collation key of a sorted list's string, computed once: 4 bytes of length, then the
+    // key bytes. Kept apart from the string to hold an item at 48 bytes (catalogues hold
+    // millions).
+    using TKey = std::unique_ptr<unsigned char[]>;
     struct TItem {
         std::string Str;
-        std::string Key;  // collation key; sorted lists only
         std::int64_t Object = 0;
+        TKey Key;  // sorted lists only
     };
+    static TKey MakeKey(std::string_view s);
+    static int CompareKeys(const TKey& a, const TKey& b);
+    bool InRange(int index) const;
     void Normalize() const;  // merges buffered adds into the sorted items
+    void SortPending() const;
+    void DropIgnoredPending() const;
+    void MergePending() const;
+    void AddLines(std::string_view text);
 
     bool FSorted = false;
     TDuplicates FDuplicates = TDuplicates::dupAccept;

@@ -1,0 +1,326 @@
+#include "text/StringList.h"
+
+#include "text/CommaText.h"
+#include "text/LocaleCompare.h"
+#include "text/TextFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+
+const std::string EmptyString;
+
+std::uint32_t KeyLength(const unsigned char* key)
+{
+    std::uint32_t n;
+    std::memcpy(&n, key, sizeof n);
+    return n;
+}
+
+}  // namespace
+
+TStringList::TStringList() = default;
+
+TStringList::TStringList(bool sorted, TDuplicates duplicates)
+    : FSorted(sorted), FDuplicates(duplicates)
+{
+}
+
+TStringList::TStringList(const TStringList& other)
+    : FSorted(other.FSorted), FDuplicates(other.FDuplicates), FUpdateCount(other.FUpdateCount)
+{
+    other.Normalize();
+    FItems.reserve(other.FItems.size());
+    for (const TItem& item : other.FItems) {
+        TKey key;
+        if (item.Key) {
+            const std::size_t n = 4 + KeyLength(item.Key.get());
+            key.reset(new unsigned char[n]);
+            std::memcpy(key.get(), item.Key.get(), n);
+        }
+        FItems.push_back({item.Str, item.Object, std::move(key)});
+    }
+}
+
+TStringList& TStringList::operator=(const TStringList& other)
+{
+    if (this != &other) {
+        TStringList copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+TStringList::~TStringList() = default;
+
+TStringList::TKey TStringList::MakeKey(std::string_view s)
+{
+    thread_local std::string scratch;
+    scratch.clear();
+    AppendCollationKey(s, scratch);
+    const auto n = static_cast<std::uint32_t>(scratch.size());
+    TKey key(new unsigned char[sizeof n + n]);
+    std::memcpy(key.get(), &n, sizeof n);
+    std::memcpy(key.get() + sizeof n, scratch.data(), n);
+    return key;
+}
+
+int TStringList::CompareKeys(const TKey& a, const TKey& b)
+{
+    const std::uint32_t na = KeyLength(a.get());
+    const std::uint32_t nb = KeyLength(b.get());
+    const int c = std::memcmp(a.get() + 4, b.get() + 4, std::min(na, nb));
+    if (c != 0)
+        return c;
+    return na < nb ? -1 : (na > nb ? 1 : 0);
+}
+
+bool TStringList::InRange(int index) const
+{
+    Normalize();
+    return index >= 0 && static_cast<std::size_t>(index) < FItems.size();
+}
+
+int TStringList::Count() const
+{
+    Normalize();
+    return static_cast<int>(FItems.size());
+}
+
+const std::string& TStringList::Strings(int index) const
+{
+    return InRange(index) ? FItems[static_cast<std::size_t>(index)].Str : EmptyString;
+}
+
+std::int64_t TStringList::Objects(int index) const
+{
+    return InRange(index) ? FItems[static_cast<std::size_t>(index)].Object : 0;
+}
+
+void TStringList::SetObject(int index, std::int64_t object)
+{
+    if (InRange(index))
+        FItems[static_cast<std::size_t>(index)].Object = object;
+}
+
+void TStringList::Add(std::string_view s, std::int64_t object)
+{
+    if (FSorted)
+        FPending.push_back({std::string(s), object, MakeKey(s)});
+    else
+        FItems.push_back({std::string(s), object, nullptr});
+}
+
+void TStringList::Insert(int index, std::string_view s, std::int64_t object)
+{
+    if (FSorted) {
+        Add(s, object);
+        return;
+    }
+    const auto at = static_cast<std::ptrdiff_t>(std::clamp(index, 0, Count()));
+    FItems.insert(FItems.begin() + at, {std::string(s), object, nullptr});
+}
+
+void TStringList::Delete(int index)
+{
+    if (!InRange(index))
+        return;
+    if (static_cast<std::size_t>(index) + 1 == FItems.size())
+        FItems.pop_back();
+    else
+        FItems.erase(FItems.begin() + index);
+}
+
+void TStringList::Clear()
+{
+    // Swapped out rather than cleared, so a catalogue of millions gives its memory back.
+    std::vector<TItem>().swap(FItems);
+    std::vector<TItem>().swap(FPending);
+}
+
+bool TStringList::Find(std::string_view s, int& index) const
+{
+    Normalize();
+    if (!FSorted) {
+        for (std::size_t i = 0; i < FItems.size(); ++i) {
+            if (AnsiCompareText(FItems[i].Str, s) == 0) {
+                index = static_cast<int>(i);
+                return true;
+            }
+        }
+        index = static_cast<int>(FItems.size());
+        return false;
+    }
+    const TKey key = MakeKey(s);
+    const auto it = std::lower_bound(FItems.begin(), FItems.end(), key,
+        [](const TItem& item, const TKey& k) { return CompareKeys(item.Key, k) < 0; });
+    index = static_cast<int>(it - FItems.begin());
+    return it != FItems.end() && CompareKeys(it->Key, key) == 0;
+}
+
+int TStringList::IndexOf(std::string_view s) const
+{
+    int index;
+    if (FSorted)
+        return Find(s, index) ? index : -1;
+    for (std::size_t i = 0; i < FItems.size(); ++i)
+        if (FItems[i].Str == s)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// One-by-one insertion puts a new string before the equal ones already present, so equal
+// strings end up newest first (accepted) or only the oldest survives (ignored). The buffered
+// adds are ordered the same way here and then merged.
+void TStringList::Normalize() const
+{
+    if (FPending.empty())
+        return;
+    SortPending();
+    if (FDuplicates == TDuplicates::dupIgnore)
+        DropIgnoredPending();
+    MergePending();
+}
+
+void TStringList::SortPending() const
+{
+    // Sorting indexes instead of the items keeps the extra memory at 4 bytes an item; a
+    // catalogue may hold millions.
+    const bool newestFirst = FDuplicates == TDuplicates::dupAccept;
+    std::vector<std::uint32_t> order(FPending.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int c = CompareKeys(FPending[a].Key, FPending[b].Key);
+        if (c != 0)
+            return c < 0;
+        return newestFirst ? a > b : a < b;
+    });
+    // Apply the permutation in place, one cycle at a time: position i receives item order[i].
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] == i)
+            continue;
+        TItem held = std::move(FPending[i]);
+        std::size_t to = i;
+        for (;;) {
+            const std::size_t from = order[to];
+            order[to] = static_cast<std::uint32_t>(to);
+            if (from == i) {
+                FPending[to] = std::move(held);
+                break;
+            }
+            FPending[to] = std::move(FPending[from]);
+            to = from;
+        }
+    }
+}
+
+void TStringList::DropIgnoredPending() const
+{
+    // Pending is sorted, oldest first among equals: keep the first of each run, and none that
+    // equals an item already merged (which is older still).
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < FPending.size(); ++i) {
+        if (kept > 0 && CompareKeys(FPending[kept - 1].Key, FPending[i].Key) == 0)
+            continue;
+        const auto it = std::lower_bound(FItems.begin(), FItems.end(), FPending[i].Key,
+            [](const TItem& item, const TKey& k) { return CompareKeys(item.Key, k) < 0; });
+        if (it != FItems.end() && CompareKeys(it->Key, FPending[i].Key) == 0)
+            continue;
+        if (kept != i)
+            FPending[kept] = std::move(FPending[i]);
+        ++kept;
+    }
+    FPending.resize(kept);
+}
+
+void TStringList::MergePending() const
+{
+    if (FItems.empty()) {
+        FItems.swap(FPending);
+        std::vector<TItem>().swap(FPending);
+        return;
+    }
+    // Merged from the back into the grown vector, so no second copy of the items is needed.
+    // On equal keys the merged item stays behind the pending one: newer goes first.
+    std::size_t i = FItems.size();
+    std::size_t j = FPending.size();
+    FItems.resize(i + j);
+    std::size_t k = FItems.size();
+    while (j > 0) {
+        if (i > 0 && CompareKeys(FItems[i - 1].Key, FPending[j - 1].Key) >= 0)
+            FItems[--k] = std::move(FItems[--i]);
+        else
+            FItems[--k] = std::move(FPending[--j]);
+    }
+    std::vector<TItem>().swap(FPending);
+}
+
+std::string TStringList::CommaText() const
+{
+    Normalize();
+    std::vector<std::string> items;
+    items.reserve(FItems.size());
+    for (const TItem& item : FItems)
+        items.push_back(item.Str);
+    return WriteCommaText(items);
+}
+
+void TStringList::SetCommaText(std::string_view text)
+{
+    Clear();
+    for (const std::string& item : ReadCommaText(text))
+        Add(item);
+}
+
+void TStringList::AddLines(std::string_view text)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        Add(text.substr(start, end - start));
+        if (end < text.size() && text[end] == '\r')
+            ++end;
+        if (end < text.size() && text[end] == '\n')
+            ++end;
+        start = end;
+    }
+}
+
+void TStringList::SetText(std::string_view text)
+{
+    Clear();
+    AddLines(text);
+}
+
+bool TStringList::LoadFromFile(const std::string& nativePath)
+{
+    std::string contents;
+    if (!ReadWholeFile(nativePath, contents))
+        return false;
+    SetText(contents);
+    return true;
+}
+
+std::string TStringList::Text() const
+{
+    Normalize();
+    std::size_t size = 0;
+    for (const TItem& item : FItems)
+        size += item.Str.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const TItem& item : FItems) {
+        text += item.Str;
+        text += "\r\n";
+    }
+    return text;
+}
+
+bool TStringList::SaveToFile(const std::string& nativePath) const
+{
+    return WriteWholeFile(nativePath, Text());
+}
