@@ -1,0 +1,88 @@
+#include "engine/ContentReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/ContentHash.h"
+
+namespace {
+
+// Large enough that a read costs little per byte, small enough that a block takes well under
+// a millisecond from the cache, so the callback comes often.
+constexpr std::size_t kBlockSize = 256 * 1024;
+constexpr std::size_t kChecksumBytes = 512;
+
+std::size_t NextBlock(std::int64_t remaining)
+{
+    return static_cast<std::size_t>(std::min<std::int64_t>(remaining, kBlockSize));
+}
+
+}  // namespace
+
+bool TContentReader::ReadExactly(const TFileContent& file, std::int64_t offset, char* buffer,
+                                 std::size_t count)
+{
+    std::size_t done = 0;
+    while (done < count) {
+        const std::int64_t got = file.ReadAt(offset + static_cast<std::int64_t>(done),
+                                             buffer + done, count - done);
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+void TContentReader::EnsureBuffers(std::size_t count)
+{
+    if (FBufferA.size() < count) {
+        FBufferA.resize(count);
+        FBufferB.resize(count);
+    }
+}
+
+bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size)
+{
+    if (size < 0) return false;
+    EnsureBuffers(NextBlock(size));
+    for (std::int64_t offset = 0; offset < size;) {
+        const std::size_t count = NextBlock(size - offset);
+        if (!ReadExactly(a, offset, FBufferA.data(), count)) return false;
+        if (!ReadExactly(b, offset, FBufferB.data(), count)) return false;
+        if (std::memcmp(FBufferA.data(), FBufferB.data(), count) != 0) return false;
+        offset += static_cast<std::int64_t>(count);
+        if (offset < size && OnBlock && !OnBlock()) return false;
+    }
+    return true;
+}
+
+bool TContentReader::HashContents(const TFileContent& file, std::int64_t size, std::uint64_t& hash)
+{
+    if (size < 0) return false;
+    EnsureBuffers(NextBlock(size));
+    TContentHash state;
+    for (std::int64_t offset = 0; offset < size;) {
+        const std::size_t count = NextBlock(size - offset);
+        if (!ReadExactly(file, offset, FBufferA.data(), count)) return false;
+        state.Update(FBufferA.data(), count);
+        offset += static_cast<std::int64_t>(count);
+        if (offset < size && OnBlock && !OnBlock()) return false;
+    }
+    hash = state.Final();
+    return true;
+}
+
+std::uint32_t TContentReader::HeadChecksum(const TFileContent& file, std::int64_t size)
+{
+    const std::size_t words =
+        static_cast<std::size_t>(std::min<std::int64_t>(size / 4, kChecksumBytes / 4));
+    unsigned char head[kChecksumBytes];
+    if (words == 0) return 0;
+    if (!ReadExactly(file, 0, reinterpret_cast<char*>(head), words * 4)) return 0;
+    std::uint32_t sum = 0;
+    for (std::size_t i = 0; i < words; ++i) {
+        const unsigned char* p = head + i * 4;
+        sum += static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+               (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+    }
+    return sum & 0x7FFFFFFFu;
+}
