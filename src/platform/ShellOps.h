@@ -1,0 +1,35 @@
+#pragma once
+// The shell's file operations: deleting one file to the trash or for good, telling whether
+// opening a file would run it, and starting a viewer on a file.
+//
+// Nothing here asks the user anything: confirmations are the caller's. Only what a search can
+// list (a regular file, or a link in its place) is ever deleted; a folder named by a
+// hand-edited list is refused, never trashed whole.
+#include <string>
+#include <string_view>
+
+enum class TDeleteOutcome {
+    doDeleted,   // nothing is left at the path
+    doNotFound,  // nothing was there to begin with
+    doNotAFile,  // a folder, device or the like: refused, left in place
+    doFailed,    // the file system refused; the file is where it was
+};
+
+struct TDeleteResult {
+    TDeleteOutcome Outcome = TDeleteOutcome::doFailed;
+    std::string Error;  // the system's reason when Outcome is doFailed
+};
+
+// Sends one file to the freedesktop.org trash, so it can be restored.
+TDeleteResult MoveToTrash(std::string_view programPath);
+// Removes one file for good.
+TDeleteResult DeletePermanently(std::string_view programPath);
+
+// True when handing the file to its associated program would run code: a file with an execute
+// bit, a .desktop launcher, a Windows or ELF executable, an installer or a Java archive. A
+// script without its execute bit only opens in an editor, so it is not counted.
+bool IsProgramFile(std::string_view programPath);
+
+// Starts program (program's path form) with the file as its one argument, detached. False
+// when the program is missing or could not be started.
+bool StartDetached(std::string_view programPath, std::string_view fileProgramPath);
