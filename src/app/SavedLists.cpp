@@ -1,0 +1,191 @@
+#include "app/SavedLists.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include "platform/Process.h"
+#include "text/CommaText.h"
+#include "text/Format.h"
+#include "text/TextFile.h"
+#include "text/TextUtil.h"
+
+namespace {
+
+bool HasLineBreak(const std::string& s)
+{
+    return s.find_first_of("\r\n") != std::string::npos;
+}
+
+// Version strings come from the files themselves and may hold line breaks; in a line they
+// become blanks, as they show in a one-line cell anyway.
+std::string OneLine(std::string s)
+{
+    for (char& c : s) {
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return s;
+}
+
+// Quotes inside the caption are doubled, so a name holding one (possible on Linux) reads back
+// as itself instead of as another path.
+std::string QuotedCaption(const std::string& caption)
+{
+    std::string out = "\"";
+    for (char c : caption) {
+        out += c;
+        if (c == '"') out += '"';
+    }
+    return out + '"';
+}
+
+bool IsWritableFolder(const std::string& folder)
+{
+    struct stat st {};
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+std::string UserDataFolder()
+{
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QFile::encodeName(base + QStringLiteral("/Quillmoor/Zarvex")).toStdString();
+}
+
+std::string ListFolder(const std::string& exeFolder, const std::string& dataFolder)
+{
+    if (IsWritableFolder(exeFolder)) return exeFolder;
+    QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(dataFolder)));
+    return dataFolder;
+}
+
+TListFilePaths ListFilePathsIn(const std::string& folder)
+{
+    return {folder + "/Zarvex.lis", folder + "/SkipDupl.lis", folder + "/NewDupl.lis"};
+}
+
+TListFilePaths ListFilePaths()
+{
+    return ListFilePathsIn(ListFolder(ExecutableFolder(), UserDataFolder()));
+}
+
+std::string ListLine(const TResultRow& row)
+{
+    std::string line = QuotedCaption(row.Caption);
+    if (row.SubItems.empty()) return line;
+    std::vector<std::string> items;
+    items.reserve(row.SubItems.size());
+    for (const std::string& item : row.SubItems) items.push_back(OneLine(item));
+    return line + ',' + WriteCommaText(items);
+}
+
+bool IsNewDuplicatePath(const std::string& caption)
+{
+    return caption.size() > 2 && caption[1] == ':';
+}
+
+TListLines BuildListLines(const TResultRows& rows)
+{
+    TListLines lines;
+    lines.Results.reserve(rows.Count());
+    for (const TResultRow& row : rows.Rows()) {
+        if (HasLineBreak(row.Caption)) continue;
+        lines.Results.push_back(ListLine(row));
+        if (IsNewDuplicatePath(row.Caption)) lines.NewDuplicates.push_back(row.Caption);
+    }
+    return lines;
+}
+
+bool WriteLinesSafely(const std::vector<std::string>& lines, const std::string& nativePath)
+{
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return WriteWholeFile(nativePath, text);
+}
+
+bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths)
+{
+    if (rows.Count() == 0) return false;
+    const TListLines lines = BuildListLines(rows);
+    return WriteLinesSafely(lines.Results, paths.List) &&
+           WriteLinesSafely(lines.NewDuplicates, paths.NewList);
+}
+
+TResultRow RowFromLine(const std::string& line)
+{
+    const std::vector<std::string> items = ReadCommaText(line);
+    TResultRow row;
+    if (items.empty()) return row;
+    row.Caption = Trim(items[0]);
+    for (std::size_t i = 1; i < items.size(); ++i) row.SubItems.push_back(Trim(items[i]));
+    return row;
+}
+
+TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,
+                         const std::function<void(int)>& progress)
+{
+    TReloadTotals totals;
+    bool previousHadSubItems = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        if (progress) progress(i);
+        TResultRow row = RowFromLine(lines[i]);
+        if (row.Caption.empty()) previousHadSubItems = false;
+        if (previousHadSubItems) {
+            ++totals.Files;
+            long long size = 0;
+            if (!row.SubItems.empty() && TryStrToInt64(row.SubItems[0], size)) totals.Bytes += size;
+        }
+        previousHadSubItems = !row.SubItems.empty();
+        rows.Append(std::move(row));
+    }
+    return totals;
+}
+
+bool ListFileExists(const std::string& nativePath)
+{
+    struct stat st {};
+    return lstat(nativePath.c_str(), &st) == 0;
+}
+
+std::string ListFileStamp(const std::string& nativePath)
+{
+    struct stat st {};
+    if (stat(nativePath.c_str(), &st) != 0) return {};
+    return PreviousRunText(UnixToLocalDateTime(st.st_mtime));
+}
+
+TMessageBoxRequest SkipListPrompt(const std::string& stamp)
+{
+    TMessageBoxRequest request;
+    request.Title = QStringLiteral("Zarvex - known duplicates to skip list found");
+    request.Text = QStringLiteral("A list of known duplicate files to skip was found from a\r") +
+                   QString::fromStdString(stamp) +
+                   QStringLiteral("\r\rReloading that list will prevent these known duplicates "
+                                  "from being found again.\r\rDo you want to reload that list?");
+    request.Icon = TMsgIcon::Question;
+    request.Buttons = {mrYes, mrNo};
+    request.DefaultButton = mrYes;
+    return request;
+}
+
+TMessageBoxRequest PreviousListPrompt(const std::string& stamp)
+{
+    TMessageBoxRequest request;
+    request.Title = QStringLiteral("Zarvex - previous list found");
+    request.Text = QStringLiteral("A list of duplicate files was found from a\r") +
+                   QString::fromStdString(stamp) +
+                   QStringLiteral("\r\rReloading that list will save time.\r\rDo you want to "
+                                  "reload that list?");
+    request.Icon = TMsgIcon::Question;
+    request.Buttons = {mrYes, mrNo};
+    request.DefaultButton = mrYes;
+    return request;
+}
