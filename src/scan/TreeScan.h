@@ -6,7 +6,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/FileFind.h"
 #include "text/StringList.h"
 
 class TTreeScanner;
@@ -48,10 +50,19 @@ public:
     bool KeepSearching = false;
 
     // One complete walk from InitialDirectory; returns when it has ended (also after a stop).
+    // Called from a handler while a walk runs, it returns at once without any event.
     void Search();
 
+    // The normal form of InitialDirectory: a backslash appended unless the path ends in one
+    // ("C:" gives "C:\", "D:\Data" gives "D:\Data\", "D:\Data\" stays as it is).
+    static std::string NormalFolder(std::string_view dir);
+
 private:
+    struct TFolderVisit;
     void ScanFolder(const std::string& folder);
+    bool EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path);
+    void ReportFiles(const std::string& folder, std::vector<std::size_t>& files);
+    void Fire(const TNotifyEvent& event);
 
     std::string FFileFound;
     std::int64_t FFileSize = 0;
@@ -61,4 +72,9 @@ private:
     bool FRecursive = true;
     bool FFindHiddenFiles = false;
     bool FFindHiddenFolders = false;
+
+    // For the running walk: the masks as the listing takes them, and one listing reused from
+    // folder to folder (a folder's entries are all used before the next folder is read).
+    std::vector<std::string> FWalkMasks;
+    TFolderListing FListing;
 };

@@ -1,0 +1,186 @@
+#include "scan/TreeScan.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <optional>
+
+#include "platform/FileFind.h"
+#include "platform/Paths.h"
+#include "text/LocaleCompare.h"
+
+// One folder on the path from the root to the folder being visited, with the subfolders it
+// still has to visit. Kept on an explicit stack, so the depth of a tree costs heap, not stack.
+struct TTreeScanner::TFolderVisit {
+    std::vector<std::string> Subfolders;
+    std::size_t Next = 0;
+};
+
+namespace {
+
+// The sorted order of a folder's private lists: the locale's case-insensitive order, and names
+// equal under it ("A.txt" and "a.txt", two different entries here) by their bytes, so that
+// the order never depends on the order of the directory.
+bool NameBefore(std::string_view a, std::string_view b)
+{
+    int c = AnsiCompareText(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
+
+std::string CurrentDirectory()
+{
+    std::string buffer(PATH_MAX, '\0');
+    if (!getcwd(buffer.data(), buffer.size())) return std::string();
+    buffer.resize(buffer.find('\0'));
+    std::optional<std::string> path = FromNativePath(buffer);
+    return path ? *path : std::string();
+}
+
+// Clears SearchInProgress when a handler's exception ends the walk.
+class TProgressGuard {
+public:
+    explicit TProgressGuard(bool& flag) : FFlag(flag) { FFlag = true; }
+    ~TProgressGuard() { FFlag = false; }
+    TProgressGuard(const TProgressGuard&) = delete;
+    TProgressGuard& operator=(const TProgressGuard&) = delete;
+
+private:
+    bool& FFlag;
+};
+
+}  // namespace
+
+TTreeScanner::TTreeScanner() = default;
+
+std::string TTreeScanner::FileMask() const
+{
+    return FMasks.Count() == 0 ? std::string() : FMasks[0];
+}
+
+void TTreeScanner::SetFileMask(std::string_view mask)
+{
+    if (FSearchInProgress) return;
+    FMasks.Clear();
+    FMasks.Add(mask);
+}
+
+std::string TTreeScanner::FileMaskCommaText() const { return FMasks.CommaText(); }
+
+void TTreeScanner::SetFileMaskCommaText(std::string_view text)
+{
+    if (FSearchInProgress) return;
+    FMasks.SetCommaText(text);
+}
+
+std::string TTreeScanner::NormalFolder(std::string_view dir)
+{
+    // Taking the folder part of a path that ends in a backslash and appending the backslash
+    // again gives the same path back, so appending the one backslash is the whole rule.
+    std::string folder(dir);
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    return folder;
+}
+
+void TTreeScanner::Search()
+{
+    if (FSearchInProgress) return;
+    {
+        TProgressGuard progress(FSearchInProgress);
+        FFileFound.clear();
+        FFileSize = 0;
+        if (FInitialDirectory.empty()) FInitialDirectory = CurrentDirectory();
+        FInitialDirectory = NormalFolder(FInitialDirectory);
+        KeepSearching = true;
+        FWalkMasks.clear();
+        for (int i = 0; i < FMasks.Count(); ++i) FWalkMasks.push_back(FMasks[i]);
+        ScanFolder(FInitialDirectory);
+    }
+    Fire(OnSearchDone);
+}
+
+void TTreeScanner::Fire(const TNotifyEvent& event)
+{
+    // A copy, so a handler may reassign its own event without destroying the running callable.
+    if (!event) return;
+    TNotifyEvent handler = event;
+    handler(this);
+}
+
+void TTreeScanner::ScanFolder(const std::string& folder)
+{
+    std::vector<TFolderVisit> path;
+    if (!EnterFolder(folder, path)) return;
+    while (!path.empty()) {
+        TFolderVisit& visit = path.back();
+        if (visit.Next == visit.Subfolders.size()) {
+            path.pop_back();
+            Fire(OnDirectoryDone);
+            continue;
+        }
+        std::string subfolder = std::move(visit.Subfolders[visit.Next++]);
+        if (FRecursive) {
+            EnterFolder(subfolder, path);  // invalidates `visit`
+        } else {
+            // Reached only when a handler turned Recursive off during this visit.
+            FFileFound = std::move(subfolder);
+            Fire(OnDirectoryFound);
+        }
+    }
+}
+
+// Reports one folder and its files and pushes its visit; false (no event at all) when the walk
+// has been asked to stop. The folder is read once: its subfolders and the files of every mask
+// come from the same listing, filtered as a folder search and one search per mask would be. A
+// mask is matched against the folder's names only, so it can never reach into another folder.
+bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path)
+{
+    if (ProcessMessages) ProcessMessages();
+    if (!KeepSearching) return false;
+    FFileSize = 0;
+    FFileFound = folder;
+    Fire(OnDirectoryFound);
+
+    const bool collectFolders = FRecursive;
+    const std::uint32_t folderFilter = faDirectory | (FFindHiddenFolders ? faHidden : 0);
+    const bool hiddenFiles = FFindHiddenFiles;
+    TFolderVisit visit;
+    std::vector<std::size_t> files;
+    FListing.Read(folder, &FWalkMasks);
+    for (std::size_t i = 0; i < FListing.Count(); ++i) {
+        const std::uint32_t attr = FListing.Entry(i).Attr;
+        if (attr & (faSysFile | faVolumeID)) continue;
+        if (attr & faDirectory) {
+            if (collectFolders && PassesAttrFilter(attr, folderFilter) &&
+                !IsDotEntry(FListing.Name(i))) {
+                visit.Subfolders.emplace_back(FListing.Name(i));
+            }
+        } else if ((attr & faHidden) == 0 || hiddenFiles) {
+            files.push_back(i);  // the listing kept only names that match a mask
+        }
+    }
+    ReportFiles(folder, files);
+
+    std::sort(visit.Subfolders.begin(), visit.Subfolders.end(),
+              [](const std::string& a, const std::string& b) { return NameBefore(a, b); });
+    for (std::string& name : visit.Subfolders) name = folder + name + '\\';
+    path.push_back(std::move(visit));
+    return true;
+}
+
+// Every file collected is reported: KeepSearching is not read here, so a stop asked for by one
+// of these handlers still lets the folder's remaining files through.
+void TTreeScanner::ReportFiles(const std::string& folder, std::vector<std::size_t>& files)
+{
+    std::sort(files.begin(), files.end(), [this](std::size_t a, std::size_t b) {
+        return NameBefore(FListing.Name(a), FListing.Name(b));
+    });
+    for (std::size_t i : files) {
+        FFileFound.assign(folder).append(FListing.Name(i));
+        FFileSize = FListing.Entry(i).Size;
+        Fire(OnFileFound);
+    }
+    FFileSize = 0;
+}
