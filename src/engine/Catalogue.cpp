@@ -1,0 +1,110 @@
+#include "engine/Catalogue.h"
+
+#include <cstdio>
+
+#include "platform/FileFind.h"
+#include "text/TextUtil.h"
+
+namespace {
+
+// Names that are never catalogued: any name, lower-cased, that occurs inside this text. That
+// takes in the two swap files, and also any piece of the text such as "dat" or "a".
+constexpr std::string_view ReservedNames = "mm256.dat mm2048.dat";
+
+bool FolderHoldsDesktopIni(const std::string& folder)
+{
+    TSearchRec rec;
+    return FindFile(folder + "desktop.ini", rec) && (rec.Attr & faDirectory) == 0;
+}
+
+}  // namespace
+
+void TCatalogue::Bind(TTreeScanner& scanner)
+{
+    scanner.OnDirectoryFound = [this](TTreeScanner* sender) { TreeScanner1DirectoryFound(sender); };
+    scanner.OnFileFound = [this](TTreeScanner* sender) { TreeScanner1FileFound(sender); };
+    scanner.OnDirectoryDone = [this](TTreeScanner* sender) { TreeScanner1DirectoryDone(sender); };
+}
+
+std::string TCatalogue::CatalogueKey(bool requireSameSize, std::int64_t size,
+                                     std::string_view storedName)
+{
+    if (!requireSameSize) {
+        std::string key(storedName);
+        key += '\\';
+        return key;
+    }
+    char field[32];
+    int length = std::snprintf(field, sizeof field, "%9lld ", static_cast<long long>(size));
+    return std::string(field, static_cast<std::size_t>(length));
+}
+
+std::string_view TCatalogue::NameOfPath(std::string_view path)
+{
+    std::size_t cut = path.find_last_of("\\:");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+// Each folder is judged by its own path: a folder below a skipped SYSBCKUP or user-named folder
+// still holds the matching component, while a desktop.ini file counts only for its own folder.
+bool TCatalogue::FolderIsSkipped(const std::string& folder) const
+{
+    if (FState.SkipSysbckupFolder &&
+        UpperCaseAscii(folder).find("\\SYSBCKUP\\") != std::string::npos) {
+        return true;
+    }
+    if (FState.SkipFolders.Count() > 0) {
+        const std::string lowered = LowerCaseAscii(folder);
+        for (int i = 0; i < FState.SkipFolders.Count(); ++i) {
+            const std::string& line = FState.SkipFolders[i];
+            // An empty line would match every folder and silently empty the whole search.
+            if (!line.empty() && lowered.find(line) != std::string::npos) return true;
+        }
+    }
+    return FState.SkipDesktopIniFolders && FolderHoldsDesktopIni(folder);
+}
+
+void TCatalogue::TreeScanner1DirectoryFound(TTreeScanner* sender)
+{
+    const std::string folder = Trim(sender->FileFound());
+    FState.FolderList.Add(folder);
+    FState.CurrentFolder = FState.FolderList.Count() - 1;
+    FState.SkipThisFolder = FolderIsSkipped(folder);
+    FWindow.SetStatusText(3, FState.SkipThisFolder ? "Skipping " + folder : folder);
+    FWindow.RepaintStatusBar();
+    FState.Catalogue.BeginUpdate();
+}
+
+void TCatalogue::TreeScanner1FileFound(TTreeScanner* sender)
+{
+    if (FState.SkipThisFolder) return;
+    const std::string& path = sender->FileFound();
+    int index;
+    if (FState.KnownDuplicates.Count() > 0 && FState.KnownDuplicates.Find(path, index)) return;
+    const std::string_view name = NameOfPath(path);
+    if (ReservedNames.find(LowerCaseAscii(name)) != std::string_view::npos) return;
+
+    // The file as it is now, not as it was listed: it may have gone or changed meanwhile.
+    TSearchRec rec;
+    if (!FindFile(path, rec)) return;
+    if (!FState.IncludeEmptyFiles && rec.Size == 0) return;
+
+    std::string key = CatalogueKey(FState.RequireSameSize, rec.Size, rec.Name);
+    switch (FState.ScanMode) {
+    case TScanMode::smMaster:
+        FState.MasterKeys.Add(key);
+        break;
+    case TScanMode::smFiltered:
+        if (!FState.MasterKeys.Find(key, index)) return;
+        break;
+    case TScanMode::smNormal:
+        break;
+    }
+    key.append(name);
+    FState.Catalogue.Add(key, FState.CurrentFolder);
+}
+
+void TCatalogue::TreeScanner1DirectoryDone(TTreeScanner*)
+{
+    FState.Catalogue.EndUpdate();
+}
