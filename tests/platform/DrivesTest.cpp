@@ -1,0 +1,198 @@
+#include "platform/Drives.h"
+
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+// The rule by which the drive list takes a letter back from a display name.
+char LetterOf(const std::string& caption)
+{
+    std::size_t close = caption.find(":)");
+    if (caption.find(" (") == std::string::npos || close == std::string::npos || close == 0) {
+        return ' ';
+    }
+    return caption[close - 1];
+}
+
+int CountLines(const std::string& text)
+{
+    int lines = 0;
+    for (char c : text) lines += (c == '\n');
+    return lines;
+}
+
+}  // namespace
+
+TEST(DriveTableSpec, ReadsLettersFoldersTypesAndLabels)
+{
+    std::ostringstream err;
+    TDriveTable table = TDriveTable::FromSpec(
+        "A=/media/stick,removable;c=/srv/c/;E=/net/share,remote,Team files;"
+        "F=/cd,CDROM;G=/ram,ramdisk;H=/srv/x/../h",
+        &err);
+    EXPECT_EQ(err.str(), "");
+    ASSERT_NE(table.Find('a'), nullptr);
+    EXPECT_EQ(table.Find('A')->Root, "/media/stick");
+    EXPECT_EQ(table.Find('A')->Type, dtRemovable);
+    ASSERT_NE(table.Find('C'), nullptr);
+    EXPECT_EQ(table.Find('C')->Root, "/srv/c");
+    EXPECT_EQ(table.Find('C')->Type, dtFixed);
+    EXPECT_EQ(table.Find('E')->Type, dtRemote);
+    EXPECT_EQ(table.Find('F')->Type, dtCdRom);
+    EXPECT_EQ(table.Find('G')->Type, dtRamDisk);
+    EXPECT_EQ(table.Find('H')->Root, "/srv/h");
+    EXPECT_EQ(table.Find('B'), nullptr);
+    EXPECT_EQ(table.Find('?'), nullptr);
+
+    std::string letters;
+    for (const TDrive& drive : table.Drives()) {
+        letters += drive.Letter;
+        // The name tells the folder and gives the letter back by the list's rule.
+        EXPECT_NE(drive.DisplayName.find(drive.Root), std::string::npos) << drive.DisplayName;
+        EXPECT_EQ(LetterOf(drive.DisplayName), drive.Letter) << drive.DisplayName;
+        EXPECT_TRUE(drive.DisplayName.ends_with(std::string(" (") + drive.Letter + ":)"));
+    }
+    EXPECT_EQ(letters, "ACEFGH");
+    EXPECT_EQ(table.Find('E')->DisplayName, "Team files /net/share (E:)");
+    EXPECT_EQ(table.Find('C')->DisplayName, "Local Disk /srv/c (C:)");
+}
+
+TEST(DriveTableSpec, ReportsEachMalformedEntryOnceAndKeepsTheRest)
+{
+    std::ostringstream err;
+    TDriveTable table = TDriveTable::FromSpec(
+        "1=/x;C;D=relative/path;E=/e,floppy;C=/c;C=/again;;  ;F=/f", &err);
+    EXPECT_EQ(CountLines(err.str()), 5) << err.str();
+    EXPECT_NE(err.str().find("E=/e,floppy"), std::string::npos);
+    EXPECT_NE(err.str().find("C=/again"), std::string::npos);
+    std::string letters;
+    for (const TDrive& drive : table.Drives()) letters += drive.Letter;
+    EXPECT_EQ(letters, "CF");
+    EXPECT_EQ(table.Find('C')->Root, "/c");
+}
+
+TEST(DriveTableSpec, NamesFromHostileFoldersAndLabelsStayReadable)
+{
+    TDriveTable table = TDriveTable::FromSpec("Z=/odd:)name,fixed,Smile :) line\nbreak", nullptr);
+    const TDrive* drive = table.Find('Z');
+    ASSERT_NE(drive, nullptr);
+    EXPECT_EQ(LetterOf(drive->DisplayName), 'Z') << drive->DisplayName;
+    EXPECT_EQ(drive->DisplayName.find('\n'), std::string::npos);
+    EXPECT_EQ(drive->Root, "/odd:)name");
+}
+
+TEST(DriveTableCurrent, ComesFromTheEnvironmentAndReportsMistakesOnce)
+{
+    TTempTree tree;
+    TEnvGuard env("ZARVEX_DRIVES", "C=" + tree.Root() + ";D=/no/such/folder;bad");
+    std::ostringstream err;
+    std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
+    TDriveTable::ResetCurrent();
+    const TDriveTable& first = TDriveTable::Current();
+    const TDriveTable& again = TDriveTable::Current();
+    std::cerr.rdbuf(old);
+    EXPECT_EQ(&first, &again);
+    EXPECT_EQ(CountLines(err.str()), 1) << err.str();
+    ASSERT_NE(first.Find('C'), nullptr);
+    EXPECT_EQ(first.Find('C')->Root, tree.Root());
+
+    EXPECT_EQ(GetDriveType("C:\\"), dtFixed);
+    EXPECT_EQ(GetDriveType("c:"), dtFixed);
+    EXPECT_EQ(GetDriveType("C:/"), dtFixed);
+    EXPECT_EQ(GetDriveType("D:\\"), dtNoRootDir);  // its folder does not exist
+    EXPECT_EQ(GetDriveType("E:\\"), dtNoRootDir);  // no such letter
+    EXPECT_EQ(GetDriveType("C:\\Data"), dtNoRootDir);
+    EXPECT_EQ(GetDriveType(""), dtNoRootDir);
+    TDriveTable::ResetCurrent();
+}
+
+TEST(DriveTableCurrent, SetCurrentReplacesTheTableUntilReset)
+{
+    TEnvGuard env("ZARVEX_DRIVES", "C=/");
+    TDriveTable::SetCurrent(TDriveTable::FromFolders({"/tmp/a/", "relative", "/tmp/b"}));
+    EXPECT_EQ(TDriveTable::Current().Find('C')->Root, "/tmp/a");
+    EXPECT_EQ(TDriveTable::Current().Find('D')->Root, "/tmp/b");
+    TDriveTable::ResetCurrent();
+    EXPECT_EQ(TDriveTable::Current().Find('C')->Root, "/");
+    EXPECT_EQ(TDriveTable::Current().Find('D'), nullptr);
+    TDriveTable::ResetCurrent();
+}
+
+namespace {
+
+const char* const kMountInfo =
+    "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
+    "23 27 0:22 / /sys rw,relatime - sysfs sysfs rw\n"
+    "24 27 0:6 / /dev rw - devtmpfs devtmpfs rw\n"
+    "25 24 0:23 / /dev/shm rw - tmpfs tmpfs rw\n"
+    "26 27 0:24 / /run rw shared:5 - tmpfs tmpfs rw\n"
+    "27 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+    "28 27 8:3 / /home rw shared:2 - ext4 /dev/sda3 rw\n"
+    "29 27 8:1 / /boot/efi rw - vfat /dev/sda1 rw\n"
+    "30 26 8:17 / /run/media/ann/STICK\\040ONE rw - vfat /dev/sdb1 rw\n"
+    "31 27 8:33 / /media/card rw - exfat /dev/sdc1 rw\n"
+    "32 27 8:49 / /media/third rw - vfat /dev/sdd1 rw\n"
+    "33 27 0:40 / /mnt/nas rw - nfs4 nas:/export rw\n"
+    "34 27 11:0 / /mnt/cd ro - iso9660 /dev/sr0 ro\n"
+    "35 27 0:41 / /mnt/ram rw - tmpfs tmpfs rw\n"
+    "36 27 8:3 /ann/data /srv/data rw - ext4 /dev/sda3 rw\n"
+    "37 27 7:0 / /snap/core/1 ro - squashfs /dev/loop0 ro\n"
+    "38 27 0:42 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+    "39 27 8:65 / /mnt/old rw - ext4 /dev/sde1 rw\n"
+    "40 27 8:66 / /mnt/old rw - xfs /dev/sde2 rw\n"
+    "garbage line\n"
+    "41 27 8:80 / \n";
+
+}  // namespace
+
+TEST(DriveTableMounts, LettersFollowTheDetectionRules)
+{
+    TDriveTable table = TDriveTable::FromMountInfo(kMountInfo);
+    std::string summary;
+    for (const TDrive& drive : table.Drives()) {
+        summary += std::string(1, drive.Letter) + "=" + drive.Root + "," +
+                   std::to_string(drive.Type) + ";";
+    }
+    // Removable media first on A: and B:, "/" on C:, the rest from D: in mount-point order;
+    // a bind mount of a folder already on a drive, pseudo file systems, snaps and a mount
+    // hidden by a later one on the same point get no letter.
+    EXPECT_EQ(summary,
+              "A=/media/card,2;B=/media/third,2;C=/,3;D=/boot/efi,3;E=/home,3;F=/mnt/cd,5;"
+              "G=/mnt/nas,4;H=/mnt/old,3;I=/mnt/ram,6;J=/run/media/ann/STICK ONE,2;");
+}
+
+TEST(DriveTableMounts, AProbeDecidesWhatTheTextCannot)
+{
+    TDriveTable::TMountProbe probe;
+    probe.IsRemovableDevice = [](std::string_view source) { return source == "/dev/sda1"; };
+    probe.IsFolder = [](std::string_view point) { return point != "/home"; };
+    TDriveTable table = TDriveTable::FromMountInfo(kMountInfo, probe);
+    EXPECT_EQ(table.Find('A')->Root, "/boot/efi");
+    EXPECT_EQ(table.Find('A')->Type, dtRemovable);
+    for (const TDrive& drive : table.Drives()) EXPECT_NE(drive.Root, "/home");
+    // Without /home the bind mount of a folder inside it is a drive of its own.
+    bool bound = false;
+    for (const TDrive& drive : table.Drives()) bound |= drive.Root == "/srv/data";
+    EXPECT_TRUE(bound);
+}
+
+TEST(DriveTableMounts, EmptyOrCrowdedTablesStayWithinTheAlphabet)
+{
+    TDriveTable empty = TDriveTable::FromMountInfo("");
+    ASSERT_EQ(empty.Drives().size(), 1u);
+    EXPECT_EQ(empty.Find('C')->Root, "/");
+
+    std::string text;
+    for (int i = 0; i < 40; ++i) {
+        text += std::to_string(100 + i) + " 1 9:" + std::to_string(i) + " / /mnt/d" +
+                std::to_string(100 + i) + " rw - ext4 /dev/x rw\n";
+    }
+    TDriveTable crowded = TDriveTable::FromMountInfo(text);
+    EXPECT_EQ(crowded.Drives().size(), 24u);  // C: and D: to Z:
+    EXPECT_EQ(crowded.Find('Z')->Root, "/mnt/d122");
+}

@@ -1,0 +1,108 @@
+#include "platform/Process.h"
+
+#include "platform/Paths.h"
+
+#include "DriveFixture.h"
+#include "support/Privileges.h"
+
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// Lowers to idle and back; 0 when every step behaves, a distinct code per fault.
+int LowerAndRestore(bool expectLowering)
+{
+    int saved = TProcessPriority::GetPriorityClass();
+    if (saved == 0) return 1;
+    if (TProcessPriority::CanRestore() != expectLowering) return 2;
+    bool lowered = TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
+    if (lowered != expectLowering) return 3;
+    int during = TProcessPriority::GetPriorityClass();
+    if (!expectLowering) return during == saved ? 0 : 4;
+    if (during == saved || sched_getscheduler(0) != SCHED_IDLE) return 5;
+    if (!TProcessPriority::SetPriorityClass(saved)) return 6;
+    return TProcessPriority::GetPriorityClass() == saved ? 0 : 7;
+}
+
+}  // namespace
+
+TEST(ProcessPriority, LowersOnlyWhatItCanRestore)
+{
+    // In a child, so that nothing leaks into the other tests whatever happens.
+    if (geteuid() == 0) {
+        EXPECT_EQ(RunInChild([] { return LowerAndRestore(true); }), 0);
+        // Without privileges and with no room in RLIMIT_NICE, going back would be refused.
+        EXPECT_EQ(RunUnprivileged([] {
+            struct rlimit none = {0, 0};
+            setrlimit(RLIMIT_NICE, &none);
+            return LowerAndRestore(false);
+        }), 0);
+    }
+}
+
+TEST(ProcessPriority, RoomInTheNiceLimitAllowsLowering)
+{
+    // Room in RLIMIT_NICE lets an unprivileged process come back, so it may go.
+    constexpr int kCannotArrange = 99;
+    int roomy = RunInChild([] {
+        struct rlimit room = {40, 40};
+        if (setrlimit(RLIMIT_NICE, &room) != 0) return kCannotArrange;
+        return RunUnprivileged([] { return LowerAndRestore(true); });
+    });
+    if (roomy == kCannotArrange) GTEST_SKIP() << "RLIMIT_NICE cannot be raised here";
+    EXPECT_EQ(roomy, 0);
+}
+
+TEST(ProcessPriority, RejectsClassesItNeverGave)
+{
+    int saved = TProcessPriority::GetPriorityClass();
+    ASSERT_NE(saved, 0);
+    EXPECT_FALSE(TProcessPriority::SetPriorityClass(0));
+    EXPECT_FALSE(TProcessPriority::SetPriorityClass(-5));
+    EXPECT_FALSE(TProcessPriority::SetPriorityClass(1 + SCHED_FIFO * 64 + 20));
+    EXPECT_FALSE(TProcessPriority::SetPriorityClass(1 + 63));  // nice 43
+    EXPECT_TRUE(TProcessPriority::SetPriorityClass(saved));
+    EXPECT_EQ(TProcessPriority::GetPriorityClass(), saved);
+}
+
+TEST(ProcessFolders, TheExecutableAndTheSystemDirectory)
+{
+    std::string path = ExecutablePath();
+    EXPECT_TRUE(path.ends_with("/platform_tests")) << path;
+    std::string folder = ExecutableFolder();
+    EXPECT_EQ(folder + "/platform_tests", path);
+    EXPECT_EQ(access(path.c_str(), X_OK), 0);
+
+    std::string parent = folder.substr(0, folder.rfind('/'));
+    EXPECT_EQ(NativeSystemDirectory(), (parent.empty() ? "" : parent) + "/lib/zarvex");
+    TDriveTable::SetCurrent(TDriveTable::FromFolders({parent}));
+    EXPECT_EQ(SystemDirectory(), "C:\\lib\\zarvex");
+    TDriveTable::SetCurrent(TDriveTable::FromFolders({"/"}));
+    EXPECT_EQ(SystemDirectory(), *FromNativePath(parent + "/lib/zarvex"));
+    TDriveTable::SetCurrent(TDriveTable::FromFolders({folder + "/elsewhere"}));
+    EXPECT_EQ(SystemDirectory(), "");  // on no drive
+    TDriveTable::ResetCurrent();
+}
+
+class CompressionTest : public TDriveFixture {};
+
+TEST_F(CompressionTest, ReportsFlagAndAllocatedSize)
+{
+    Tree.WriteSized("dense.bin", 64 * 1024);
+    std::string sparse = Tree.WriteFile("sparse.bin", "");
+    ASSERT_EQ(truncate(sparse.c_str(), 1LL << 30), 0);
+    symlink("dense.bin", Tree.Path("link").c_str());
+
+    bool compressed = true;
+    std::int64_t allocated = -1;
+    ASSERT_TRUE(GetCompressionInfo("C:\\dense.bin", compressed, allocated));
+    EXPECT_GE(allocated, 64 * 1024);
+    EXPECT_FALSE(compressed);  // no test file system here compresses by itself
+    ASSERT_TRUE(GetCompressionInfo("C:\\sparse.bin", compressed, allocated));
+    EXPECT_LT(allocated, 1LL << 20);
+    EXPECT_FALSE(GetCompressionInfo("C:\\link", compressed, allocated));
+    EXPECT_FALSE(GetCompressionInfo("C:\\missing", compressed, allocated));
+    EXPECT_FALSE(GetCompressionInfo("Q:\\dense.bin", compressed, allocated));
+}
