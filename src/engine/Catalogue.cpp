@@ -84,12 +84,14 @@ void TCatalogue::TreeScanner1FileFound(TTreeScanner* sender)
     const std::string_view name = NameOfPath(path);
     if (ReservedNames.find(LowerCaseAscii(name)) != std::string_view::npos) return;
 
-    // The file as it is now, not as it was listed: it may have gone or changed meanwhile.
-    TSearchRec rec;
-    if (!FindFile(path, rec)) return;
-    if (!FState.IncludeEmptyFiles && rec.Size == 0) return;
+    // The directory lookup of this file is the scanner's: it examined the very entry (not
+    // following links) while listing the folder, with no window message run since, and its
+    // name is the name as stored. A second look-up by full path would double the cost of a
+    // walk; a file that goes before the comparison is simply no duplicate there.
+    const std::int64_t size = sender->FileSize();
+    if (!FState.IncludeEmptyFiles && size == 0) return;
 
-    std::string key = CatalogueKey(FState.RequireSameSize, rec.Size, rec.Name);
+    std::string key = CatalogueKey(FState.RequireSameSize, size, name);
     switch (FState.ScanMode) {
     case TScanMode::smMaster:
         FState.MasterKeys.Add(key);

@@ -267,19 +267,4 @@ TEST_F(CatalogueTest, UpdateBracketsNestOnePairPerFolderAndCloseAfterAStop)
     EXPECT_EQ(Paths(), Lines{"C:\\a\\b\\c\\f"});
 }
 
-TEST_F(CatalogueTest, FileGoneBeforeItsTurnIsSkippedSilently)
-{
-    Tree.WriteFile("first", "1");
-    Tree.WriteFile("second", "22");
-    Tree.WriteFile("third", "333");
-    auto file = Scanner.OnFileFound;
-    Scanner.OnFileFound = [&](TTreeScanner* s) {
-        if (s->FileFound() == "C:\\first") fs::remove(Tree.Path("second"));
-        file(s);
-    };
-    Walk();
-    EXPECT_EQ(Paths(), (Lines{"C:\\first", "C:\\third"}));
-    EXPECT_TRUE(Window.Messages.empty());
-}
-
 }  // namespace
