@@ -24,4 +24,5 @@ void AppendCollationKey(std::string_view s, std::string& out);
 // Chooses the collation locale by ICU name ("de_DE", "en_US", "" for the environment's:
 // LC_ALL, LC_COLLATE, LANG). Called by tests; the default is the environment's. The C locale
 // and names ICU does not know use ICU's root collation, which is case-insensitive as well.
+// Sorted lists keep the keys they computed: choose the locale before filling any.
 void SetCollationLocale(const std::string& icuLocale);

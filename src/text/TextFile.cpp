@@ -55,7 +55,7 @@ std::string ResolveLink(const std::string& path)
 
 bool OverwriteInPlace(const std::string& path, std::string_view contents)
 {
-    TFd fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
+    TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
     return fd.Get() >= 0 && WriteAll(fd.Get(), contents) && fd.Close();
 }
 
@@ -96,7 +96,8 @@ bool WriteWholeFile(const std::string& nativePath, std::string_view contents)
     std::string temp = target + ".XXXXXX";
     TFd fd(::mkostemp(temp.data(), O_CLOEXEC));
     if (fd.Get() < 0)
-        return (errno == EACCES || errno == EROFS) && OverwriteInPlace(target, contents);
+        return (errno == EACCES || errno == EPERM || errno == ENAMETOOLONG) &&
+               OverwriteInPlace(target, contents);
 
     // mkostemp makes the file private; give it what a plain create would have given, or the
     // old file's mode when there is one.

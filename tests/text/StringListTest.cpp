@@ -332,3 +332,25 @@ TEST(StringList, FailedLoadsAndSavesChangeNothing)
     EXPECT_TRUE(list.LoadFromFile(tree.WriteFile("empty.lis", "")));
     EXPECT_EQ(list.Count(), 0);
 }
+
+TEST(StringList, SavingWhereNoFileCanBeAddedBesideOverwritesInPlace)
+{
+    TTempTree tree;
+    TStringList list;
+    list.Add("x");
+    const std::string longest = tree.Path(std::string(255, 'n'));  // no room for a temporary name
+    ASSERT_TRUE(list.SaveToFile(longest));
+    EXPECT_EQ(ReadFile(longest), "x\r\n");
+    if (geteuid() == 0)
+        GTEST_SKIP() << "folder and file permissions do not bind root";
+    const std::string folder = tree.MakeDir("locked");
+    const std::string path = tree.WriteFile("locked/Zarvex.lis", "old\r\n");
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    EXPECT_TRUE(list.SaveToFile(path));
+    EXPECT_EQ(ReadFile(path), "x\r\n");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    list.Add("y");
+    EXPECT_FALSE(list.SaveToFile(path));
+    EXPECT_EQ(ReadFile(path), "x\r\n");
+    chmod(folder.c_str(), 0755);
+}
