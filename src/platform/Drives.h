@@ -3,10 +3,26 @@
 //
 // Detected from the mounted file systems (/proc/self/mountinfo): C: is "/", removable media
 // take A: and B: first, every other real file system the next free letter from D: in order of
-// its mount point; pseudo file systems get none. ZARVEX_DRIVES, when set, replaces the detected
-// table whole: entries "LETTER=FOLDER[,TYPE[,LABEL]]" separated by ";", TYPE one of removable,
-// fixed, remote, cdrom, ramdisk (default fixed); a malformed entry is reported once on
-// standard error and ignored.
+// its mount point (letters run out at Z:). Pseudo file systems get none: kernel views (proc,
+// sysfs, cgroup, devpts...), anything mounted below /proc, /sys, /dev or /run (except
+// /run/media), and snap packages. Of a mount point used twice, the later mount is the one
+// seen. A bind mount that shows a folder another drive already shows (same device, its root
+// inside the other's) gets no letter either, so a file is not reached through two drives.
+// Types: nfs, cifs, sshfs and the like are remote; iso9660 and udf CD-ROM; tmpfs and ramfs
+// RAM disks; media below /media or /run/media, or on a device that sysfs calls removable,
+// removable; the rest fixed.
+//
+// ZARVEX_DRIVES, when set (even empty), replaces the detected table whole: entries
+// "LETTER=FOLDER[,TYPE[,LABEL]]" separated by ";", TYPE one of removable, fixed, remote,
+// cdrom, ramdisk (default fixed), FOLDER absolute. A malformed entry (no letter, a relative
+// folder, an unknown type, a letter given twice) is reported once on standard error and
+// ignored.
+//
+// Display names read "<label or kind> <folder> (X:)", e.g. "Local Disk / (C:)"; the part
+// before the letter never holds ":)", which would mislead the drive list about the letter.
+//
+// The table in use is a process-wide value for the user-interface thread; it is not guarded
+// against other threads.
 #include <array>
 #include <optional>
 #include <ostream>
@@ -59,7 +75,8 @@ public:
     static TDriveTable FromFolders(const std::vector<std::string>& nativeFolders);
 
     void Set(const TDrive& drive);  // replaces the entry of drive.Letter
-    // A drive whose display name is made from its type, root and label.
+    // A drive (letter A to Z, either case) whose display name is made from its type, root and
+    // label (the kind of drive when the label is empty).
     static TDrive MakeDrive(char letter, std::string root, int type, std::string_view label = {});
     const TDrive* Find(char letter) const;  // letter in either case; nullptr when absent
     std::vector<TDrive> Drives() const;     // present drives, A to Z

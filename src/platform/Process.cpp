@@ -104,7 +104,9 @@ bool Apply(const TClass& target)
 int TProcessPriority::GetPriorityClass()
 {
     TClass c;
-    return ReadClass(c) ? Encode(c) : 0;
+    if (!ReadClass(c)) return 0;
+    // The nice value means nothing under SCHED_IDLE: every idle thread is the idle class.
+    return c.Policy == SCHED_IDLE ? IdleClass() : Encode(c);
 }
 
 int TProcessPriority::IdleClass()

@@ -21,7 +21,7 @@ int LowerAndRestore(bool expectLowering)
     if (lowered != expectLowering) return 3;
     int during = TProcessPriority::GetPriorityClass();
     if (!expectLowering) return during == saved ? 0 : 4;
-    if (during == saved || sched_getscheduler(0) != SCHED_IDLE) return 5;
+    if (during != TProcessPriority::IdleClass() || sched_getscheduler(0) != SCHED_IDLE) return 5;
     if (!TProcessPriority::SetPriorityClass(saved)) return 6;
     return TProcessPriority::GetPriorityClass() == saved ? 0 : 7;
 }
