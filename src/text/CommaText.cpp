@@ -9,8 +9,7 @@ bool IsBlank(char c)
 
 std::size_t SkipBlanks(std::string_view text, std::size_t i)
 {
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
+    while (i < text.size() && IsBlank(text[i])) ++i;
     return i;
 }
 
@@ -54,8 +53,7 @@ std::vector<std::string> ReadCommaText(std::string_view text)
             i = ReadQuoted(text, i, item);
         } else {
             const std::size_t start = i;
-            while (i < text.size() && !IsBlank(text[i]) && text[i] != ',')
-                ++i;
+            while (i < text.size() && !IsBlank(text[i]) && text[i] != ',') ++i;
             item.assign(text.substr(start, i - start));
         }
         items.push_back(std::move(item));

@@ -52,8 +52,8 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
     const int m = static_cast<int>(months - yearsCarried * 12) + 1;
     const std::int64_t days =
         DaysFromCivil(year + yearsCarried, m, 1) + (static_cast<std::int64_t>(day) - 1) - EpochDays;
-    const std::int64_t seconds = static_cast<std::int64_t>(hour) * 3600 +
-                                 static_cast<std::int64_t>(minute) * 60 + second;
+    const std::int64_t seconds =
+        static_cast<std::int64_t>(hour) * 3600 + static_cast<std::int64_t>(minute) * 60 + second;
     return static_cast<double>(days) + static_cast<double>(seconds) / 86400.0;
 }
 
@@ -81,10 +81,10 @@ void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, in
 TDateTime UnixToLocalDateTime(std::int64_t unixSeconds)
 {
     const auto t = static_cast<std::time_t>(unixSeconds);
-    std::tm tm {};
+    std::tm tm{};
     if (static_cast<std::int64_t>(t) == unixSeconds && localtime_r(&t, &tm))
-        return EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                              tm.tm_min, tm.tm_sec);
+        return EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                              tm.tm_sec);
     const std::int64_t days = FloorDiv(unixSeconds, 86400);
     return static_cast<double>(days + 25569) +
            static_cast<double>(unixSeconds - days * 86400) / 86400.0;
@@ -102,7 +102,7 @@ TDateTime FileTimeToDateTime(std::uint64_t fileTime)
 
 TDateTime Now()
 {
-    std::timespec ts {};
+    std::timespec ts{};
     std::timespec_get(&ts, TIME_UTC);
     const TDateTime whole = UnixToLocalDateTime(ts.tv_sec);
     return whole + static_cast<double>(ts.tv_nsec) / 1e9 / 86400.0;

@@ -1,7 +1,5 @@
 #include "text/Format.h"
 
-#include "text/LocaleName.h"
-
 #include <unicode/dcfmtsym.h>
 #include <unicode/dtfmtsym.h>
 #include <unicode/locid.h>
@@ -12,6 +10,8 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+
+#include "text/LocaleName.h"
 
 namespace {
 
@@ -38,15 +38,13 @@ bool IsPatternLetter(UChar c)
 
 // The literal text right after the first run of `fieldLetters` in a date or time pattern,
 // up to the next field, blanks trimmed: "dd.MM.yy" gives "." for "d", "y. MM. dd." gives ".".
-std::string SeparatorAfter(const icu::UnicodeString& pattern, const char16_t* fieldLetters)
+std::string SeparatorAfter(const icu::UnicodeString& pattern, std::u16string_view fieldLetters)
 {
     const int32_t n = pattern.length();
     int32_t i = 0;
-    while (i < n && !std::char_traits<char16_t>::find(fieldLetters, std::char_traits<char16_t>::length(fieldLetters), pattern[i]))
-        ++i;
+    while (i < n && fieldLetters.find(pattern[i]) == std::u16string_view::npos) ++i;
     const UChar field = i < n ? pattern[i] : 0;
-    while (i < n && pattern[i] == field)
-        ++i;
+    while (i < n && pattern[i] == field) ++i;
     icu::UnicodeString sep;
     bool quoted = false;
     for (; i < n; ++i) {
@@ -75,15 +73,17 @@ void LoadNumbers(const std::string& name, TFormatSettings& s)
     const icu::DecimalFormatSymbols symbols(locale, status);
     if (U_FAILURE(status) || !KnownTo(locale, symbols.getLocale(ULOC_ACTUAL_LOCALE, status)))
         return;
-    const std::string group = Utf8(symbols.getSymbol(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol));
-    const std::string decimal = Utf8(symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
+    const std::string group =
+        Utf8(symbols.getSymbol(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol));
+    const std::string decimal =
+        Utf8(symbols.getSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol));
     if (!decimal.empty()) {
         s.ThousandSeparator = group;
         s.DecimalSeparator = decimal;
     }
 }
 
-std::string PatternSeparator(icu::DateFormat* format, const char16_t* fieldLetters)
+std::string PatternSeparator(icu::DateFormat* format, std::u16string_view fieldLetters)
 {
     auto* simple = dynamic_cast<icu::SimpleDateFormat*>(format);
     if (!simple)
@@ -101,14 +101,16 @@ void LoadDates(const std::string& name, TFormatSettings& s)
     if (U_FAILURE(status) || !KnownTo(locale, symbols.getLocale(ULOC_ACTUAL_LOCALE, status)))
         return;
     int32_t count = 0;
-    const icu::UnicodeString* months = symbols.getMonths(
-        count, icu::DateFormatSymbols::STANDALONE, icu::DateFormatSymbols::ABBREVIATED);
+    const icu::UnicodeString* months = symbols.getMonths(count, icu::DateFormatSymbols::STANDALONE,
+                                                         icu::DateFormatSymbols::ABBREVIATED);
     if (months && count >= 12)
         for (int m = 0; m < 12; ++m)
             if (months[m].length() > 0)
                 s.ShortMonthNames[m] = Utf8(months[m]);
-    std::unique_ptr<icu::DateFormat> date(icu::DateFormat::createDateInstance(icu::DateFormat::kShort, locale));
-    std::unique_ptr<icu::DateFormat> time(icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, locale));
+    std::unique_ptr<icu::DateFormat> date(
+        icu::DateFormat::createDateInstance(icu::DateFormat::kShort, locale));
+    std::unique_ptr<icu::DateFormat> time(
+        icu::DateFormat::createTimeInstance(icu::DateFormat::kShort, locale));
     const std::string dateSep = PatternSeparator(date.get(), u"yMdL");
     const std::string timeSep = PatternSeparator(time.get(), u"HhKk");
     if (!dateSep.empty())
@@ -143,8 +145,7 @@ bool IsExactTie(double value, int decimals)
     if (e >= 0 || -e > 100)
         return false;
     unsigned __int128 scaled = m;
-    for (int i = 0; i < decimals; ++i)
-        scaled *= 10;
+    for (int i = 0; i < decimals; ++i) scaled *= 10;
     const unsigned __int128 one = 1;
     const unsigned __int128 fraction = scaled & ((one << -e) - 1);
     return fraction == (one << (-e - 1));
@@ -172,7 +173,8 @@ std::string FormatFixed(double value, int decimals)
     if (IsExactTie(value, decimals))
         value = std::nextafter(value, value < 0 ? -INFINITY : INFINITY);
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
     const bool negative = !text.empty() && text[0] == '-';
     if (negative)
@@ -194,7 +196,7 @@ struct TFields {
 
 TFields Fields(TDateTime dt)
 {
-    TFields f {};
+    TFields f{};
     DecodeDateTime(dt, f.Year, f.Month, f.Day, f.Hour, f.Minute, f.Second);
     return f;
 }
@@ -237,8 +239,7 @@ public:
     bool Blanks()
     {
         const std::size_t start = FPos;
-        while (FPos < FText.size() && static_cast<unsigned char>(FText[FPos]) <= 32)
-            ++FPos;
+        while (FPos < FText.size() && static_cast<unsigned char>(FText[FPos]) <= 32) ++FPos;
         return FPos > start;
     }
 
@@ -261,7 +262,8 @@ int CurrentCentury()
 
 std::string LongStampDate(const TFields& f)
 {
-    return Digits(f.Year, 4) + "-" + FormatSettings().ShortMonthNames[f.Month - 1] + "-" + Digits(f.Day, 2);
+    return Digits(f.Year, 4) + "-" + FormatSettings().ShortMonthNames[f.Month - 1] + "-" +
+           Digits(f.Day, 2);
 }
 
 std::string LongStampTime(const TFields& f)
@@ -311,7 +313,8 @@ std::string FormatInt(std::int64_t value)
     FormatSettings();
     const bool negative = value < 0;
     // Through the unsigned magnitude, which holds the most negative value too.
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     const std::string grouped = Grouped(std::to_string(magnitude));
     return negative ? "-" + grouped : grouped;
 }
@@ -320,7 +323,8 @@ std::string DateTimeToText(TDateTime dt)
 {
     const TFields f = Fields(dt);
     const TFormatSettings& s = FormatSettings();
-    std::string text = Digits(f.Year, 4) + s.DateSeparator + Digits(f.Month, 2) + s.DateSeparator + Digits(f.Day, 2);
+    std::string text = Digits(f.Year, 4) + s.DateSeparator + Digits(f.Month, 2) + s.DateSeparator +
+                       Digits(f.Day, 2);
     if (f.Hour != 0 || f.Minute != 0 || f.Second != 0)
         text += " " + Digits(f.Hour, 2) + s.TimeSeparator + Digits(f.Minute, 2);
     return text;
@@ -331,7 +335,7 @@ bool TextToDateTime(std::string_view text, TDateTime& dt)
     const TFormatSettings& s = FormatSettings();
     TTextReader r(text);
     r.Blanks();
-    TFields f {};
+    TFields f{};
     int yearDigits;
     if (!r.Number(f.Year, yearDigits) || !r.Literal(s.DateSeparator) || !r.Number(f.Month) ||
         !r.Literal(s.DateSeparator) || !r.Number(f.Day))

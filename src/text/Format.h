@@ -12,11 +12,11 @@
 // names are its abbreviated stand-alone names ("Mär" in German, "janv." in French).
 // A ":" in a time form below always stands for the time separator, as in the program-wide
 // form, so the stamps of one locale agree with each other.
-#include "text/DateTime.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "text/DateTime.h"
 
 struct TFormatSettings {
     std::string ThousandSeparator = ",";

@@ -1,13 +1,13 @@
 #include "text/LocaleCompare.h"
 
-#include "text/LocaleName.h"
-
 #include <unicode/ucol.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+
+#include "text/LocaleName.h"
 
 namespace {
 
@@ -148,8 +148,8 @@ int CompareBytes(std::string_view a, std::string_view b)
 
 void SetCollationLocale(const std::string& icuLocale)
 {
-    CollatorSlot() = OpenCollator(icuLocale.empty() ? EnvLocaleName("LC_COLLATE")
-                                                    : IcuLocaleName(icuLocale));
+    CollatorSlot() =
+        OpenCollator(icuLocale.empty() ? EnvLocaleName("LC_COLLATE") : IcuLocaleName(icuLocale));
 }
 
 int AnsiCompareText(std::string_view a, std::string_view b)

@@ -22,8 +22,7 @@ std::string IcuLocaleName(std::string_view posixName)
     // The code set (".UTF-8") and modifier ("@euro") say nothing about separators or months.
     std::string_view base = posixName.substr(0, posixName.find_first_of(".@"));
     std::string name;
-    for (char c : base)
-        name += c == '-' ? '_' : c;
+    for (char c : base) name += c == '-' ? '_' : c;
     if (name.empty() || name == "C" || name == "POSIX" || name.size() > 32)
         return {};
     for (char c : name)

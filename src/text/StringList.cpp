@@ -1,11 +1,11 @@
 #include "text/StringList.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "text/CommaText.h"
 #include "text/LocaleCompare.h"
 #include "text/TextFile.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -24,8 +24,7 @@ std::uint64_t KeyPrefix(const std::unique_ptr<unsigned char[]>& key)
 {
     const std::uint32_t n = KeyLength(key.get());
     std::uint64_t prefix = 0;
-    for (std::uint32_t i = 0; i < 8; ++i)
-        prefix = (prefix << 8) | (i < n ? key[4 + i] : 0u);
+    for (std::uint32_t i = 0; i < 8; ++i) prefix = (prefix << 8) | (i < n ? key[4 + i] : 0u);
     return prefix;
 }
 
@@ -164,7 +163,8 @@ bool TStringList::Find(std::string_view s, int& index) const
         return false;
     }
     const TKey key = MakeKey(s);
-    const auto it = std::lower_bound(FItems.begin(), FItems.end(), key,
+    const auto it = std::lower_bound(
+        FItems.begin(), FItems.end(), key,
         [](const TItem& item, const TKey& k) { return CompareKeys(item.Key, k) < 0; });
     index = static_cast<int>(it - FItems.begin());
     return it != FItems.end() && CompareKeys(it->Key, key) == 0;
@@ -242,7 +242,8 @@ void TStringList::DropIgnoredPending() const
     for (std::size_t i = 0; i < FPending.size(); ++i) {
         if (kept > 0 && CompareKeys(FPending[kept - 1].Key, FPending[i].Key) == 0)
             continue;
-        const auto it = std::lower_bound(FItems.begin(), FItems.end(), FPending[i].Key,
+        const auto it = std::lower_bound(
+            FItems.begin(), FItems.end(), FPending[i].Key,
             [](const TItem& item, const TKey& k) { return CompareKeys(item.Key, k) < 0; });
         if (it != FItems.end() && CompareKeys(it->Key, FPending[i].Key) == 0)
             continue;
@@ -280,16 +281,14 @@ std::string TStringList::CommaText() const
     Normalize();
     std::vector<std::string> items;
     items.reserve(FItems.size());
-    for (const TItem& item : FItems)
-        items.push_back(item.Str);
+    for (const TItem& item : FItems) items.push_back(item.Str);
     return WriteCommaText(items);
 }
 
 void TStringList::SetCommaText(std::string_view text)
 {
     Clear();
-    for (const std::string& item : ReadCommaText(text))
-        Add(item);
+    for (const std::string& item : ReadCommaText(text)) Add(item);
 }
 
 void TStringList::AddLines(std::string_view text)
@@ -327,8 +326,7 @@ std::string TStringList::Text() const
 {
     Normalize();
     std::size_t size = 0;
-    for (const TItem& item : FItems)
-        size += item.Str.size() + 2;
+    for (const TItem& item : FItems) size += item.Str.size() + 2;
     std::string text;
     text.reserve(size);
     for (const TItem& item : FItems) {

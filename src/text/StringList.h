@@ -58,7 +58,11 @@ public:
 
     // Change notifications held back; calls nest. The list itself does not depend on it.
     void BeginUpdate() { ++FUpdateCount; }
-    void EndUpdate() { if (FUpdateCount > 0) --FUpdateCount; }
+    void EndUpdate()
+    {
+        if (FUpdateCount > 0)
+            --FUpdateCount;
+    }
     int UpdateCount() const { return FUpdateCount; }
 
     // The one-line comma text form (CommaText.h). Setting clears the list first; the list's

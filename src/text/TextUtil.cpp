@@ -6,10 +6,8 @@ std::string Trim(std::string_view s)
 {
     std::size_t begin = 0;
     std::size_t end = s.size();
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= 32)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= 32)
-        --end;
+    while (begin < end && static_cast<unsigned char>(s[begin]) <= 32) ++begin;
+    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= 32) --end;
     return std::string(s.substr(begin, end - begin));
 }
 

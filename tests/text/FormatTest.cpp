@@ -1,12 +1,11 @@
-#include "text/Format.h"
-
-#include "support/TempTree.h"
-#include "text/LocaleName.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "support/TempTree.h"
+#include "text/Format.h"
+#include "text/LocaleName.h"
 
 namespace {
 
@@ -24,19 +23,12 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 
 }  // namespace
 
-TEST_F(Format, LocaleNamesFromTheEnvironment)
+TEST_F(Format, LocaleNamesFromTheEnvironmentInIcuForm)
 {
     EXPECT_EQ(IcuLocaleName("de_DE.UTF-8@euro"), "de_DE");
     EXPECT_EQ(IcuLocaleName("fr-FR"), "fr_FR");
     for (const char* c : {"", "C", "POSIX", "C.UTF-8", "../../etc/passwd", "de DE", "x\n"})
         EXPECT_EQ(IcuLocaleName(c), "") << c;
-    TEnvGuard all("LC_ALL", "");
-    TEnvGuard numeric("LC_NUMERIC", "de_DE.UTF-8");
-    TEnvGuard lang("LANG", "fr_FR.UTF-8");
-    EXPECT_EQ(EnvLocaleName("LC_NUMERIC"), "de_DE");
-    EXPECT_EQ(EnvLocaleName("LC_TIME"), "fr_FR");
-    TEnvGuard all2("LC_ALL", "sv_SE");
-    EXPECT_EQ(EnvLocaleName("LC_NUMERIC"), "sv_SE");
 }
 
 TEST_F(Format, NumbersUnderTheCLocale)
@@ -64,7 +56,7 @@ TEST_F(Format, HalvesRoundAwayFromZeroAndZeroHasNoSign)
     EXPECT_EQ(FormatNumber0(0.5), "1");
     EXPECT_EQ(FormatNumber0(2.4999999), "2");
     EXPECT_EQ(FormatNumber2(1152 / 1024.0), "1.13");  // 1.125 exactly
-    EXPECT_EQ(FormatNumber2(1.115), "1.11");  // stored just below the half: no tie
+    EXPECT_EQ(FormatNumber2(1.115), "1.11");          // stored just below the half: no tie
     EXPECT_EQ(FormatNumber2(-0.125), "-0.13");
     EXPECT_EQ(FormatNumber0(-0.4), "0");
     EXPECT_EQ(FormatNumber2(-0.001), "0.00");
@@ -105,7 +97,8 @@ TEST_F(Format, DateTextUnderGermanAndFrench)
     EXPECT_EQ(FormatLongStamp(At(2001, 3, 22, 10, 11, 12)), "2001-M\xC3\xA4r-22 10:11:12");
     SetFormatLocale("fr_FR");
     EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 14, 5)), "2001/06/19 14:05");
-    EXPECT_EQ(PreviousRunText(At(2001, 2, 22, 10, 11, 12)), "previous run on 2001-f\xC3\xA9vr.-22 at 10:11:12");
+    EXPECT_EQ(PreviousRunText(At(2001, 2, 22, 10, 11, 12)),
+              "previous run on 2001-f\xC3\xA9vr.-22 at 10:11:12");
     SetFormatLocale("fi_FI");  // a locale whose time separator is a period
     EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 14, 5)), "2001.06.19 14.05");
     EXPECT_EQ(FormatLongStamp(At(2001, 6, 19, 14, 5, 6)), "2001-kes\xC3\xA4-19 14.05.06");
@@ -115,9 +108,11 @@ TEST_F(Format, DateTextReadsBack)
 {
     for (const char* locale : {"C", "de_DE", "fr_FR", "fi_FI"}) {
         SetFormatLocale(locale);
-        for (TDateTime dt : {At(2001, 6, 19, 14, 5), At(2001, 6, 19), At(1980, 2, 29, 23, 59), At(9999, 12, 31, 0, 1)}) {
+        for (TDateTime dt : {At(2001, 6, 19, 14, 5), At(2001, 6, 19), At(1980, 2, 29, 23, 59),
+                             At(9999, 12, 31, 0, 1)}) {
             TDateTime back = -1;
-            ASSERT_TRUE(TextToDateTime(DateTimeToText(dt), back)) << locale << " " << DateTimeToText(dt);
+            ASSERT_TRUE(TextToDateTime(DateTimeToText(dt), back))
+                << locale << " " << DateTimeToText(dt);
             EXPECT_EQ(back, dt) << locale;
         }
     }
@@ -135,10 +130,13 @@ TEST_F(Format, UnreadableDateTextIsRefused)
 {
     SetFormatLocale("C");
     const TDateTime untouched = 123.0;
-    for (const char* bad : {"", " ", "2001", "2001/06", "2001/02/30", "2001/13/01", "2001/00/10", "2001/06/19 24:00",
-                            "2001/06/19 12:60", "2001/06/19 12:00:60", "2001-06-19", "2001/06/19 14:05 x",
-                            "2001/06/1914:05", "2001/06/19 14", "2001/06/19 14:", "12001/06/19", "0000/01/01",
-                            "2001/06/19\xC2\xA0" "14:05", "2001/06/-1"}) {
+    for (const char* bad :
+         {"", " ", "2001", "2001/06", "2001/02/30", "2001/13/01", "2001/00/10", "2001/06/19 24:00",
+          "2001/06/19 12:60", "2001/06/19 12:00:60", "2001-06-19", "2001/06/19 14:05 x",
+          "2001/06/1914:05", "2001/06/19 14", "2001/06/19 14:", "12001/06/19", "0000/01/01",
+          "2001/06/19\xC2\xA0"
+          "14:05",
+          "2001/06/-1"}) {
         TDateTime dt = untouched;
         EXPECT_FALSE(TextToDateTime(bad, dt)) << bad;
         EXPECT_EQ(dt, untouched) << bad;
@@ -162,6 +160,13 @@ TEST_F(Format, TheEnvironmentChoosesPerCategory)
         SetFormatLocale("");
         EXPECT_EQ(FormatInt(1234), "1,234");
         EXPECT_EQ(FormatLongStamp(At(2001, 2, 1)), "2001-Feb-01 00:00:00");
+    }
+    {
+        TEnvGuard noTime("LC_TIME", "");  // empty counts as unset
+        TEnvGuard lang2("LANG", "de_DE.UTF-8");
+        SetFormatLocale("");
+        EXPECT_EQ(DateTimeToText(At(2001, 6, 19)), "2001.06.19");
+        EXPECT_EQ(FormatInt(1234), "1.234");
     }
     // A locale ICU has no data for behaves as C, whatever ICU's own default would be.
     SetFormatLocale("xx_YY");

@@ -1,13 +1,12 @@
-#include "text/LocaleCompare.h"
-
-#include "support/TempTree.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <random>
 #include <vector>
+
+#include "support/TempTree.h"
+#include "text/LocaleCompare.h"
 
 using namespace std::string_literals;
 
@@ -38,11 +37,11 @@ std::string SizeEntry(long long size, const std::string& name)
 
 std::string RandomBytes(std::mt19937& rng)
 {
-    static const std::string pool = "aAzZ \t01-_.\\\xC3\xA9\xC3\x89\xE2\x82\xAC\xF0\x9F\x98\x80\x80\xFF\xC0\xED\xA0"s + '\0';
+    static const std::string pool =
+        "aAzZ \t01-_.\\\xC3\xA9\xC3\x89\xE2\x82\xAC\xF0\x9F\x98\x80\x80\xFF\xC0\xED\xA0"s + '\0';
     std::string s;
     const std::size_t len = rng() % 7;
-    for (std::size_t i = 0; i < len; ++i)
-        s += pool[rng() % pool.size()];
+    for (std::size_t i = 0; i < len; ++i) s += pool[rng() % pool.size()];
     return s;
 }
 
@@ -66,14 +65,13 @@ TEST_P(LocaleCompare, RightAlignedSizesSortNumericallyAndStayTogether)
 {
     std::mt19937 rng(3);
     // "0a", "b" and "0c" would interleave sizes 5 and 50 if blanks were passed over.
-    const std::vector<std::string> names = {"a.txt", "Zeta.doc", "\xC3\xA9t\xC3\xA9.txt", "0a", "b", "0c",
-                                            " lead", "~x", "b c"};
-    const std::vector<long long> sizes = {0, 5, 9, 10, 50, 99, 100, 1234, 99999, 123456789,
-                                          999999999, 1000000000, 4294967295LL};
+    const std::vector<std::string> names = {
+        "a.txt", "Zeta.doc", "\xC3\xA9t\xC3\xA9.txt", "0a", "b", "0c", " lead", "~x", "b c"};
+    const std::vector<long long> sizes = {
+        0, 5, 9, 10, 50, 99, 100, 1234, 99999, 123456789, 999999999, 1000000000, 4294967295LL};
     std::vector<std::pair<long long, std::string>> entries;
     for (long long size : sizes)
-        for (const std::string& name : names)
-            entries.emplace_back(size, SizeEntry(size, name));
+        for (const std::string& name : names) entries.emplace_back(size, SizeEntry(size, name));
     std::shuffle(entries.begin(), entries.end(), rng);
     std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
         return AnsiCompareText(a.second, b.second) < 0;
@@ -84,7 +82,8 @@ TEST_P(LocaleCompare, RightAlignedSizesSortNumericallyAndStayTogether)
         if (runs.empty() || runs.back() != e.first)
             runs.push_back(e.first);
     ASSERT_EQ(runs.size(), sizes.size());
-    runs.erase(std::remove_if(runs.begin(), runs.end(), [](long long s) { return s > 999999999; }), runs.end());
+    runs.erase(std::remove_if(runs.begin(), runs.end(), [](long long s) { return s > 999999999; }),
+               runs.end());
     EXPECT_TRUE(std::is_sorted(runs.begin(), runs.end()));
 }
 
@@ -109,29 +108,32 @@ TEST_P(LocaleCompare, TotalOrderAgreesWithKeysOnArbitraryBytes)
 {
     std::mt19937 rng(11);
     std::vector<std::string> sample;
-    for (int i = 0; i < 300; ++i)
-        sample.push_back(RandomBytes(rng));
+    for (int i = 0; i < 300; ++i) sample.push_back(RandomBytes(rng));
     for (const std::string& a : sample) {
         ASSERT_EQ(AnsiCompareText(a, a), 0);
         for (int n = 0; n < 30; ++n) {
             const std::string& b = sample[rng() % sample.size()];
             const int ab = Sign(AnsiCompareText(a, b));
             ASSERT_EQ(ab, -Sign(AnsiCompareText(b, a)));
-            ASSERT_EQ(ab, KeyOrder(a, b)) << testing::PrintToString(a) << " vs " << testing::PrintToString(b);
+            ASSERT_EQ(ab, KeyOrder(a, b))
+                << testing::PrintToString(a) << " vs " << testing::PrintToString(b);
         }
     }
     // Sorting by the comparison and by the keys gives one order, which is transitive.
     std::vector<std::string> byCompare = sample, byKey = sample;
-    std::stable_sort(byCompare.begin(), byCompare.end(),
-                     [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
-    std::stable_sort(byKey.begin(), byKey.end(),
-                     [](const std::string& a, const std::string& b) { return CollationKey(a) < CollationKey(b); });
+    std::stable_sort(
+        byCompare.begin(), byCompare.end(),
+        [](const std::string& a, const std::string& b) { return AnsiCompareText(a, b) < 0; });
+    std::stable_sort(byKey.begin(), byKey.end(), [](const std::string& a, const std::string& b) {
+        return CollationKey(a) < CollationKey(b);
+    });
     EXPECT_EQ(byCompare, byKey);
     for (std::size_t i = 1; i < byCompare.size(); ++i)
         ASSERT_LE(AnsiCompareText(byCompare[i - 1], byCompare[i]), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, LocaleCompare, testing::Values("C", "en_US", "de_DE", "fr_FR", "sv_SE"));
+INSTANTIATE_TEST_SUITE_P(Locales, LocaleCompare,
+                         testing::Values("C", "en_US", "de_DE", "fr_FR", "sv_SE"));
 
 TEST(LocaleCompareChoice, TheLocaleDecidesWhereLettersGo)
 {

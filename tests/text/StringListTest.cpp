@@ -1,15 +1,14 @@
-#include "text/StringList.h"
-
-#include "support/TempTree.h"
-#include "text/LocaleCompare.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <random>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "support/TempTree.h"
+#include "text/LocaleCompare.h"
+#include "text/StringList.h"
 
 using namespace std::string_literals;
 
@@ -20,16 +19,14 @@ using Entries = std::vector<std::pair<std::string, std::int64_t>>;
 Entries Contents(const TStringList& list)
 {
     Entries e;
-    for (int i = 0; i < list.Count(); ++i)
-        e.emplace_back(list[i], list.Objects(i));
+    for (int i = 0; i < list.Count(); ++i) e.emplace_back(list[i], list.Objects(i));
     return e;
 }
 
 std::vector<std::string> Strings(const TStringList& list)
 {
     std::vector<std::string> s;
-    for (int i = 0; i < list.Count(); ++i)
-        s.push_back(list[i]);
+    for (int i = 0; i < list.Count(); ++i) s.push_back(list[i]);
     return s;
 }
 
@@ -40,9 +37,9 @@ public:
     void Add(const std::string& s, std::int64_t object)
     {
         std::size_t i = 0;
-        while (i < FItems.size() && AnsiCompareText(FItems[i].first, s) < 0)
-            ++i;
-        if (FDup == TDuplicates::dupIgnore && i < FItems.size() && AnsiCompareText(FItems[i].first, s) == 0)
+        while (i < FItems.size() && AnsiCompareText(FItems[i].first, s) < 0) ++i;
+        if (FDup == TDuplicates::dupIgnore && i < FItems.size() &&
+            AnsiCompareText(FItems[i].first, s) == 0)
             return;
         FItems.insert(FItems.begin() + static_cast<std::ptrdiff_t>(i), {s, object});
     }
@@ -71,13 +68,19 @@ TEST(StringList, UnsortedKeepsTheOrderOfAddingAndInserting)
     list.Add("a", 1);
     list.Add("C", 4);
     list.Insert(0, "first", 10);
-    list.Insert(99, "last", 11);  // clamped to the end
+    list.Insert(99, "last", 11);   // clamped to the end
     list.Insert(-5, "front", 12);  // clamped to the start
     list.Insert(2, "mid", 13);
-    EXPECT_EQ(Contents(list), (Entries {{"front", 12}, {"first", 10}, {"mid", 13}, {"c", 3}, {"a", 1}, {"C", 4}, {"last", 11}}));
+    EXPECT_EQ(Contents(list), (Entries{{"front", 12},
+                                       {"first", 10},
+                                       {"mid", 13},
+                                       {"c", 3},
+                                       {"a", 1},
+                                       {"C", 4},
+                                       {"last", 11}}));
     list.Delete(2);
     list.Delete(list.Count() - 1);
-    EXPECT_EQ(Strings(list), (std::vector<std::string> {"front", "first", "c", "a", "C"}));
+    EXPECT_EQ(Strings(list), (std::vector<std::string>{"front", "first", "c", "a", "C"}));
     // Unsorted: IndexOf takes the bytes as they are, Find the locale comparison.
     EXPECT_EQ(list.IndexOf("C"), 4);
     EXPECT_EQ(list.IndexOf("A"), -1);
@@ -96,7 +99,9 @@ TEST(StringList, AcceptedEqualStringsGoBeforeTheFirstEqualOne)
     list.Add("a", 3);
     list.Add("README.TXT", 4);
     list.Add("ReadMe.txt", 5);
-    EXPECT_EQ(Contents(list), (Entries {{"a", 3}, {"b", 1}, {"ReadMe.txt", 5}, {"README.TXT", 4}, {"readme.txt", 2}}));
+    EXPECT_EQ(
+        Contents(list),
+        (Entries{{"a", 3}, {"b", 1}, {"ReadMe.txt", 5}, {"README.TXT", 4}, {"readme.txt", 2}}));
     list.Add("readme.TXT", 6);  // after a read: goes before the three already merged
     EXPECT_EQ(list[2], "readme.TXT");
     EXPECT_EQ(list.Objects(2), 6);
@@ -113,15 +118,16 @@ TEST(StringList, IgnoredEqualStringsKeepTheOldestOne)
     list.Add("*.DOC", 5);
     list.Add("*.bmp", 6);
     list.Add("*.BMP", 7);
-    EXPECT_EQ(Contents(list), (Entries {{"*.bmp", 6}, {"*.doc", 3}, {"*.txt", 1}}));
+    EXPECT_EQ(Contents(list), (Entries{{"*.bmp", 6}, {"*.doc", 3}, {"*.txt", 1}}));
 }
 
 TEST(StringList, BufferedAddsGiveExactlyTheOrderOfOneByOneInsertion)
 {
     for (TDuplicates dup : {TDuplicates::dupAccept, TDuplicates::dupIgnore}) {
         std::mt19937 rng(dup == TDuplicates::dupAccept ? 5 : 6);
-        const std::vector<std::string> pool = {"  12 a", "  12 A", "  12 b", " 123 a", "   9 z", "x", "X",
-                                               "\xC3\xA9", "\xC3\x89", "e", "\xFF", "", " "};
+        const std::vector<std::string> pool = {"  12 a", "  12 A", "  12 b",   " 123 a",   "   9 z",
+                                               "x",      "X",      "\xC3\xA9", "\xC3\x89", "e",
+                                               "\xFF",   "",       " "};
         TStringList list(true, dup);
         TReferenceList reference(dup);
         for (int step = 0; step < 3000; ++step) {
@@ -151,7 +157,8 @@ TEST(StringList, BufferedAddsGiveExactlyTheOrderOfOneByOneInsertion)
 TEST(StringList, FindOnSortedListsGivesTheFirstEqualOrTheInsertionPoint)
 {
     TStringList list(true);
-    for (const char* s : {"    1234 b.txt", "    1234 a.txt", "   12345 a.txt", "     999 z.txt", "    1234 A.TXT"})
+    for (const char* s :
+         {"    1234 b.txt", "    1234 a.txt", "   12345 a.txt", "     999 z.txt", "    1234 A.TXT"})
         list.Add(s);
     int index = -1;
     EXPECT_TRUE(list.Find("    1234 A.txt", index));
@@ -184,7 +191,8 @@ TEST(StringList, DrainingFromTheEndKeepsObjects)
         const std::string entry = catalogue[last];
         const std::int64_t object = catalogue.Objects(last);
         char expected[40];
-        std::snprintf(expected, sizeof expected, "%9d f%d", static_cast<int>((object * 7919) % 1000), static_cast<int>(object % 3));
+        std::snprintf(expected, sizeof expected, "%9d f%d",
+                      static_cast<int>((object * 7919) % 1000), static_cast<int>(object % 3));
         ASSERT_EQ(entry, expected);
         ASSERT_LE(AnsiCompareText(entry, previous), 0);
         previous = entry;
@@ -204,21 +212,9 @@ TEST(StringList, OutOfRangeIndexesHaveAQuietOutcome)
     list.SetObject(5, 1);
     list.Delete(1);
     list.Delete(-1);
-    EXPECT_EQ(Contents(list), (Entries {{"a", 7}}));
+    EXPECT_EQ(Contents(list), (Entries{{"a", 7}}));
     list.SetObject(0, 9);
     EXPECT_EQ(list.Objects(0), 9);
-}
-
-TEST(StringList, UpdateBracketsNest)
-{
-    TStringList list;
-    list.BeginUpdate();
-    list.BeginUpdate();
-    list.EndUpdate();
-    EXPECT_EQ(list.UpdateCount(), 1);
-    list.EndUpdate();
-    list.EndUpdate();
-    EXPECT_EQ(list.UpdateCount(), 0);
 }
 
 TEST(StringList, CopiesAreIndependentAndStaySorted)
@@ -230,7 +226,7 @@ TEST(StringList, CopiesAreIndependentAndStaySorted)
     copy.Add("A", 3);
     copy.Add("c", 4);
     list.Clear();
-    EXPECT_EQ(Contents(copy), (Entries {{"a", 2}, {"b", 1}, {"c", 4}}));
+    EXPECT_EQ(Contents(copy), (Entries{{"a", 2}, {"b", 1}, {"c", 4}}));
     list = copy;
     EXPECT_EQ(Contents(list), Contents(copy));
 }
@@ -254,15 +250,15 @@ TEST(StringList, TextLinesEndAtCrLfOrTheirPair)
 {
     TStringList list;
     list.SetText("a\r\nb\rc\nd");
-    EXPECT_EQ(Strings(list), (std::vector<std::string> {"a", "b", "c", "d"}));
+    EXPECT_EQ(Strings(list), (std::vector<std::string>{"a", "b", "c", "d"}));
     list.SetText("a\n\rb\r\r\n\n");
-    EXPECT_EQ(Strings(list), (std::vector<std::string> {"a", "", "b", "", ""}));
+    EXPECT_EQ(Strings(list), (std::vector<std::string>{"a", "", "b", "", ""}));
     list.SetText("");
     EXPECT_EQ(list.Count(), 0);
     list.SetText("\r\n");
-    EXPECT_EQ(Strings(list), (std::vector<std::string> {""}));
+    EXPECT_EQ(Strings(list), (std::vector<std::string>{""}));
     list.SetText("x\0y\n\xFF\xFE z\n"s);
-    EXPECT_EQ(Strings(list), (std::vector<std::string> {"x\0y"s, "\xFF\xFE z"}));
+    EXPECT_EQ(Strings(list), (std::vector<std::string>{"x\0y"s, "\xFF\xFE z"}));
     EXPECT_EQ(list.Text(), "x\0y\r\n\xFF\xFE z\r\n"s);
 }
 
@@ -270,7 +266,7 @@ TEST(StringList, SortedListsLoadLinesUnderTheirRules)
 {
     TStringList known(true, TDuplicates::dupIgnore);
     known.SetText("C:\\B.TXT\r\nc:\\a.txt\r\nc:\\b.txt\r\n");
-    EXPECT_EQ(Strings(known), (std::vector<std::string> {"c:\\a.txt", "C:\\B.TXT"}));
+    EXPECT_EQ(Strings(known), (std::vector<std::string>{"c:\\a.txt", "C:\\B.TXT"}));
 }
 
 TEST(StringList, SaveAndLoadFiles)
@@ -282,7 +278,9 @@ TEST(StringList, SaveAndLoadFiles)
     list.Add("\"C:\\Data\\r\xC3\xA9port.txt\",512");
     list.Add("nul\0inside"s);
     ASSERT_TRUE(list.SaveToFile(path));
-    EXPECT_EQ(ReadFile(path), "\"Duplicate files .....\"\r\n\"C:\\Data\\r\xC3\xA9port.txt\",512\r\nnul\0inside\r\n"s);
+    EXPECT_EQ(
+        ReadFile(path),
+        "\"Duplicate files .....\"\r\n\"C:\\Data\\r\xC3\xA9port.txt\",512\r\nnul\0inside\r\n"s);
 
     TStringList back;
     ASSERT_TRUE(back.LoadFromFile(path));
@@ -325,7 +323,7 @@ TEST(StringList, FailedLoadsAndSavesChangeNothing)
     const std::string fifo = tree.Path("fifo.lis");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(list.LoadFromFile(fifo));  // returns at once instead of waiting for a writer
-    EXPECT_EQ(Strings(list), (std::vector<std::string> {"kept"}));
+    EXPECT_EQ(Strings(list), (std::vector<std::string>{"kept"}));
 
     EXPECT_FALSE(list.SaveToFile(tree.Path("no/such/folder/x.lis")));
     EXPECT_FALSE(list.SaveToFile(tree.Path("folder")));

@@ -1,6 +1,6 @@
-#include "text/TextUtil.h"
-
 #include <gtest/gtest.h>
+
+#include "text/TextUtil.h"
 
 using namespace std::string_literals;
 
@@ -17,7 +17,8 @@ TEST(TextUtil, TrimRemovesCodes32AndBelowAtBothEndsOnly)
 
 TEST(TextUtil, CaseFoldingChangesAsciiLettersOnly)
 {
-    EXPECT_EQ(UpperCaseAscii("c:\\windows\\sysbckup\\\xC3\xA9t\xC3\xA9"), "C:\\WINDOWS\\SYSBCKUP\\\xC3\xA9T\xC3\xA9");
+    EXPECT_EQ(UpperCaseAscii("c:\\windows\\sysbckup\\\xC3\xA9t\xC3\xA9"),
+              "C:\\WINDOWS\\SYSBCKUP\\\xC3\xA9T\xC3\xA9");
     EXPECT_EQ(LowerCaseAscii("MM2048.DAT \xC3\x89"), "mm2048.dat \xC3\x89");
     EXPECT_EQ(LowerCaseAscii("@[`{"), "@[`{");
     EXPECT_EQ(UpperCaseAscii("@[`{"), "@[`{");
