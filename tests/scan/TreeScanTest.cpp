@@ -138,16 +138,6 @@ TEST_F(TreeScanTest, MaskListIsSortedDeduplicatedAndQuotedAsCommaText)
     EXPECT_EQ(Scanner.FileMaskCommaText(), "\"\"");
 }
 
-TEST_F(TreeScanTest, MaskWithACommaMatchesOnlyANameHoldingThatComma)
-{
-    Tree.WriteFile("a.txt", "");
-    Tree.WriteFile("b.txt", "");
-    Tree.WriteFile("a.txt,b.txt", "");
-    Scanner.SetFileMask("a.txt,b.txt");
-    Walk();
-    EXPECT_EQ(Only("file"), Events{"file C:\\a.txt,b.txt 0"});
-}
-
 TEST_F(TreeScanTest, MasksFollowWildcardRulesAndNeverReachIntoAnotherFolder)
 {
     Tree.WriteFile("Report.TXT", "");
@@ -162,6 +152,11 @@ TEST_F(TreeScanTest, MasksFollowWildcardRulesAndNeverReachIntoAnotherFolder)
     Scanner.SetFileMask("*.*");
     Walk();
     EXPECT_EQ(Only("file").size(), 4u);  // "*.*" takes names without a dot too
+
+    Tree.WriteFile("a1.doc,noext", "");
+    Scanner.SetFileMask("a1.doc,noext");  // one mask holding a comma
+    Walk();
+    EXPECT_EQ(Only("file"), Events{"file C:\\a1.doc,noext 0"});
 }
 
 TEST_F(TreeScanTest, MaskSettersAreIgnoredWhileAWalkRuns)
@@ -198,20 +193,6 @@ TEST_F(TreeScanTest, HiddenFilesAndFoldersFollowTheirFlags)
     Scanner.SetFindHiddenFolders(true);
     Walk();
     EXPECT_EQ(Only("file"), (Events{"file C:\\plain 0", "file C:\\.cache\\inside 0"}));
-}
-
-TEST_F(TreeScanTest, FlagChangedByAHandlerHoldsForLaterFolders)
-{
-    Tree.WriteFile(".top", "");
-    Tree.WriteFile("sub/.inner", "");
-    Scanner.SetFileMask("*.*");
-    Scanner.OnDirectoryDone = nullptr;
-    Scanner.OnDirectoryFound = [this](TTreeScanner* s) {
-        Log.push_back("found " + s->FileFound());
-        if (s->FileFound() == "C:\\sub\\") s->SetFindHiddenFiles(true);
-    };
-    Walk();
-    EXPECT_EQ(Only("file"), Events{"file C:\\sub\\.inner 0"});
 }
 
 TEST_F(TreeScanTest, NonRecursiveWalkReportsTheRootOnly)
@@ -294,6 +275,7 @@ TEST_F(TreeScanTest, StopFromAFileHandlerFinishesThatFolderAndUnwinds)
 TEST_F(TreeScanTest, StopFromThePumpSkipsTheFolderAboutToBeEnteredWithoutAnyEvent)
 {
     Tree.WriteFile("A/a", "");
+    Tree.WriteFile("A/a2", "");
     Tree.WriteFile("B/b", "");
     Tree.WriteFile("C/c", "");
     Scanner.SetFileMask("*.*");
@@ -301,27 +283,15 @@ TEST_F(TreeScanTest, StopFromThePumpSkipsTheFolderAboutToBeEnteredWithoutAnyEven
     Scanner.ProcessMessages = [&] {
         if (++pumps == 3) Scanner.KeepSearching = false;  // before B
     };
-    EXPECT_EQ(Walk(), (Events{"found C:\\", "found C:\\A\\", "file C:\\A\\a 0", "done C:\\A\\a",
-                              "done C:\\A\\a", "end C:\\A\\a"}));
-    EXPECT_EQ(pumps, 4);  // C's visit still lets messages run, then returns at once
+    EXPECT_EQ(Walk(), (Events{"found C:\\", "found C:\\A\\", "file C:\\A\\a 0", "file C:\\A\\a2 0",
+                              "done C:\\A\\a2", "done C:\\A\\a2", "end C:\\A\\a2"}));
+    EXPECT_EQ(pumps, 4);  // once per folder, not per file; C's visit pumps, then returns
 
     // A stop asked for before the walk starts is lost.
     pumps = -100;
     Scanner.KeepSearching = false;
     Walk();
-    EXPECT_EQ(Only("file").size(), 3u);
-}
-
-TEST_F(TreeScanTest, PumpRunsOncePerFolderNotPerFile)
-{
-    for (int i = 0; i < 50; ++i) Tree.WriteFile("many/f" + std::to_string(i), "");
-    Tree.MakeDir("other");
-    Scanner.SetFileMask("*.*");
-    int pumps = 0;
-    Scanner.ProcessMessages = [&] { ++pumps; };
-    Walk();
-    EXPECT_EQ(pumps, 3);
-    EXPECT_EQ(Only("file").size(), 50u);
+    EXPECT_EQ(Only("file").size(), 4u);
 }
 
 TEST_F(TreeScanTest, HandlerExceptionEndsTheWalkAndLeavesTheScannerUsable)
@@ -357,34 +327,19 @@ TEST_F(TreeScanTest, HandlersMayReassignEventsAndCannotNestAWalk)
 
 // --- Bad input ---
 
-TEST_F(TreeScanTest, LinksFifosAndBackslashNamesAreNeverReportedOrFollowed)
+TEST_F(TreeScanTest, HostileEntriesAreNeverReportedOrFollowedAndOddNamesKeepTheirBytes)
 {
     Tree.WriteFile("real/file", "data");
+    const std::string odd = std::string("bad\xff\xfe name, \"q\"");
+    Tree.WriteFile("real/" + odd, "");
     ASSERT_EQ(symlink(Tree.Root().c_str(), Tree.Path("real/loop").c_str()), 0);
     ASSERT_EQ(symlink(Tree.Path("real/file").c_str(), Tree.Path("real/link").c_str()), 0);
     ASSERT_EQ(mkfifo(Tree.Path("real/pipe").c_str(), 0600), 0);
     Tree.WriteFile("real/back\\slash", "x");
     Scanner.SetFileMask("*.*");
     Walk();
-    EXPECT_EQ(Only("file"), Events{"file C:\\real\\file 4"});
+    EXPECT_EQ(Only("file"), (Events{"file C:\\real\\" + odd + " 0", "file C:\\real\\file 4"}));
     EXPECT_EQ(Only("found"), (Events{"found C:\\", "found C:\\real\\"}));
-}
-
-TEST_F(TreeScanTest, FolderGoneBeforeItsVisitStillGetsItsPairOfEvents)
-{
-    Tree.WriteFile("gone/lost", "");
-    Tree.WriteFile("kept/k", "");
-    Tree.WriteFile("top", "");
-    Scanner.SetFileMask("*.*");
-    auto record = Scanner.OnFileFound;
-    Scanner.OnFileFound = [&](TTreeScanner* s) {
-        record(s);
-        fs::remove_all(Tree.Path("gone"));  // after the root's subfolders were collected
-    };
-    Walk();
-    EXPECT_EQ(Log, (Events{"found C:\\", "file C:\\top 0", "found C:\\gone\\", "done C:\\gone\\",
-                           "found C:\\kept\\", "file C:\\kept\\k 0", "done C:\\kept\\k",
-                           "done C:\\kept\\k", "end C:\\kept\\k"}));
 }
 
 TEST_F(TreeScanTest, UnreadableFolderStillGetsItsPairOfEvents)
@@ -407,15 +362,6 @@ TEST_F(TreeScanTest, FileSizesAreSixtyFourBit)
     Scanner.SetFileMask("*.*");
     Walk();
     EXPECT_EQ(Only("file"), Events{"file C:\\big 5000000000"});
-}
-
-TEST_F(TreeScanTest, NamesKeepTheirBytes)
-{
-    const std::string odd = std::string("bad\xff\xfe name, \"q\"");
-    Tree.WriteFile(odd, "");
-    Scanner.SetFileMask("*.*");
-    Walk();
-    EXPECT_EQ(Only("file"), Events{"file C:\\" + odd + " 0"});
 }
 
 TEST_F(TreeScanTest, VeryDeepTreeIsWalkedWhole)
