@@ -1,0 +1,196 @@
+#include "cli/FindRun.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/TerminalWindow.h"
+#include "engine/SearchDriver.h"
+#include "platform/Drives.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+#ifndef ZARVEX_VERSION
+#define ZARVEX_VERSION "unknown"
+#endif
+
+void Complain(std::FILE* err, const std::string& text)
+{
+    std::fprintf(err, "zarvex-find: %s\n", text.c_str());
+}
+
+// Every FOLDER as the absolute native folder it names; false (and a message) for one that is
+// no folder.
+bool ResolveFolders(const std::vector<std::string>& folders, std::vector<std::string>& resolved,
+                    std::string& error)
+{
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        const fs::path path = fs::canonical(folder, ec);
+        if (ec || !fs::is_directory(path, ec)) {
+            error = "cannot search '" + folder + "': " +
+                    (ec ? ec.message() : std::string("not a folder"));
+            return false;
+        }
+        resolved.push_back(path.string());
+    }
+    return true;
+}
+
+// The drive letters to search, A to Z: the FOLDERs' drives, those of --drives (each must be a
+// present drive), or the fixed drives as the drive list chooses them.
+bool ChooseDrives(const TFindOptions& options, std::string& drives, std::string& error)
+{
+    if (!options.Folders.empty()) {
+        std::vector<std::string> folders;
+        if (!ResolveFolders(options.Folders, folders, error)) return false;
+        TDriveTable::SetCurrent(TDriveTable::FromFolders(folders));
+    }
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        const int type = GetDriveType(std::string(1, letter) + ":\\");
+        const bool present = type >= dtRemovable;
+        bool wanted = options.Drives ? options.Drives->find_first_of(
+                                           std::string{letter, static_cast<char>(letter + 32)}) !=
+                                           std::string::npos
+                                     : (options.Folders.empty() ? type == dtFixed : present);
+        if (wanted && !present) {
+            error = std::string("there is no drive ") + letter + ": (see ZARVEX_DRIVES)";
+            return false;
+        }
+        if (wanted) drives.push_back(letter);
+    }
+    return true;
+}
+
+void SetInputs(const TFindOptions& options, TTerminalWindow& window)
+{
+    window.Edits[TEditBox::ebFileMask] = options.Mask;
+    window.Edits[TEditBox::ebRootDir] = options.In;
+    window.Edits[TEditBox::ebSkipFolder] = options.Skip;
+    window.Checks[TCheckBox::cbCheckFileTimestamp] = options.SameStamp;
+    window.Checks[TCheckBox::cbCheckFilename] = options.SameName;
+    window.Checks[TCheckBox::cbSkipEmptyFiles] = options.SkipEmpty;
+    window.Checks[TCheckBox::cbFloppyIsMaster] = options.FloppyMaster;
+    window.Checks[TCheckBox::cbSkipSysbckup] = options.SkipSysbckup;
+    window.Checks[TCheckBox::cbSkipDesktopFolders] = options.SkipDesktopIni;
+    window.Checks[TCheckBox::cbCheckFilesize] = options.SameSize;
+}
+
+// An output list: the file named, or the stream given.
+class TOutput {
+public:
+    bool Open(const std::optional<std::string>& path, std::FILE* fallback, std::string& error)
+    {
+        if (!path) {
+            FFile = fallback;
+            return true;
+        }
+        FPath = *path;
+        FFile = std::fopen(path->c_str(), "wb");
+        FOwned = FFile != nullptr;
+        if (!FFile) error = "cannot write '" + *path + "': " + std::strerror(errno);
+        return FFile != nullptr;
+    }
+    // Flushes and closes; false when anything written did not reach the file.
+    bool Finish(std::string& error)
+    {
+        if (!FFile) return true;
+        errno = 0;
+        bool ok = std::fflush(FFile) == 0 && !std::ferror(FFile);
+        const int code = errno;
+        if (FOwned && std::fclose(FFile) != 0) ok = false;
+        FFile = nullptr;
+        if (!ok) {
+            error = "cannot write '" + (FPath.empty() ? std::string("standard output") : FPath) +
+                    "': " + std::strerror(code ? code : EIO);
+        }
+        return ok;
+    }
+    std::FILE* File() const { return FFile; }
+
+private:
+    std::FILE* FFile = nullptr;
+    std::string FPath;
+    bool FOwned = false;
+};
+
+void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::FILE* err)
+{
+    if (options.Quiet) return;
+    std::fprintf(err, "%s\n%s  %s\n", window.StatusText(3).c_str(), window.StatusText(1).c_str(),
+                 window.StatusText(2).c_str());
+    if (!options.Stats) return;
+    const auto ms = std::chrono::duration<double, std::milli>(window.LongestGap()).count();
+    std::fprintf(err, "Event pump: %ld calls, longest gap %.1f ms (%s)\n", window.PumpCalls(), ms,
+                 window.LongestGapPlace().c_str());
+}
+
+int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
+{
+    std::string drives, error;
+    if (!ChooseDrives(options, drives, error)) {
+        Complain(err, error);
+        return kExitUsage;
+    }
+    TSearchState state;
+    if (options.KnownDuplicates && !state.KnownDuplicates.LoadFromFile(*options.KnownDuplicates)) {
+        Complain(err, "cannot read the known duplicates '" + *options.KnownDuplicates + "'");
+        return kExitUsage;
+    }
+    TOutput results, duplicates;
+    if (!results.Open(options.Output, out, error) ||
+        !duplicates.Open(options.NewDuplicates, nullptr, error)) {
+        Complain(err, error);
+        return kExitCannotWrite;
+    }
+
+    TTerminalWindow window;
+    SetInputs(options, window);
+    window.Drives = drives;
+    window.ResultList = results.File();
+    window.DuplicateList = duplicates.File();
+    window.Messages = err;
+    if (!options.Quiet && isatty(fileno(err))) window.Progress = err;
+    TSearchDriver driver(state, window);
+    window.OnInterrupt = [&driver] { driver.btnSearchClick(); };
+
+    const auto oldHandler = std::signal(SIGINT, TTerminalWindow::InterruptHandler);
+    window.StartClock();
+    driver.btnSearchClick();
+    window.StopClock();
+    if (!window.Interrupted()) std::signal(SIGINT, oldHandler);
+    window.ClearProgress();
+
+    bool written = true;
+    for (TOutput* output : {&results, &duplicates}) {
+        if (!output->Finish(error)) {
+            Complain(err, error);
+            written = false;
+        }
+    }
+    Summarise(options, window, err);
+    if (!written) return kExitCannotWrite;
+    return window.Interrupted() ? kExitInterrupted : kExitSearched;
+}
+
+}  // namespace
+
+int RunFind(const TFindOptions& options, std::FILE* out, std::FILE* err)
+{
+    if (options.Help) {
+        std::fputs(UsageText().c_str(), out);
+        return kExitSearched;
+    }
+    if (options.Version) {
+        std::fprintf(out, "zarvex-find (Zarvex) %s\n", ZARVEX_VERSION);
+        return kExitSearched;
+    }
+    return Search(options, out, err);
+}

@@ -1,0 +1,174 @@
+#include "cli/Options.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace {
+
+struct TSwitch {
+    const char* Name;  // without "--" and without "no-"
+    bool TFindOptions::*Field;
+};
+
+constexpr TSwitch kSwitches[] = {
+    {"same-stamp", &TFindOptions::SameStamp},
+    {"same-name", &TFindOptions::SameName},
+    {"same-size", &TFindOptions::SameSize},
+    {"skip-empty", &TFindOptions::SkipEmpty},
+    {"floppy-master", &TFindOptions::FloppyMaster},
+    {"skip-sysbckup", &TFindOptions::SkipSysbckup},
+    {"skip-desktop-ini", &TFindOptions::SkipDesktopIni},
+};
+
+std::string* TextOption(TFindOptions& options, std::string_view name)
+{
+    if (name == "mask") return &options.Mask;
+    if (name == "in") return &options.In;
+    if (name == "skip") return &options.Skip;
+    return nullptr;
+}
+
+std::optional<std::string>* OptionalTextOption(TFindOptions& options, std::string_view name)
+{
+    if (name == "drives") return &options.Drives;
+    if (name == "known-duplicates") return &options.KnownDuplicates;
+    if (name == "output") return &options.Output;
+    if (name == "new-duplicates") return &options.NewDuplicates;
+    return nullptr;
+}
+
+bool SetSwitch(TFindOptions& options, std::string_view name)
+{
+    const bool value = name.substr(0, 3) != "no-";
+    const std::string_view bare = value ? name : name.substr(3);
+    for (const TSwitch& s : kSwitches) {
+        if (bare == s.Name) {
+            options.*s.Field = value;
+            return true;
+        }
+    }
+    if (!value) return false;
+    if (name == "quiet") return options.Quiet = true;
+    if (name == "stats") return options.Stats = true;
+    if (name == "help") return options.Help = true;
+    if (name == "version") return options.Version = true;
+    return false;
+}
+
+// One "--name[=value]" at args[i]; moves i past a separate value.
+bool ParseLongOption(const std::vector<std::string>& args, std::size_t& i, TFindOptions& options,
+                     std::string& error)
+{
+    const std::string& arg = args[i];
+    const std::size_t eq = arg.find('=');
+    const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+    std::string* text = TextOption(options, name);
+    std::optional<std::string>* optionalText = OptionalTextOption(options, name);
+    if (!text && !optionalText) {
+        if (eq == std::string::npos && SetSwitch(options, name)) return true;
+        error = eq == std::string::npos ? "unknown option '" + arg + "'"
+                                        : "option '--" + name + "' takes no value";
+        return false;
+    }
+    std::string value;
+    if (eq != std::string::npos) {
+        value = arg.substr(eq + 1);
+    } else if (i + 1 < args.size()) {
+        value = args[++i];
+    } else {
+        error = "option '" + arg + "' needs a value";
+        return false;
+    }
+    if (text) {
+        *text = value;
+    } else {
+        *optionalText = value;
+    }
+    return true;
+}
+
+bool CheckDrives(const std::string& letters, std::string& error)
+{
+    for (const char c : letters) {
+        if ((c < 'A' || c > 'Z') && (c < 'a' || c > 'z')) {
+            error = "--drives takes drive letters only, as in --drives CD";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseArguments(const std::vector<std::string>& args, TFindOptions& options, std::string& error)
+{
+    bool optionsEnd = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnd || arg.empty() || arg[0] != '-') {
+            options.Folders.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnd = true;
+        } else if (arg == "-h") {
+            options.Help = true;
+        } else if (arg == "-q") {
+            options.Quiet = true;
+        } else if (arg.size() > 2 && arg[1] == '-') {
+            if (!ParseLongOption(args, i, options, error)) return false;
+        } else {
+            error = "unknown option '" + arg + "'";
+            return false;
+        }
+    }
+    if (options.Help || options.Version) return true;
+    if (options.Drives && !options.Folders.empty()) {
+        error = "--drives picks drives of the drive table; it cannot be used with FOLDERs";
+        return false;
+    }
+    if (options.Folders.size() > 24) {
+        error = "at most 24 FOLDERs (drives C: to Z:)";
+        return false;
+    }
+    return !options.Drives || CheckDrives(*options.Drives, error);
+}
+
+std::string UsageText()
+{
+    return R"(Usage: zarvex-find [OPTION]... [FOLDER]...
+Find duplicate files, as Find Now does in Zarvex, and list them in the form of Zarvex.lis.
+
+Each FOLDER becomes a drive of its own for this run (C:, D:, ... in the order given) and is
+searched whole. Without FOLDERs the drives are those of the drive table (ZARVEX_DRIVES, or the
+mounted file systems).
+
+What to search (comma lists, as typed in the window's boxes):
+      --mask MASKS          file masks (default "*.*")
+      --in FOLDERS          folders to search on every drive (default "\")
+      --skip FOLDERS        folders to skip wherever they are
+      --drives LETTERS      drives to search without FOLDERs (default: the fixed drives)
+
+Rules (default in brackets):
+      --[no-]same-stamp     same date and time [on]
+      --[no-]same-name      same name [off]
+      --[no-]same-size      same size and contents; off matches by name alone [on]
+      --[no-]skip-empty     skip zero-length files [on]
+      --[no-]floppy-master  treat the first removable drive A: as master [on]
+      --[no-]skip-sysbckup  skip SYSBCKUP folders [on]
+      --[no-]skip-desktop-ini  skip folders holding a desktop.ini file [on]
+
+Files:
+      --known-duplicates FILE  paths to leave alone, one a line (the form of SkipDupl.lis)
+      --output FILE         the results list (default: standard output)
+      --new-duplicates FILE the paths of all duplicates found (the form of NewDupl.lis)
+
+Other:
+  -q, --quiet               no progress line and no summary on standard error
+      --stats               also tell the longest wait between two event-pump calls
+  -h, --help                show this text
+      --version             show the version
+
+Ctrl+C stops the search as the Stop button does; the groups found so far are listed.
+Exit status: 0 after a search, 1 when the output cannot be written, 2 for bad usage,
+130 when the search was stopped by Ctrl+C.
+)";
+}

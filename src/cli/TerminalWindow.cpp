@@ -1,0 +1,179 @@
+#include "cli/TerminalWindow.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "cli/ListText.h"
+#include "views/FileRow.h"
+
+namespace {
+
+volatile std::sig_atomic_t gInterruptRequested = 0;
+
+// The progress line is redrawn at most this often: a terminal is slow, a walk is not.
+constexpr auto kDrawInterval = std::chrono::milliseconds(100);
+
+// Names come from anywhere: control characters must not drive the terminal.
+std::string Printable(const std::string& text, bool keepLineFeeds)
+{
+    std::string out = text;
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 32 || u == 127) && !(keepLineFeeds && c == '\n')) c = '?';
+    }
+    return out;
+}
+
+// Cuts at a character boundary of UTF-8 text.
+std::string Shortened(std::string text, std::size_t width)
+{
+    if (text.size() <= width) return text;
+    std::size_t cut = width;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    text.resize(cut);
+    return text;
+}
+
+std::size_t TerminalWidth(std::FILE* file)
+{
+    struct winsize size {};
+    if (ioctl(fileno(file), TIOCGWINSZ, &size) == 0 && size.ws_col > 1) return size.ws_col - 1;
+    return 79;
+}
+
+}  // namespace
+
+void TTerminalWindow::InterruptHandler(int)
+{
+    gInterruptRequested = 1;
+}
+
+void TTerminalWindow::StartClock()
+{
+    FLastPump = TClock::now();
+    FLongestGap = {};
+    FLongestGapPlace.clear();
+    FPumpCalls = 0;
+}
+
+void TTerminalWindow::StopClock()
+{
+    const TClock::duration gap = TClock::now() - FLastPump;
+    if (gap > FLongestGap) {
+        FLongestGap = gap;
+        FLongestGapPlace = "after the last pump: " + FStatus[3];
+    }
+}
+
+void TTerminalWindow::ProcessMessages()
+{
+    const TClock::time_point now = TClock::now();
+    ++FPumpCalls;
+    if (now - FLastPump > FLongestGap) {
+        FLongestGap = now - FLastPump;
+        FLongestGapPlace = FStatus[0] + " " + FStatus[3];
+    }
+    if (gInterruptRequested && !FInterrupted) {
+        FInterrupted = true;
+        std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program at once
+        if (OnInterrupt) OnInterrupt();
+    }
+    DrawProgress(false);
+    FLastPump = TClock::now();
+}
+
+const std::string& TTerminalWindow::StatusText(int panel) const
+{
+    static const std::string none;
+    return panel >= 0 && panel < 4 ? FStatus[panel] : none;
+}
+
+void TTerminalWindow::SetStatusText(int panel, const std::string& text)
+{
+    if (panel >= 0 && panel < 4) FStatus[panel] = text;
+}
+
+void TTerminalWindow::RepaintStatusBar()
+{
+    DrawProgress(false);
+}
+
+std::string TTerminalWindow::ProgressLine() const
+{
+    std::string line = FStatus[0];
+    if (FProgressVisible && FProgressMax > 0) {
+        const long long percent = 100LL * FProgressPosition / FProgressMax;
+        line += (line.empty() ? "" : " ") + std::to_string(percent) + "%";
+    }
+    if (!FStatus[3].empty()) line += (line.empty() ? "" : "  ") + FStatus[3];
+    return line;
+}
+
+void TTerminalWindow::DrawProgress(bool now)
+{
+    if (!Progress) return;
+    const TClock::time_point time = TClock::now();
+    if (!now && time - FLastDraw < kDrawInterval) return;
+    FLastDraw = time;
+    const std::string line = Shortened(Printable(ProgressLine(), false), TerminalWidth(Progress));
+    std::fprintf(Progress, "\r%s\x1b[K", line.c_str());
+    std::fflush(Progress);
+    FLineShown = true;
+}
+
+void TTerminalWindow::ClearProgress()
+{
+    if (!Progress || !FLineShown) return;
+    std::fputs("\r\x1b[K", Progress);
+    std::fflush(Progress);
+    FLineShown = false;
+}
+
+std::string TTerminalWindow::EditText(TEditBox box)
+{
+    const auto it = Edits.find(box);
+    return it == Edits.end() ? std::string() : it->second;
+}
+
+void TTerminalWindow::SetEditText(TEditBox box, const std::string& text)
+{
+    Edits[box] = text;
+}
+
+bool TTerminalWindow::Checked(TCheckBox box)
+{
+    const auto it = Checks.find(box);
+    return it != Checks.end() && it->second;
+}
+
+void TTerminalWindow::ShowMessage(const std::string& text)
+{
+    ClearProgress();
+    if (Messages) std::fprintf(Messages, "%s\n", Printable(text, true).c_str());
+}
+
+// A failed write leaves the stream's error flag set; whoever closes the file reports it.
+void TTerminalWindow::Write(std::FILE* file, const std::string& line)
+{
+    if (!file || std::ferror(file)) return;
+    std::fwrite(line.data(), 1, line.size(), file);
+    std::fputs(kListLineEnd, file);
+}
+
+void TTerminalWindow::AddRow(const std::string& caption)
+{
+    Write(ResultList, ResultListLine(TResultRow{caption, {}}));
+    ++FRowCount;
+}
+
+bool TTerminalWindow::AddFile(const std::string& path, std::int64_t& size)
+{
+    TResultRow row;
+    if (!DescribeFile(path, row, size)) return false;
+    Write(ResultList, ResultListLine(row));
+    if (IsDrivePath(row.Caption)) Write(DuplicateList, row.Caption);
+    ++FRowCount;
+    return true;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// TTerminalWindow: the search's window for a terminal. The edit boxes, check boxes and drive
+// selection are fields set before the search; rows are written to the list files as soon as
+// they are added (nothing is kept, so a large result costs no memory); the status bar is one
+// progress line on standard error when that is a terminal; Ctrl+C is a click on Stop.
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "engine/SearchWindow.h"
+
+class TTerminalWindow : public TSearchWindow {
+public:
+    using TClock = std::chrono::steady_clock;
+
+    // --- Inputs ---
+    std::map<TEditBox, std::string> Edits;
+    std::map<TCheckBox, bool> Checks;
+    std::string Drives;
+
+    // --- Outputs ---
+    std::FILE* ResultList = nullptr;     // every row (Zarvex.lis form)
+    std::FILE* DuplicateList = nullptr;  // file rows' paths (NewDupl.lis form); may be null
+    std::FILE* Messages = stderr;        // the overlap message
+    std::FILE* Progress = nullptr;       // the progress line; null: none
+
+    // Run inside the pump once Ctrl+C was pressed (InterruptHandler below).
+    std::function<void()> OnInterrupt;
+    bool Interrupted() const { return FInterrupted; }
+    // For SIGINT: only sets a flag that the next pump reads.
+    static void InterruptHandler(int signal);
+
+    // The clock of the pump statistics, and their results.
+    void StartClock();
+    void StopClock();
+    TClock::duration LongestGap() const { return FLongestGap; }
+    const std::string& LongestGapPlace() const { return FLongestGapPlace; }
+    long PumpCalls() const { return FPumpCalls; }
+
+    const std::string& StatusText(int panel) const;
+    // Removes the progress line from the terminal.
+    void ClearProgress();
+
+    void ProcessMessages() override;
+    void SetStatusText(int panel, const std::string& text) override;
+    void RepaintStatusBar() override;
+    std::string EditText(TEditBox box) override;
+    void SetEditText(TEditBox box, const std::string& text) override;
+    bool Checked(TCheckBox box) override;
+    std::string SelectedDrives() override { return Drives; }
+    void UpdateCaption() override {}
+    void ShowMessage(const std::string& text) override;
+    void SetListCaption(const std::string&) override {}
+    void SetSearchCaption(const std::string&) override {}
+    void SetListHint(const std::string&) override {}
+    void SetHourglass(bool) override {}
+    void SetProgressMax(int value) override { FProgressMax = value; }
+    void SetProgressPosition(int value) override { FProgressPosition = value; }
+    void SetProgressVisible(bool visible) override { FProgressVisible = visible; }
+    int RowCount() override { return FRowCount; }
+    void ClearRows() override { FRowCount = 0; }
+    void AddRow(const std::string& caption) override;
+    bool AddFile(const std::string& path, std::int64_t& size) override;
+    void BeginRowsUpdate() override {}
+    void EndRowsUpdate() override {}
+    void RepaintRows() override {}
+    void AutoSizeColumns() override {}
+    void FixColumnWidths() override {}
+
+private:
+    void Write(std::FILE* file, const std::string& line);
+    void DrawProgress(bool now);
+    std::string ProgressLine() const;
+
+    std::string FStatus[4];
+    int FProgressMax = 0, FProgressPosition = 0;
+    bool FProgressVisible = false;
+    int FRowCount = 0;
+    bool FInterrupted = false;
+    bool FLineShown = false;
+    TClock::time_point FLastDraw{};
+    TClock::time_point FLastPump{};
+    TClock::duration FLongestGap{};
+    std::string FLongestGapPlace;
+    long FPumpCalls = 0;
+};
