@@ -314,14 +314,15 @@ TEST_F(TreeScanTest, HandlersMayReassignEventsAndCannotNestAWalk)
     Tree.WriteFile("a", "");
     Tree.WriteFile("b", "");
     Scanner.SetFileMask("*.*");
-    int files = 0;
-    Scanner.OnFileFound = [&](TTreeScanner* s) {
-        ++files;
-        s->Search();                // ignored: a walk runs already
-        s->OnFileFound = nullptr;   // destroys the running handler's original
+    Events files;
+    const std::string tag(40, 'x');  // big enough that the callable lives on the heap
+    Scanner.OnFileFound = [&files, tag](TTreeScanner* s) {
+        s->Search();               // ignored: a walk runs already
+        s->OnFileFound = nullptr;  // the running handler's own callable goes...
+        files.push_back(tag + s->FileFound());  // ...while it still reads its captures
     };
     Walk();
-    EXPECT_EQ(files, 1);
+    EXPECT_EQ(files, Events{tag + "C:\\a"});
     EXPECT_EQ(Only("found"), Events{"found C:\\"});
 }
 
