@@ -109,7 +109,8 @@ void TTreeScanner::Fire(const TNotifyEvent& event)
     handler(this);
 }
 
-void TTreeScanner::ScanFolder(const std::string& folder)
+// Takes the root by value: a handler may rewrite InitialDirectory while the walk runs.
+void TTreeScanner::ScanFolder(std::string folder)
 {
     std::vector<TFolderVisit> path;
     if (!EnterFolder(folder, path)) return;
@@ -137,7 +138,10 @@ void TTreeScanner::ScanFolder(const std::string& folder)
 // mask is matched against the folder's names only, so it can never reach into another folder.
 bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path)
 {
-    if (ProcessMessages) ProcessMessages();
+    if (ProcessMessages) {
+        TProcessMessages pump = ProcessMessages;  // may reassign itself, as events may
+        pump();
+    }
     if (!KeepSearching) return false;
     FFileSize = 0;
     FFileFound = folder;

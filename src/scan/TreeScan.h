@@ -59,7 +59,7 @@ public:
 
 private:
     struct TFolderVisit;
-    void ScanFolder(const std::string& folder);
+    void ScanFolder(std::string folder);
     bool EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path);
     void ReportFiles(const std::string& folder, std::vector<std::size_t>& files);
     void Fire(const TNotifyEvent& event);

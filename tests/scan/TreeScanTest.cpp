@@ -239,10 +239,16 @@ TEST_F(TreeScanTest, InitialDirectoryIsBroughtIntoNormalForm)
     EXPECT_EQ(TTreeScanner::NormalFolder("\\"), "\\");
 
     Tree.WriteFile("Data/f", "");
+    Tree.WriteFile("Data/sub/g", "");
     Scanner.SetFileMask("*.*");
+    auto found = Scanner.OnDirectoryFound;
+    Scanner.OnDirectoryFound = [&](TTreeScanner* s) {
+        found(s);
+        s->SetInitialDirectory("C:\\elsewhere");  // holds for the next walk only
+    };
     Walk("C:\\Data");
-    EXPECT_EQ(Scanner.InitialDirectory(), "C:\\Data\\");
-    EXPECT_EQ(Only("file"), Events{"file C:\\Data\\f 0"});
+    EXPECT_EQ(Only("file"), (Events{"file C:\\Data\\f 0", "file C:\\Data\\sub\\g 0"}));
+    EXPECT_EQ(Scanner.InitialDirectory(), "C:\\elsewhere");
 }
 
 TEST_F(TreeScanTest, MissingRootGivesItsPairOfEventsAndNothingElse)
