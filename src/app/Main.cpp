@@ -1,13 +1,18 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "app/Application.h"
+#include "app/MainForm.h"
+#include "dialogs/FilProps.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Zarvex"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Zarvex"));
-    window.resize(609, 465);
-    window.show();
+    PrepareApplication();
+    TfrmMain frmMain;
+    TfrmFileProperties1 frmFileProperties1;
+    frmMain.frmFileProperties1 = &frmFileProperties1;
+    frmMain.show();
+    // Closing the window, also from inside a running search, only ends this loop; the window
+    // and the dialog are destroyed after it, when nothing runs on them any more.
     return app.exec();
 }
