@@ -19,13 +19,32 @@ struct TTreeScanner::TFolderVisit {
 
 namespace {
 
-// The sorted order of a folder's private lists: the locale's case-insensitive order, and names
-// equal under it ("A.txt" and "a.txt", two different entries here) by their bytes, so that
-// the order never depends on the order of the directory.
-bool NameBefore(std::string_view a, std::string_view b)
+// Puts entries of the listing (by index) in the sorted order of a folder's private lists: the
+// locale's case-insensitive order, and names equal under it ("A.txt" and "a.txt", two
+// different entries here) by their bytes, so that the order never depends on the order of the
+// directory. One collation key per name, then plain byte comparisons: far cheaper than
+// collating name against name at every comparison of the sort.
+void SortByName(std::vector<std::size_t>& entries, const TFolderListing& listing)
 {
-    int c = AnsiCompareText(a, b);
-    return c != 0 ? c < 0 : a < b;
+    if (entries.size() < 2) return;
+    struct TSortItem {
+        std::size_t KeyOffset, KeyLength, Entry;
+    };
+    std::string keys;
+    std::vector<TSortItem> items;
+    items.reserve(entries.size());
+    for (std::size_t entry : entries) {
+        const std::size_t offset = keys.size();
+        AppendCollationKey(listing.Name(entry), keys);
+        items.push_back({offset, keys.size() - offset, entry});
+    }
+    std::sort(items.begin(), items.end(), [&](const TSortItem& a, const TSortItem& b) {
+        const std::string_view keyA(keys.data() + a.KeyOffset, a.KeyLength);
+        const std::string_view keyB(keys.data() + b.KeyOffset, b.KeyLength);
+        if (int c = keyA.compare(keyB); c != 0) return c < 0;
+        return listing.Name(a.Entry) < listing.Name(b.Entry);
+    });
+    for (std::size_t i = 0; i < items.size(); ++i) entries[i] = items[i].Entry;
 }
 
 bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
@@ -150,8 +169,7 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
     const bool collectFolders = FRecursive;
     const std::uint32_t folderFilter = faDirectory | (FFindHiddenFolders ? faHidden : 0);
     const bool hiddenFiles = FFindHiddenFiles;
-    TFolderVisit visit;
-    std::vector<std::size_t> files;
+    std::vector<std::size_t> folders, files;
     FListing.Read(folder, &FWalkMasks);
     for (std::size_t i = 0; i < FListing.Count(); ++i) {
         const std::uint32_t attr = FListing.Entry(i).Attr;
@@ -159,17 +177,20 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
         if (attr & faDirectory) {
             if (collectFolders && PassesAttrFilter(attr, folderFilter) &&
                 !IsDotEntry(FListing.Name(i))) {
-                visit.Subfolders.emplace_back(FListing.Name(i));
+                folders.push_back(i);
             }
         } else if ((attr & faHidden) == 0 || hiddenFiles) {
             files.push_back(i);  // the listing kept only names that match a mask
         }
     }
+    SortByName(folders, FListing);
+    TFolderVisit visit;
+    visit.Subfolders.reserve(folders.size());
+    for (std::size_t i : folders) {
+        visit.Subfolders.push_back(folder);
+        visit.Subfolders.back().append(FListing.Name(i)).push_back('\\');
+    }
     ReportFiles(folder, files);
-
-    std::sort(visit.Subfolders.begin(), visit.Subfolders.end(),
-              [](const std::string& a, const std::string& b) { return NameBefore(a, b); });
-    for (std::string& name : visit.Subfolders) name = folder + name + '\\';
     path.push_back(std::move(visit));
     return true;
 }
@@ -178,9 +199,7 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
 // of these handlers still lets the folder's remaining files through.
 void TTreeScanner::ReportFiles(const std::string& folder, std::vector<std::size_t>& files)
 {
-    std::sort(files.begin(), files.end(), [this](std::size_t a, std::size_t b) {
-        return NameBefore(FListing.Name(a), FListing.Name(b));
-    });
+    SortByName(files, FListing);
     for (std::size_t i : files) {
         FFileFound.assign(folder).append(FListing.Name(i));
         FFileSize = FListing.Entry(i).Size;
