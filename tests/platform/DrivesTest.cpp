@@ -19,6 +19,15 @@ char LetterOf(const std::string& caption)
     return caption[close - 1];
 }
 
+std::string Summary(const TDriveTable& table)
+{
+    std::string out;
+    for (const TDrive& drive : table.Drives()) {
+        out += std::string(1, drive.Letter) + "=" + drive.Root + "," + std::to_string(drive.Type) + ";";
+    }
+    return out;
+}
+
 int CountLines(const std::string& text)
 {
     int lines = 0;
@@ -36,28 +45,15 @@ TEST(DriveTableSpec, ReadsLettersFoldersTypesAndLabels)
         "F=/cd,CDROM;G=/ram,ramdisk;H=/srv/x/../h",
         &err);
     EXPECT_EQ(err.str(), "");
-    ASSERT_NE(table.Find('a'), nullptr);
-    EXPECT_EQ(table.Find('A')->Root, "/media/stick");
-    EXPECT_EQ(table.Find('A')->Type, dtRemovable);
-    ASSERT_NE(table.Find('C'), nullptr);
-    EXPECT_EQ(table.Find('C')->Root, "/srv/c");
-    EXPECT_EQ(table.Find('C')->Type, dtFixed);
-    EXPECT_EQ(table.Find('E')->Type, dtRemote);
-    EXPECT_EQ(table.Find('F')->Type, dtCdRom);
-    EXPECT_EQ(table.Find('G')->Type, dtRamDisk);
-    EXPECT_EQ(table.Find('H')->Root, "/srv/h");
-    EXPECT_EQ(table.Find('B'), nullptr);
+    EXPECT_EQ(Summary(table), "A=/media/stick,2;C=/srv/c,3;E=/net/share,4;F=/cd,5;G=/ram,6;H=/srv/h,3;");
+    EXPECT_EQ(table.Find('a'), table.Find('A'));
     EXPECT_EQ(table.Find('?'), nullptr);
-
-    std::string letters;
     for (const TDrive& drive : table.Drives()) {
-        letters += drive.Letter;
         // The name tells the folder and gives the letter back by the list's rule.
         EXPECT_NE(drive.DisplayName.find(drive.Root), std::string::npos) << drive.DisplayName;
         EXPECT_EQ(LetterOf(drive.DisplayName), drive.Letter) << drive.DisplayName;
         EXPECT_TRUE(drive.DisplayName.ends_with(std::string(" (") + drive.Letter + ":)"));
     }
-    EXPECT_EQ(letters, "ACEFGH");
     EXPECT_EQ(table.Find('E')->DisplayName, "Team files /net/share (E:)");
     EXPECT_EQ(table.Find('C')->DisplayName, "Local Disk /srv/c (C:)");
 }
@@ -70,10 +66,7 @@ TEST(DriveTableSpec, ReportsEachMalformedEntryOnceAndKeepsTheRest)
     EXPECT_EQ(CountLines(err.str()), 5) << err.str();
     EXPECT_NE(err.str().find("E=/e,floppy"), std::string::npos);
     EXPECT_NE(err.str().find("C=/again"), std::string::npos);
-    std::string letters;
-    for (const TDrive& drive : table.Drives()) letters += drive.Letter;
-    EXPECT_EQ(letters, "CF");
-    EXPECT_EQ(table.Find('C')->Root, "/c");
+    EXPECT_EQ(Summary(table), "C=/c,3;F=/f,3;");
 }
 
 TEST(DriveTableSpec, NamesFromHostileFoldersAndLabelsStayReadable)
@@ -111,18 +104,6 @@ TEST(DriveTableCurrent, ComesFromTheEnvironmentAndReportsMistakesOnce)
     TDriveTable::ResetCurrent();
 }
 
-TEST(DriveTableCurrent, SetCurrentReplacesTheTableUntilReset)
-{
-    TEnvGuard env("ZARVEX_DRIVES", "C=/");
-    TDriveTable::SetCurrent(TDriveTable::FromFolders({"/tmp/a/", "relative", "/tmp/b"}));
-    EXPECT_EQ(TDriveTable::Current().Find('C')->Root, "/tmp/a");
-    EXPECT_EQ(TDriveTable::Current().Find('D')->Root, "/tmp/b");
-    TDriveTable::ResetCurrent();
-    EXPECT_EQ(TDriveTable::Current().Find('C')->Root, "/");
-    EXPECT_EQ(TDriveTable::Current().Find('D'), nullptr);
-    TDriveTable::ResetCurrent();
-}
-
 namespace {
 
 const char* const kMountInfo =
@@ -152,16 +133,10 @@ const char* const kMountInfo =
 
 TEST(DriveTableMounts, LettersFollowTheDetectionRules)
 {
-    TDriveTable table = TDriveTable::FromMountInfo(kMountInfo);
-    std::string summary;
-    for (const TDrive& drive : table.Drives()) {
-        summary += std::string(1, drive.Letter) + "=" + drive.Root + "," +
-                   std::to_string(drive.Type) + ";";
-    }
     // Removable media first on A: and B:, "/" on C:, the rest from D: in mount-point order;
     // a bind mount of a folder already on a drive, pseudo file systems, snaps and a mount
     // hidden by a later one on the same point get no letter.
-    EXPECT_EQ(summary,
+    EXPECT_EQ(Summary(TDriveTable::FromMountInfo(kMountInfo)),
               "A=/media/card,2;B=/media/third,2;C=/,3;D=/boot/efi,3;E=/home,3;F=/mnt/cd,5;"
               "G=/mnt/nas,4;H=/mnt/old,3;I=/mnt/ram,6;J=/run/media/ann/STICK ONE,2;");
 }
@@ -181,15 +156,11 @@ TEST(DriveTableMounts, AProbeDecidesWhatTheTextCannot)
     EXPECT_TRUE(bound);
 }
 
-TEST(DriveTableMounts, EmptyOrCrowdedTablesStayWithinTheAlphabet)
+TEST(DriveTableMounts, LettersRunOutAtZ)
 {
-    TDriveTable empty = TDriveTable::FromMountInfo("");
-    ASSERT_EQ(empty.Drives().size(), 1u);
-    EXPECT_EQ(empty.Find('C')->Root, "/");
-
     std::string text;
     for (int i = 0; i < 40; ++i) {
-        text += std::to_string(100 + i) + " 1 9:" + std::to_string(i) + " / /mnt/d" +
+        text += std::to_string(i) + " 1 9:" + std::to_string(i) + " / /mnt/d" +
                 std::to_string(100 + i) + " rw - ext4 /dev/x rw\n";
     }
     TDriveTable crowded = TDriveTable::FromMountInfo(text);

