@@ -67,7 +67,7 @@ TEST_F(VersInfoSamples, WithoutFilenameReadsTheRunningProgram)
 TEST_F(VersInfoSamples, ZarvexProgramsCarryTheirBlock)
 {
     const char* bin = std::getenv("ZARVEX_BIN");
-    if (!bin) GTEST_SKIP() << "ZARVEX_BIN is not set (run through ctest)";
+    if (!bin) bin = ZARVEX_BIN_DIR;
     int checked = 0;
     for (const char* program : {"zarvex", "zarvex-find"}) {
         std::string path = std::string(bin) + "/" + program;
