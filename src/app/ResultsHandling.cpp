@@ -1,6 +1,14 @@
 #include "app/ResultsHandling.h"
 
+#include <QKeyEvent>
+
+#include "app/MainForm.h"
+#include "dialogs/DeleteConfirm.h"
+#include "dialogs/FilProps.h"
+#include "platform/FileFind.h"
 #include "text/TextUtil.h"
+#include "views/FileList.h"
+#include "views/MessageBox.h"
 
 namespace {
 
@@ -66,4 +74,90 @@ void TidyGroup(TResultRows& rows, std::ptrdiff_t row)
     if (end < rows.Count()) rows.Remove(end);
     rows.Remove(header + 1);
     rows.Remove(header);
+}
+
+// ---- The window's side ---------------------------------------------------------------------
+
+namespace {
+
+// The row of `path` at `index`, if it still is there: a modal dialog or box ran meanwhile.
+bool StillAt(const TResultRows& rows, std::ptrdiff_t index, const std::string& path)
+{
+    return SelectedFilePath(rows, index) == path;
+}
+
+void RemoveRowAndTidy(TfrmMain& form, std::ptrdiff_t selected, const std::string& path,
+                      bool remove)
+{
+    TResultRows& rows = form.FileListView1->Rows();
+    const std::ptrdiff_t above = selected > 0 ? selected - 1 : kNoRow;
+    if (remove && StillAt(rows, selected, path)) {
+        rows.Remove(static_cast<std::size_t>(selected));
+        TidyGroup(rows, above);
+    } else if (remove) {
+        return;  // the list changed under the dialog: leave it as it is now
+    } else {
+        TidyGroup(rows, above);
+    }
+    form.FileListView1->SetHint(QString::fromLatin1(kReviewHint));
+}
+
+void DeleteSelectedFile(TfrmMain& form, bool permanent)
+{
+    const TResultRows& rows = form.FileListView1->Rows();
+    const std::ptrdiff_t selected = form.FileListView1->SelectedIndex();
+    const std::string path = SelectedFilePath(rows, selected);
+    if (path.empty()) return;
+    const auto companions = GroupCompanions(rows, static_cast<std::size_t>(selected));
+    const bool gone = ShellDeleteFile(&form, path, permanent, companions);
+    RemoveRowAndTidy(form, selected, path, gone);
+}
+
+}  // namespace
+
+bool ShellDeleteFile(QWidget* parent, const std::string& path, bool permanent,
+                     const std::vector<std::string>& companions)
+{
+    return ConfirmAndDelete(parent, path, permanent, companions);
+}
+
+void ResultsListClick(TfrmMain& form)
+{
+    TFileListView& view = *form.FileListView1;
+    const std::string path = SelectedFilePath(view.Rows(), view.SelectedIndex());
+    if (!path.empty()) {
+        view.SetHint(QString::fromStdString(path));
+        form.SetDefaultButton(nullptr);
+    } else {
+        view.SetHint(QString::fromLatin1(kReviewHint));
+        form.SetDefaultButton(form.btnSearch);
+    }
+}
+
+void ReviewSelectedFile(TfrmMain& form)
+{
+    const TResultRows& rows = form.FileListView1->Rows();
+    const std::ptrdiff_t selected = form.FileListView1->SelectedIndex();
+    const std::string path = SelectedFilePath(rows, selected);
+    if (path.empty()) return;
+    bool gone = !FileExists(path);
+    if (!gone) {
+        TfrmFileProperties1* dialog = form.frmFileProperties1;
+        if (!dialog) return;
+        dialog->FileName = path;
+        dialog->Companions = GroupCompanions(rows, static_cast<std::size_t>(selected));
+        gone = dialog->exec() == mrYes;
+    }
+    RemoveRowAndTidy(form, selected, path, gone);
+}
+
+void ResultsListKeyDown(TfrmMain& form, const QKeyEvent& event)
+{
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        ReviewSelectedFile(form);
+    } else if (event.key() == Qt::Key_Delete) {
+        const auto held = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                               Qt::AltModifier | Qt::MetaModifier);
+        DeleteSelectedFile(form, held == Qt::ShiftModifier);
+    }
 }

@@ -27,3 +27,20 @@ std::vector<std::string> GroupCompanions(const TResultRows& rows, std::size_t ro
 // removes the empty row after the group, that file row and the header. Removes nothing when
 // no header is found above `row` or the group holds two files or none.
 void TidyGroup(TResultRows& rows, std::ptrdiff_t row);
+
+class QKeyEvent;
+class QWidget;
+
+// Deletes one file after Zarvex's own confirmation, to the trash or, when permanent, for
+// good. `companions` are the other files of its group, for the last-copy check. True when no
+// file exists at the path afterwards.
+bool ShellDeleteFile(QWidget* parent, const std::string& path, bool permanent,
+                     const std::vector<std::string>& companions);
+
+// The window's handlers of the results list.
+void ResultsListClick(TfrmMain& form);
+// Double-click, and Enter once Find Now is no longer the default button.
+void ReviewSelectedFile(TfrmMain& form);
+// Enter reviews; Delete deletes to the trash, Shift+Delete (Shift alone) for good. The key is
+// not consumed.
+void ResultsListKeyDown(TfrmMain& form, const QKeyEvent& event);

@@ -7,11 +7,14 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include "app/MainForm.h"
 #include "platform/Process.h"
 #include "text/CommaText.h"
 #include "text/Format.h"
 #include "text/TextFile.h"
 #include "text/TextUtil.h"
+#include "views/FileList.h"
+#include "views/ResultRowsModel.h"
 
 namespace {
 
@@ -188,4 +191,59 @@ TMessageBoxRequest PreviousListPrompt(const std::string& stamp)
     request.Buttons = {mrYes, mrNo};
     request.DefaultButton = mrYes;
     return request;
+}
+
+// ---- The window's side ---------------------------------------------------------------------
+
+namespace {
+
+bool Asked(TfrmMain& form, const TMessageBoxRequest& request)
+{
+    return TMessageBox::Show(&form, request) == mrYes;
+}
+
+}  // namespace
+
+void LoadSavedLists(TfrmMain& form)
+{
+    const std::string& skip = form.SkipListFilePath;
+    if (ListFileExists(skip) && Asked(form, SkipListPrompt(ListFileStamp(skip)))) {
+        form.State.KnownDuplicates.LoadFromFile(skip);  // a failure leaves the list as it was
+    }
+    const std::string& list = form.ListFilePath;
+    if (ListFileExists(list) && Asked(form, PreviousListPrompt(ListFileStamp(list)))) {
+        ReloadPreviousList(form);
+    }
+}
+
+void ReloadPreviousList(TfrmMain& form)
+{
+    TStringList lines;
+    form.RepaintStatusBar();
+    if (!lines.LoadFromFile(form.ListFilePath) || lines.Count() == 0) return;
+
+    TFileListView& view = *form.FileListView1;
+    form.SetProgressMax(lines.Count() - 1);
+    form.SetProgressVisible(true);
+    form.SetHourglass(true);
+    view.BeginUpdate();
+    for (int column = 0; column < TResultRowsModel::kColumnCount; ++column) {
+        view.setColumnWidth(column, 0);
+    }
+    const TReloadTotals totals =
+        ReloadRows(lines, view.Rows(), [&form](int i) { form.SetProgressPosition(i); });
+    form.State.DuplicateFiles += totals.Files;
+    form.State.DuplicateBytes += totals.Bytes;
+    view.EndUpdate();
+    view.AutoSizeColumns();
+    form.SetHourglass(false);
+    form.SetProgressVisible(false);
+    form.SetStatusText(0, "Duplicates read from file .....");
+    form.ShowTotals();
+}
+
+void SaveListFiles(TfrmMain& form)
+{
+    WriteListFiles(form.FileListView1->Rows(),
+                   {form.ListFilePath, form.SkipListFilePath, form.NewListFilePath});
 }

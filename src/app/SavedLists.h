@@ -72,3 +72,16 @@ std::string ListFileStamp(const std::string& nativePath);
 // The two questions of the first timer tick, Yes the default.
 TMessageBoxRequest SkipListPrompt(const std::string& stamp);
 TMessageBoxRequest PreviousListPrompt(const std::string& stamp);
+
+class TfrmMain;
+
+// The window's side of the saved lists.
+//
+// First timer tick, before the drive list is filled: the known-duplicates question, then the
+// previous-results question, each only when its file is there.
+void LoadSavedLists(TfrmMain& form);
+// Appends the rows of Zarvex.lis to the results list with the progress bar and the hourglass,
+// adds the totals and shows them. An empty or unreadable list reloads nothing.
+void ReloadPreviousList(TfrmMain& form);
+// Window destruction: writes both list files from the results list.
+void SaveListFiles(TfrmMain& form);
