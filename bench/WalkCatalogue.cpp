@@ -63,13 +63,13 @@ std::uint32_t NextRandom(std::uint32_t& state)
 
 std::string FileName(std::uint32_t& state, int index)
 {
-    static const char* const stems[] = {"report", "IMG_", "Notes", "data", "setup", "Résumé",
-                                        "track", "backup", "Invoice", "readme"};
-    static const char* const exts[] = {".txt", ".JPG", ".pdf", ".dll", ".mp3", "", ".tar.gz",
-                                       ".doc", ".png", ".ini"};
+    static const char* const stems[] = {"report", "IMG_",  "Notes",  "data",    "setup",
+                                        "Résumé", "track", "backup", "Invoice", "readme"};
+    static const char* const exts[] = {".txt", ".JPG",    ".pdf", ".dll", ".mp3",
+                                       "",     ".tar.gz", ".doc", ".png", ".ini"};
     std::uint32_t r = NextRandom(state);
-    return std::string(stems[r % 10]) + std::to_string(index) + "_" +
-           std::to_string(r % 977) + exts[(r / 10) % 10];
+    return std::string(stems[r % 10]) + std::to_string(index) + "_" + std::to_string(r % 977) +
+           exts[(r / 10) % 10];
 }
 
 // Three levels: 10 x 10 x (folders / 100) leaf folders, each holding filesPerFolder files.

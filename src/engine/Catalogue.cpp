@@ -58,7 +58,8 @@ bool TCatalogue::FolderIsSkipped(const std::string& folder) const
         for (int i = 0; i < FState.SkipFolders.Count(); ++i) {
             const std::string& line = FState.SkipFolders[i];
             // An empty line would match every folder and silently empty the whole search.
-            if (!line.empty() && lowered.find(line) != std::string::npos) return true;
+            if (!line.empty() && lowered.find(line) != std::string::npos)
+                return true;
         }
     }
     return FState.SkipDesktopIniFolders && FolderHoldsDesktopIni(folder);
@@ -77,30 +78,35 @@ void TCatalogue::TreeScanner1DirectoryFound(TTreeScanner* sender)
 
 void TCatalogue::TreeScanner1FileFound(TTreeScanner* sender)
 {
-    if (FState.SkipThisFolder) return;
+    if (FState.SkipThisFolder)
+        return;
     const std::string& path = sender->FileFound();
     int index;
-    if (FState.KnownDuplicates.Count() > 0 && FState.KnownDuplicates.Find(path, index)) return;
+    if (FState.KnownDuplicates.Count() > 0 && FState.KnownDuplicates.Find(path, index))
+        return;
     const std::string_view name = NameOfPath(path);
-    if (ReservedNames.find(LowerCaseAscii(name)) != std::string_view::npos) return;
+    if (ReservedNames.find(LowerCaseAscii(name)) != std::string_view::npos)
+        return;
 
     // The directory lookup of this file is the scanner's: it examined the very entry (not
     // following links) while listing the folder, with no window message run since, and its
     // name is the name as stored. A second look-up by full path would double the cost of a
     // walk; a file that goes before the comparison is simply no duplicate there.
     const std::int64_t size = sender->FileSize();
-    if (!FState.IncludeEmptyFiles && size == 0) return;
+    if (!FState.IncludeEmptyFiles && size == 0)
+        return;
 
     std::string key = CatalogueKey(FState.RequireSameSize, size, name);
     switch (FState.ScanMode) {
-    case TScanMode::smMaster:
-        FState.MasterKeys.Add(key);
-        break;
-    case TScanMode::smFiltered:
-        if (!FState.MasterKeys.Find(key, index)) return;
-        break;
-    case TScanMode::smNormal:
-        break;
+        case TScanMode::smMaster:
+            FState.MasterKeys.Add(key);
+            break;
+        case TScanMode::smFiltered:
+            if (!FState.MasterKeys.Find(key, index))
+                return;
+            break;
+        case TScanMode::smNormal:
+            break;
     }
     key.append(name);
     FState.Catalogue.Add(key, FState.CurrentFolder);

@@ -26,7 +26,8 @@ namespace {
 // collating name against name at every comparison of the sort.
 void SortByName(std::vector<std::size_t>& entries, const TFolderListing& listing)
 {
-    if (entries.size() < 2) return;
+    if (entries.size() < 2)
+        return;
     struct TSortItem {
         std::size_t KeyOffset, KeyLength, Entry;
     };
@@ -41,18 +42,23 @@ void SortByName(std::vector<std::size_t>& entries, const TFolderListing& listing
     std::sort(items.begin(), items.end(), [&](const TSortItem& a, const TSortItem& b) {
         const std::string_view keyA(keys.data() + a.KeyOffset, a.KeyLength);
         const std::string_view keyB(keys.data() + b.KeyOffset, b.KeyLength);
-        if (int c = keyA.compare(keyB); c != 0) return c < 0;
+        if (int c = keyA.compare(keyB); c != 0)
+            return c < 0;
         return listing.Name(a.Entry) < listing.Name(b.Entry);
     });
     for (std::size_t i = 0; i < items.size(); ++i) entries[i] = items[i].Entry;
 }
 
-bool IsDotEntry(std::string_view name) { return name == "." || name == ".."; }
+bool IsDotEntry(std::string_view name)
+{
+    return name == "." || name == "..";
+}
 
 std::string CurrentDirectory()
 {
     std::string buffer(PATH_MAX, '\0');
-    if (!getcwd(buffer.data(), buffer.size())) return std::string();
+    if (!getcwd(buffer.data(), buffer.size()))
+        return std::string();
     buffer.resize(buffer.find('\0'));
     std::optional<std::string> path = FromNativePath(buffer);
     return path ? *path : std::string();
@@ -81,16 +87,21 @@ std::string TTreeScanner::FileMask() const
 
 void TTreeScanner::SetFileMask(std::string_view mask)
 {
-    if (FSearchInProgress) return;
+    if (FSearchInProgress)
+        return;
     FMasks.Clear();
     FMasks.Add(mask);
 }
 
-std::string TTreeScanner::FileMaskCommaText() const { return FMasks.CommaText(); }
+std::string TTreeScanner::FileMaskCommaText() const
+{
+    return FMasks.CommaText();
+}
 
 void TTreeScanner::SetFileMaskCommaText(std::string_view text)
 {
-    if (FSearchInProgress) return;
+    if (FSearchInProgress)
+        return;
     FMasks.SetCommaText(text);
 }
 
@@ -99,18 +110,21 @@ std::string TTreeScanner::NormalFolder(std::string_view dir)
     // Taking the folder part of a path that ends in a backslash and appending the backslash
     // again gives the same path back, so appending the one backslash is the whole rule.
     std::string folder(dir);
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    if (folder.empty() || folder.back() != '\\')
+        folder += '\\';
     return folder;
 }
 
 void TTreeScanner::Search()
 {
-    if (FSearchInProgress) return;
+    if (FSearchInProgress)
+        return;
     {
         TProgressGuard progress(FSearchInProgress);
         FFileFound.clear();
         FFileSize = 0;
-        if (FInitialDirectory.empty()) FInitialDirectory = CurrentDirectory();
+        if (FInitialDirectory.empty())
+            FInitialDirectory = CurrentDirectory();
         FInitialDirectory = NormalFolder(FInitialDirectory);
         KeepSearching = true;
         FWalkMasks.clear();
@@ -123,7 +137,8 @@ void TTreeScanner::Search()
 void TTreeScanner::Fire(const TNotifyEvent& event)
 {
     // A copy, so a handler may reassign its own event without destroying the running callable.
-    if (!event) return;
+    if (!event)
+        return;
     TNotifyEvent handler = event;
     handler(this);
 }
@@ -132,7 +147,8 @@ void TTreeScanner::Fire(const TNotifyEvent& event)
 void TTreeScanner::ScanFolder(std::string folder)
 {
     std::vector<TFolderVisit> path;
-    if (!EnterFolder(folder, path)) return;
+    if (!EnterFolder(folder, path))
+        return;
     while (!path.empty()) {
         TFolderVisit& visit = path.back();
         if (visit.Next == visit.Subfolders.size()) {
@@ -161,7 +177,8 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
         TProcessMessages pump = ProcessMessages;  // may reassign itself, as events may
         pump();
     }
-    if (!KeepSearching) return false;
+    if (!KeepSearching)
+        return false;
     FFileSize = 0;
     FFileFound = folder;
     Fire(OnDirectoryFound);
@@ -173,7 +190,8 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
     FListing.Read(folder, &FWalkMasks);
     for (std::size_t i = 0; i < FListing.Count(); ++i) {
         const std::uint32_t attr = FListing.Entry(i).Attr;
-        if (attr & (faSysFile | faVolumeID)) continue;
+        if (attr & (faSysFile | faVolumeID))
+            continue;
         if (attr & faDirectory) {
             if (collectFolders && PassesAttrFilter(attr, folderFilter) &&
                 !IsDotEntry(FListing.Name(i))) {

@@ -1,5 +1,3 @@
-#include "engine/Catalogue.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Catalogue.h"
 #include "engine/FakeWindow.h"
 #include "platform/Drives.h"
 #include "support/TempTree.h"
@@ -59,7 +58,8 @@ protected:
     // The file name after the key: after the size field's space, or after the name's backslash.
     std::string NameOfEntry(const std::string& entry) const
     {
-        if (!State.RequireSameSize) return entry.substr(entry.find('\\') + 1);
+        if (!State.RequireSameSize)
+            return entry.substr(entry.find('\\') + 1);
         return entry.substr(entry.find(' ', entry.find_first_not_of(' ')) + 1);
     }
     Lines Folders() const
@@ -95,8 +95,8 @@ TEST_F(CatalogueTest, SizeModeEntriesHoldTheSizeFieldAndTheName)
     ASSERT_EQ(truncate(Tree.WriteFile("Data/big.bin", "").c_str(), 1'234'567'890), 0);
     ASSERT_EQ(truncate(Tree.WriteFile("huge.img", "").c_str(), 5'000'000'000LL), 0);
     Walk();
-    EXPECT_EQ(Entries(), (Lines{"     1234 readme.txt", "1234567890 big.bin",
-                                "5000000000 huge.img"}));
+    EXPECT_EQ(Entries(),
+              (Lines{"     1234 readme.txt", "1234567890 big.bin", "5000000000 huge.img"}));
     EXPECT_EQ(Paths(), (Lines{"C:\\Data\\readme.txt", "C:\\Data\\big.bin", "C:\\huge.img"}));
 }
 
@@ -108,8 +108,8 @@ TEST_F(CatalogueTest, NameModeKeysOnTheStoredNameWhateverItsCase)
     Tree.WriteSized("other", 3);
     Walk();
     // Equal names stand together, whatever the case of their letters.
-    EXPECT_EQ(Entries(), (Lines{"other\\other", "readme.txt\\readme.txt",
-                                "ReadMe.TXT\\ReadMe.TXT"}));
+    EXPECT_EQ(Entries(),
+              (Lines{"other\\other", "readme.txt\\readme.txt", "ReadMe.TXT\\ReadMe.TXT"}));
 }
 
 TEST_F(CatalogueTest, SizesGroupInNumericOrderAndEqualEntriesStayWithTheLaterFoundFirst)
@@ -186,8 +186,8 @@ TEST_F(CatalogueTest, DesktopIniSkipsItsOwnFolderOnly)
     Tree.WriteFile("odd/y", "1");
     State.SkipDesktopIniFolders = true;
     Walk();
-    EXPECT_EQ(Paths(), (Lines{"C:\\custom\\plain\\below", "C:\\odd\\desktop.ini\\x",
-                              "C:\\odd\\y"}));
+    EXPECT_EQ(Paths(),
+              (Lines{"C:\\custom\\plain\\below", "C:\\odd\\desktop.ini\\x", "C:\\odd\\y"}));
 }
 
 TEST_F(CatalogueTest, KnownDuplicatesAreLeftOutInAnyLetterCase)
@@ -250,7 +250,8 @@ TEST_F(CatalogueTest, UpdateBracketsNestOnePairPerFolderAndCloseAfterAStop)
     Scanner.OnDirectoryFound = [&](TTreeScanner* s) {
         found(s);
         deepest = std::max(deepest, State.Catalogue.UpdateCount());
-        if (s->FileFound() == "C:\\a\\b\\c\\") s->KeepSearching = false;
+        if (s->FileFound() == "C:\\a\\b\\c\\")
+            s->KeepSearching = false;
     };
     Walk();
     EXPECT_EQ(deepest, 4);

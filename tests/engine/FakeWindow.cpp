@@ -13,14 +13,16 @@ void TFakeWindow::ProcessMessages()
 {
     ++PumpCalls;
     Log.push_back("pump " + std::to_string(PumpCalls));
-    if (OnProcessMessages) OnProcessMessages(PumpCalls);
+    if (OnProcessMessages)
+        OnProcessMessages(PumpCalls);
 }
 
 void TFakeWindow::SetStatusText(int panel, const std::string& text)
 {
     Log.push_back("status " + std::to_string(panel) + ": " + text);
     // A panel outside the four is a fault of the caller; it is logged, never stored.
-    if (panel < 0 || panel >= static_cast<int>(Status.size())) return;
+    if (panel < 0 || panel >= static_cast<int>(Status.size()))
+        return;
     Status[panel] = text;
     StatusHistory[panel].push_back(text);
 }
@@ -49,7 +51,10 @@ bool TFakeWindow::Checked(TCheckBox box)
     return it != Checks.end() && it->second;
 }
 
-std::string TFakeWindow::SelectedDrives() { return Drives; }
+std::string TFakeWindow::SelectedDrives()
+{
+    return Drives;
+}
 
 void TFakeWindow::UpdateCaption()
 {
@@ -107,7 +112,10 @@ void TFakeWindow::SetProgressVisible(bool visible)
     ProgressVisible = visible;
 }
 
-int TFakeWindow::RowCount() { return static_cast<int>(Rows.size()); }
+int TFakeWindow::RowCount()
+{
+    return static_cast<int>(Rows.size());
+}
 
 void TFakeWindow::ClearRows()
 {
@@ -131,7 +139,8 @@ bool TFakeWindow::AddFile(const std::string& path, std::int64_t& size)
     } else {
         TSearchRec rec;
         described = FindFile(path, rec);
-        if (described) found = rec.Size;
+        if (described)
+            found = rec.Size;
     }
     if (!described) {
         Log.push_back("file missing: " + path);

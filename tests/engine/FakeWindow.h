@@ -15,8 +15,8 @@ class TFakeWindow : public TSearchWindow {
 public:
     struct TRow {
         std::string Caption;
-        bool IsFile = false;     // added through AddFile
-        std::int64_t Size = 0;   // what AddFile reported, for file rows
+        bool IsFile = false;    // added through AddFile
+        std::int64_t Size = 0;  // what AddFile reported, for file rows
     };
 
     // --- Inputs a test sets before the run ---

@@ -1,10 +1,7 @@
-#include "scan/TreeScan.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -12,6 +9,7 @@
 #include <vector>
 
 #include "platform/Drives.h"
+#include "scan/TreeScan.h"
 #include "support/Privileges.h"
 #include "support/TempTree.h"
 
@@ -57,7 +55,8 @@ protected:
     {
         Events lines;
         for (const std::string& line : Log) {
-            if (line.compare(0, kind.size() + 1, std::string(kind) + " ") == 0) lines.push_back(line);
+            if (line.compare(0, kind.size() + 1, std::string(kind) + " ") == 0)
+                lines.push_back(line);
         }
         return lines;
     }
@@ -101,9 +100,9 @@ TEST_F(TreeScanTest, SortsNamesIgnoringCaseAndKeepsNamesThatDifferOnlyInCase)
     Scanner.SetFileMaskCommaText("*.*,*.TXT");  // both masks match the .txt files
     Walk();
     // Two different entries are two files, however their names compare; each is reported once.
-    EXPECT_EQ(Only("file"), (Events{"file C:\\A.txt 2", "file C:\\a.txt 1", "file C:\\b.txt 0",
-                                    "file C:\\C.txt 0", "file C:\\Docs\\one 0",
-                                    "file C:\\docs\\two 0"}));
+    EXPECT_EQ(Only("file"),
+              (Events{"file C:\\A.txt 2", "file C:\\a.txt 1", "file C:\\b.txt 0",
+                      "file C:\\C.txt 0", "file C:\\Docs\\one 0", "file C:\\docs\\two 0"}));
     EXPECT_EQ(Only("found"), (Events{"found C:\\", "found C:\\Docs\\", "found C:\\docs\\"}));
 }
 
@@ -146,8 +145,8 @@ TEST_F(TreeScanTest, MasksFollowWildcardRulesAndNeverReachIntoAnotherFolder)
     Tree.WriteFile("sub/inner.txt", "");
     Scanner.SetFileMaskCommaText("*.txt,?1.doc,sub\\*.txt,,sub/*.txt");
     Walk();
-    EXPECT_EQ(Only("file"), (Events{"file C:\\a1.doc 0", "file C:\\Report.TXT 0",
-                                    "file C:\\sub\\inner.txt 0"}));
+    EXPECT_EQ(Only("file"),
+              (Events{"file C:\\a1.doc 0", "file C:\\Report.TXT 0", "file C:\\sub\\inner.txt 0"}));
 
     Scanner.SetFileMask("*.*");
     Walk();
@@ -201,8 +200,8 @@ TEST_F(TreeScanTest, NonRecursiveWalkReportsTheRootOnly)
     Tree.WriteFile("sub/b.txt", "b");
     Scanner.SetFileMask("*.*");
     Scanner.SetRecursive(false);
-    EXPECT_EQ(Walk(), (Events{"found C:\\", "file C:\\a.txt 1", "done C:\\a.txt",
-                              "end C:\\a.txt"}));
+    EXPECT_EQ(Walk(),
+              (Events{"found C:\\", "file C:\\a.txt 1", "done C:\\a.txt", "end C:\\a.txt"}));
 }
 
 TEST_F(TreeScanTest, RecursionTurnedOffInsideAVisitReportsSubfoldersWithoutEnteringThem)
@@ -271,11 +270,11 @@ TEST_F(TreeScanTest, StopFromAFileHandlerFinishesThatFolderAndUnwinds)
     auto record = Scanner.OnFileFound;
     Scanner.OnFileFound = [&](TTreeScanner* s) {
         record(s);
-        if (s->FileFound() == "C:\\A\\a1") s->KeepSearching = false;
+        if (s->FileFound() == "C:\\A\\a1")
+            s->KeepSearching = false;
     };
-    EXPECT_EQ(Walk(), (Events{"found C:\\", "found C:\\A\\", "file C:\\A\\a1 0",
-                              "file C:\\A\\a2 0", "done C:\\A\\a2", "done C:\\A\\a2",
-                              "end C:\\A\\a2"}));
+    EXPECT_EQ(Walk(), (Events{"found C:\\", "found C:\\A\\", "file C:\\A\\a1 0", "file C:\\A\\a2 0",
+                              "done C:\\A\\a2", "done C:\\A\\a2", "end C:\\A\\a2"}));
 }
 
 TEST_F(TreeScanTest, StopFromThePumpSkipsTheFolderAboutToBeEnteredWithoutAnyEvent)
@@ -287,7 +286,8 @@ TEST_F(TreeScanTest, StopFromThePumpSkipsTheFolderAboutToBeEnteredWithoutAnyEven
     Scanner.SetFileMask("*.*");
     int pumps = 0;
     Scanner.ProcessMessages = [&] {
-        if (++pumps == 3) Scanner.KeepSearching = false;  // before B
+        if (++pumps == 3)
+            Scanner.KeepSearching = false;  // before B
     };
     EXPECT_EQ(Walk(), (Events{"found C:\\", "found C:\\A\\", "file C:\\A\\a 0", "file C:\\A\\a2 0",
                               "done C:\\A\\a2", "done C:\\A\\a2", "end C:\\A\\a2"}));
@@ -323,8 +323,8 @@ TEST_F(TreeScanTest, HandlersMayReassignEventsAndCannotNestAWalk)
     Events files;
     const std::string tag(40, 'x');  // big enough that the callable lives on the heap
     Scanner.OnFileFound = [&files, tag](TTreeScanner* s) {
-        s->Search();               // ignored: a walk runs already
-        s->OnFileFound = nullptr;  // the running handler's own callable goes...
+        s->Search();                            // ignored: a walk runs already
+        s->OnFileFound = nullptr;               // the running handler's own callable goes...
         files.push_back(tag + s->FileFound());  // ...while it still reads its captures
     };
     Walk();
@@ -356,9 +356,9 @@ TEST_F(TreeScanTest, UnreadableFolderStillGetsItsPairOfEvents)
     OpenToOthers(Tree.Root(), Tree.Path("open"));
     ASSERT_EQ(chmod(Tree.Path("locked").c_str(), 0), 0);
     Scanner.SetFileMask("*.*");
-    const Events expected{"found C:\\",        "found C:\\locked\\", "done C:\\locked\\",
-                          "found C:\\open\\",  "file C:\\open\\x 0", "done C:\\open\\x",
-                          "done C:\\open\\x",  "end C:\\open\\x"};
+    const Events expected{"found C:\\",       "found C:\\locked\\", "done C:\\locked\\",
+                          "found C:\\open\\", "file C:\\open\\x 0", "done C:\\open\\x",
+                          "done C:\\open\\x", "end C:\\open\\x"};
     EXPECT_EQ(RunUnprivileged([&] { return Walk() == expected ? 0 : 1; }), 0);
 }
 
