@@ -148,13 +148,13 @@ std::vector<TDrive> TDriveTable::Drives() const
     return out;
 }
 
-TDriveTable TDriveTable::FromSpec(std::string_view spec, std::ostream* err)
+TDriveTable TDriveTable::FromSpec(std::string_view text, std::ostream* err)
 {
     TDriveTable table;
-    while (!spec.empty()) {
-        std::size_t end = spec.find(';');
-        std::string_view entry = spec.substr(0, end);
-        spec = (end == std::string_view::npos) ? std::string_view() : spec.substr(end + 1);
+    while (!text.empty()) {
+        std::size_t end = text.find(';');
+        std::string_view entry = text.substr(0, end);
+        text = (end == std::string_view::npos) ? std::string_view() : text.substr(end + 1);
         while (!entry.empty() && std::isspace(static_cast<unsigned char>(entry.front()))) {
             entry.remove_prefix(1);
         }
@@ -194,8 +194,8 @@ const TDriveTable& TDriveTable::Current()
 {
     std::optional<TDriveTable>& slot = CurrentSlot();
     if (!slot) {
-        if (const char* spec = std::getenv("ZARVEX_DRIVES")) {
-            slot = FromSpec(spec, &std::cerr);
+        if (const char* text = std::getenv("ZARVEX_DRIVES")) {
+            slot = FromSpec(text, &std::cerr);
         } else {
             std::ifstream in("/proc/self/mountinfo", std::ios::binary);
             std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

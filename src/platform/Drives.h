@@ -57,7 +57,7 @@ public:
     static void ResetCurrent();
 
     // Parses ZARVEX_DRIVES text; each malformed entry gets one line on err (when given).
-    static TDriveTable FromSpec(std::string_view spec, std::ostream* err);
+    static TDriveTable FromSpec(std::string_view text, std::ostream* err);
     // Builds the detected table from /proc/self/mountinfo text, judging by the text alone:
     // media mounted below /media or /run/media count as removable.
     static TDriveTable FromMountInfo(std::string_view mountInfo);

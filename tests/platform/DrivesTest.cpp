@@ -37,7 +37,7 @@ int CountLines(const std::string& text)
 
 }  // namespace
 
-TEST(DriveTableSpec, ReadsLettersFoldersTypesAndLabels)
+TEST(DriveTableVariable, ReadsLettersFoldersTypesAndLabels)
 {
     std::ostringstream err;
     TDriveTable table = TDriveTable::FromSpec(
@@ -58,7 +58,7 @@ TEST(DriveTableSpec, ReadsLettersFoldersTypesAndLabels)
     EXPECT_EQ(table.Find('C')->DisplayName, "Local Disk /srv/c (C:)");
 }
 
-TEST(DriveTableSpec, ReportsEachMalformedEntryOnceAndKeepsTheRest)
+TEST(DriveTableVariable, ReportsEachMalformedEntryOnceAndKeepsTheRest)
 {
     std::ostringstream err;
     TDriveTable table = TDriveTable::FromSpec(
@@ -69,7 +69,7 @@ TEST(DriveTableSpec, ReportsEachMalformedEntryOnceAndKeepsTheRest)
     EXPECT_EQ(Summary(table), "C=/c,3;F=/f,3;");
 }
 
-TEST(DriveTableSpec, NamesFromHostileFoldersAndLabelsStayReadable)
+TEST(DriveTableVariable, NamesFromHostileFoldersAndLabelsStayReadable)
 {
     TDriveTable table = TDriveTable::FromSpec("Z=/odd:)name,fixed,Smile :) line\nbreak", nullptr);
     const TDrive* drive = table.Find('Z');
