@@ -194,8 +194,8 @@ const TDriveTable& TDriveTable::Current()
 {
     std::optional<TDriveTable>& slot = CurrentSlot();
     if (!slot) {
-        if (const char* text = std::getenv("ZARVEX_DRIVES")) {
-            slot = FromSpec(text, &std::cerr);
+        if (const char* variable = std::getenv("ZARVEX_DRIVES")) {
+            slot = FromSpec(variable, &std::cerr);
         } else {
             std::ifstream in("/proc/self/mountinfo", std::ios::binary);
             std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
