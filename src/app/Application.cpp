@@ -2,7 +2,30 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
+
+namespace {
+
+// Drive and file icons come from the icon theme. Some platforms (a bare X server, the
+// offscreen one) name no theme and search no system folder; then the freedesktop default
+// theme is used, falling back to Adwaita, from the usual folders.
+void UseSystemIconThemes()
+{
+    QStringList paths = QIcon::themeSearchPaths();
+    const QStringList dataFolders =
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    for (const QString& folder : dataFolders) {
+        const QString icons = folder + QStringLiteral("/icons");
+        if (!paths.contains(icons) && QFileInfo(icons).isDir()) paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    if (QIcon::themeName().isEmpty()) QIcon::setThemeName(QStringLiteral("hicolor"));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+}
+
+}  // namespace
 
 void PrepareApplication()
 {
@@ -11,8 +34,7 @@ void PrepareApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral("zarvex"));
     // The window is laid out in fixed pixels, measured against this style's control metrics.
     QApplication::setStyle(QStringLiteral("Fusion"));
-    // Drive and file icons where the desktop names no icon theme, or one without them.
-    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    UseSystemIconThemes();
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString file = QStringLiteral(":/icons/zarvex-%1.png").arg(size);

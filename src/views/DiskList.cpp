@@ -1,6 +1,7 @@
 #include "views/DiskList.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
@@ -29,6 +30,12 @@ TDriveIconName IconNameOf(int driveType)
     case dtCdRom: return {"drive-optical", QStyle::SP_DriveCDIcon};
     default: return {"drive-harddisk", QStyle::SP_DriveHDIcon};
     }
+}
+
+// The drive type as the system reports it: no root directory when the folder is gone.
+int DriveTypeOf(const TDrive& drive)
+{
+    return QFileInfo(QString::fromStdString(drive.Root)).isDir() ? drive.Type : int(dtNoRootDir);
 }
 
 int LetterIndex(char letter)
@@ -157,8 +164,7 @@ void TDiskListView::FillDrives(const TDriveTable& table)
     ChangeChoice([&] {
         clear();
         for (const TDrive& drive : table.Drives()) {
-            const std::string root = std::string(1, drive.Letter) + ":\\";
-            const int type = GetDriveType(root);
+            const int type = DriveTypeOf(drive);
             if (type == dtUnknown || type == dtNoRootDir || drive.DisplayName.empty()) continue;
             auto* item = new QTreeWidgetItem(this);
             item->setText(0, QString::fromStdString(drive.DisplayName));
