@@ -65,16 +65,6 @@ TEST(VersionSamples, Zlib64AgreesWithExifTool) { ExpectSameAsExifTool(sample::kZ
 
 TEST(VersionSamples, WinPthreadAgreesWithExifTool) { ExpectSameAsExifTool(sample::kWinPthread, "523"); }
 
-TEST(VersionSamples, ZlibIsUsEnglishWithTheLatin1CodePage)
-{
-    for (const std::string& path : {sample::kZlib32, sample::kZlib64}) {
-        if (!SampleAvailable(path)) continue;
-        std::optional<TBytes> block = ReadNativeVersionBlock(path);
-        ASSERT_TRUE(block) << path;
-        EXPECT_EQ(FirstTranslationName(*block), "040904E4") << path;
-    }
-}
-
 TEST(VersionSamples, PeWithoutResourcesHasNoBlock)
 {
     if (!SampleAvailable(sample::kNoResources)) return;

@@ -117,17 +117,6 @@ TEST_F(VersInfoControls, BindingALabelTakesItsItemOutOfTheList)
     EXPECT_FALSE(HasRow(view, "Legal Copyright"));
 }
 
-TEST_F(VersInfoControls, LabelsFollowEveryRead)
-{
-    QLabel version;
-    Component c;
-    c.SetVersionLabel(&version);
-    c.SetFilename(WritePe("twins.exe", FullSpec()));
-    EXPECT_EQ(version.text(), "1.2 release");
-    c.SetFilename("C:\\missing.exe");
-    EXPECT_EQ(version.text(), "");
-}
-
 TEST_F(VersInfoControls, DestroyedWidgetsAreForgotten)
 {
     Component c;
@@ -163,16 +152,3 @@ TEST_F(VersInfoControls, ControlsWaitUntilLoaded)
     EXPECT_EQ(view.columnCount(), 2);
 }
 
-TEST_F(VersInfoControls, PropertiesThroughTheMetaObject)
-{
-    QLabel label;
-    Component c;
-    c.setProperty("Filename", WritePe("twins.exe", FullSpec()));
-    EXPECT_EQ(c.ProductName(), "Twins");
-    c.setProperty("VersionLabel", QVariant::fromValue(&label));
-    EXPECT_EQ(c.VersionLabel(), &label);
-    EXPECT_EQ(label.text(), "1.2 release");
-    c.setProperty("ShowResource", 3);
-    EXPECT_EQ(c.ShowResource().Bits(), 3);
-    EXPECT_EQ(c.property("ProductName").toString(), "Twins");
-}

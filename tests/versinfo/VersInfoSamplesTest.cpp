@@ -125,13 +125,3 @@ TEST_F(VersInfoSamples, ZlibListViewShowsWhatExifToolShows)
     }
 }
 
-TEST_F(VersInfoSamples, PeWithoutResourcesAndNonPeFiles)
-{
-    if (!SampleAvailable(sample::kNoResources)) return;
-    Component c;
-    for (const std::string& path : {sample::kNoResources, std::string("/bin/sh"), std::string("/")}) {
-        c.SetFilename(ProgramPath(path));
-        EXPECT_FALSE(c.FileVersion().Valid()) << path;
-        EXPECT_EQ(c.BlockSize(), 0u) << path;
-    }
-}

