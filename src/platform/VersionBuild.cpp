@@ -140,20 +140,20 @@ std::vector<std::uint8_t> TranslationBytes(const std::vector<TTranslation>& pair
     return b;
 }
 
-std::vector<std::uint8_t> BuildVersionBlock(const TVersionBlockSpec& spec)
+std::vector<std::uint8_t> BuildVersionBlock(const TVersionBlockContent& content)
 {
     TBytes b;
-    std::size_t root = BeginNode(b, "VS_VERSION_INFO", spec.Fixed ? kFixedFileInfoSize : 0, 0);
-    if (spec.Fixed) PutFixed(b, *spec.Fixed);
-    if (!spec.Tables.empty()) {
+    std::size_t root = BeginNode(b, "VS_VERSION_INFO", content.Fixed ? kFixedFileInfoSize : 0, 0);
+    if (content.Fixed) PutFixed(b, *content.Fixed);
+    if (!content.Tables.empty()) {
         std::size_t sfi = BeginNode(b, "StringFileInfo", 0, 1);
-        for (const TVersionStringTable& table : spec.Tables) PutStringTable(b, table);
+        for (const TVersionStringTable& table : content.Tables) PutStringTable(b, table);
         EndNode(b, sfi);
     }
-    if (spec.Translation) {
+    if (content.Translation) {
         std::size_t vfi = BeginNode(b, "VarFileInfo", 0, 1);
-        std::size_t var = BeginNode(b, "Translation", std::uint16_t(spec.Translation->size()), 0);
-        b.insert(b.end(), spec.Translation->begin(), spec.Translation->end());
+        std::size_t var = BeginNode(b, "Translation", std::uint16_t(content.Translation->size()), 0);
+        b.insert(b.end(), content.Translation->begin(), content.Translation->end());
         EndNode(b, var);
         EndNode(b, vfi);
     }

@@ -16,7 +16,7 @@ struct TVersionStringTable {
     std::vector<std::pair<std::string, std::string>> Strings;  // key, value; UTF-8
 };
 
-struct TVersionBlockSpec {
+struct TVersionBlockContent {
     std::optional<TFixedFileInfo> Fixed;  // none: the root has no value
     std::vector<TVersionStringTable> Tables;
     // Raw bytes of "\VarFileInfo\Translation"; none: no VarFileInfo at all.
@@ -32,7 +32,7 @@ std::vector<std::uint8_t> TranslationBytes(const std::vector<TTranslation>& pair
 
 // The block as a resource compiler lays it out: nodes 32-bit aligned, text values with
 // their terminator, their length counted in characters.
-std::vector<std::uint8_t> BuildVersionBlock(const TVersionBlockSpec& spec);
+std::vector<std::uint8_t> BuildVersionBlock(const TVersionBlockContent& content);
 
 struct TPeVersion {
     std::uint16_t Language = 0x0409;

@@ -14,11 +14,11 @@ using TBytes = std::vector<std::uint8_t>;
 
 TBytes Block(std::optional<TBytes> translation, std::vector<TVersionStringTable> tables, std::uint32_t flags = 0)
 {
-    TVersionBlockSpec spec;
-    spec.Fixed = MakeFixedFileInfo(1, 2, 3, 4, flags);
-    spec.Tables = std::move(tables);
-    spec.Translation = std::move(translation);
-    return BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Fixed = MakeFixedFileInfo(1, 2, 3, 4, flags);
+    content.Tables = std::move(tables);
+    content.Translation = std::move(translation);
+    return BuildVersionBlock(content);
 }
 
 TVersionStringTable Table(const std::string& name)

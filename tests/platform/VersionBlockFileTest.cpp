@@ -35,11 +35,11 @@ protected:
 
 TBytes Block(std::optional<TBytes> translation, std::vector<TVersionStringTable> tables)
 {
-    TVersionBlockSpec spec;
-    spec.Fixed = MakeFixedFileInfo(3, 1, 4, 1);
-    spec.Tables = std::move(tables);
-    spec.Translation = std::move(translation);
-    return BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Fixed = MakeFixedFileInfo(3, 1, 4, 1);
+    content.Tables = std::move(tables);
+    content.Translation = std::move(translation);
+    return BuildVersionBlock(content);
 }
 
 }  // namespace

@@ -15,11 +15,11 @@ using TBytes = std::vector<std::uint8_t>;
 
 TBytes BlockFor(const std::string& company)
 {
-    TVersionBlockSpec spec;
-    spec.Fixed = MakeFixedFileInfo(2, 5, 0, 17);
-    spec.Tables = {{"040904E4", {{"CompanyName", company}, {"FileVersion", "2.5"}}}};
-    spec.Translation = TranslationBytes({{0x0409, 0x04E4}});
-    return BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Fixed = MakeFixedFileInfo(2, 5, 0, 17);
+    content.Tables = {{"040904E4", {{"CompanyName", company}, {"FileVersion", "2.5"}}}};
+    content.Translation = TranslationBytes({{0x0409, 0x04E4}});
+    return BuildVersionBlock(content);
 }
 
 std::string CompanyOf(const std::optional<TBytes>& block)

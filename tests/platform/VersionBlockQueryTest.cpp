@@ -8,14 +8,14 @@ namespace {
 
 using TBytes = std::vector<std::uint8_t>;
 
-TVersionBlockSpec SampleSpec()
+TVersionBlockContent SampleContent()
 {
-    TVersionBlockSpec spec;
-    spec.Fixed = MakeFixedFileInfo(1, 2, 3, 4, 0x03);
-    spec.Tables = {{"040904E4", {{"CompanyName", "Quillmoor"}, {"FileVersion", "1.2 beta"}, {"Comments", ""}}},
+    TVersionBlockContent content;
+    content.Fixed = MakeFixedFileInfo(1, 2, 3, 4, 0x03);
+    content.Tables = {{"040904E4", {{"CompanyName", "Quillmoor"}, {"FileVersion", "1.2 beta"}, {"Comments", ""}}},
                    {"040704B0", {{"CompanyName", "Quillmoor GmbH"}}}};
-    spec.Translation = TranslationBytes({{0x0409, 0x04E4}, {0x0407, 0x04B0}});
-    return spec;
+    content.Translation = TranslationBytes({{0x0409, 0x04E4}, {0x0407, 0x04B0}});
+    return content;
 }
 
 std::uint16_t Word(const TBytes& b, std::size_t at) { return std::uint16_t(b[at] | (b[at + 1] << 8)); }
@@ -41,7 +41,7 @@ std::size_t NodeOffset(const TBytes& b, const std::u16string& key)
 
 TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
 {
-    TBytes block = BuildVersionBlock(SampleSpec());
+    TBytes block = BuildVersionBlock(SampleContent());
     ASSERT_TRUE(IsVersionBlock(block));
 
     std::optional<TFixedFileInfo> fixed = QueryFixedFileInfo(block);
@@ -75,14 +75,14 @@ TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
 
 TEST(VersionQuery, ConvertsUtf16TextToUtf8)
 {
-    TVersionBlockSpec spec;
-    spec.Tables = {{"040904B0", {{"LegalCopyright", "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81"}}}};
-    TBytes block = BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Tables = {{"040904B0", {{"LegalCopyright", "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81"}}}};
+    TBytes block = BuildVersionBlock(content);
     EXPECT_EQ(QueryStringValue(block, "040904B0", "LegalCopyright"), "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81");
 
     // A lone high surrogate in the file becomes U+FFFD, never bytes that are not UTF-8.
-    spec.Tables = {{"040904B0", {{"Comments", "ab"}}}};
-    block = BuildVersionBlock(spec);
+    content.Tables = {{"040904B0", {{"Comments", "ab"}}}};
+    block = BuildVersionBlock(content);
     std::size_t at = NodeOffset(block, u"Comments");
     std::size_t value = (at + 6 + 9 * 2 + 3) & ~std::size_t(3);
     SetWord(block, value, 0xD800);
@@ -91,9 +91,9 @@ TEST(VersionQuery, ConvertsUtf16TextToUtf8)
 
 TEST(VersionQuery, NoFixedRecordAndNoTranslationGiveNothing)
 {
-    TVersionBlockSpec spec;
-    spec.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
-    TBytes block = BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
+    TBytes block = BuildVersionBlock(content);
     EXPECT_FALSE(QueryFixedFileInfo(block));
     EXPECT_FALSE(QueryTranslationValue(block));
     EXPECT_TRUE(QueryTranslations(block).empty());
@@ -104,9 +104,9 @@ TEST(VersionQuery, NoFixedRecordAndNoTranslationGiveNothing)
 TEST(VersionQuery, FirstTranslationKeepsZerosAndReadsShortValues)
 {
     auto first = [](TBytes translation) {
-        TVersionBlockSpec spec;
-        spec.Translation = std::move(translation);
-        return FirstTranslationName(BuildVersionBlock(spec));
+        TVersionBlockContent content;
+        content.Translation = std::move(translation);
+        return FirstTranslationName(BuildVersionBlock(content));
     };
     EXPECT_EQ(first(TranslationBytes({{0, 0}})), "00000000");
     EXPECT_EQ(first(TranslationBytes({{0x0407, 0x04E4}, {0x0409, 0x04B0}})), "040704E4");
@@ -118,7 +118,7 @@ TEST(VersionQuery, FirstTranslationKeepsZerosAndReadsShortValues)
 
 TEST(VersionQuery, MalformedNodesEndTheQuery)
 {
-    const TBytes good = BuildVersionBlock(SampleSpec());
+    const TBytes good = BuildVersionBlock(SampleContent());
     std::size_t sfi = NodeOffset(good, u"StringFileInfo");
     std::size_t table = NodeOffset(good, u"040904E4");
     std::size_t company = NodeOffset(good, u"CompanyName");
@@ -154,9 +154,9 @@ TEST(VersionQuery, MalformedNodesEndTheQuery)
 
 TEST(VersionQuery, TextWithoutTerminatorIsEmpty)
 {
-    TVersionBlockSpec spec;
-    spec.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
-    TBytes b = BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
+    TBytes b = BuildVersionBlock(content);
     std::size_t at = NodeOffset(b, u"ProductName");
     // Cut the node just before the value's terminator; the parents shrink with it.
     std::uint16_t length = Word(b, at);
@@ -166,10 +166,10 @@ TEST(VersionQuery, TextWithoutTerminatorIsEmpty)
 
 TEST(VersionQuery, BinaryValueLongerThanItsNodeIsNotRead)
 {
-    TVersionBlockSpec spec;
-    spec.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
-    spec.Translation = TranslationBytes({{0x0409, 0x04E4}});
-    const TBytes good = BuildVersionBlock(spec);
+    TVersionBlockContent content;
+    content.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
+    content.Translation = TranslationBytes({{0x0409, 0x04E4}});
+    const TBytes good = BuildVersionBlock(content);
 
     TBytes b = good;
     SetWord(b, 2, 0xFFF0);  // the root's value length
@@ -186,7 +186,7 @@ TEST(VersionQuery, BinaryValueLongerThanItsNodeIsNotRead)
 
 TEST(VersionQuery, EveryTruncationIsSafe)
 {
-    const TBytes good = BuildVersionBlock(SampleSpec());
+    const TBytes good = BuildVersionBlock(SampleContent());
     for (std::size_t n = 0; n < good.size(); ++n) {
         TBytes cut(good.begin(), good.begin() + std::ptrdiff_t(n));
         EXPECT_FALSE(IsVersionBlock(cut)) << n;

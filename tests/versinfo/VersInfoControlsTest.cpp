@@ -36,7 +36,7 @@ TEST_F(VersInfoControls, ListViewRowsInTheirFixedOrder)
 {
     QTreeWidget view;
     Component c;
-    c.SetFilename(WritePe("twins.exe", FullSpec(0x03)));
+    c.SetFilename(WritePe("twins.exe", FullContent(0x03)));
     c.SetVersionListView(&view);
 
     std::vector<std::pair<QString, QString>> expected = {
@@ -67,12 +67,12 @@ TEST_F(VersInfoControls, ListViewRowsInTheirFixedOrder)
 
 TEST_F(VersInfoControls, EmptyValuesAndHiddenItemsGetNoRow)
 {
-    TVersionBlockSpec spec = FullSpec();
-    spec.Tables[0].Strings = {{"CompanyName", "Quillmoor"}, {"Comments", ""}, {"FileVersion", "1.2"}};
+    TVersionBlockContent content = FullContent();
+    content.Tables[0].Strings = {{"CompanyName", "Quillmoor"}, {"Comments", ""}, {"FileVersion", "1.2"}};
     QTreeWidget view;
     Component c;
     c.SetVersionListView(&view);
-    c.SetFilename(WritePe("sparse.exe", spec));
+    c.SetFilename(WritePe("sparse.exe", content));
     // ProductVersion has no text but numbers; no flags are set.
     std::vector<std::pair<QString, QString>> expected = {
         {"Product Version", "5.6.7.8"}, {"Company Name", "Quillmoor"}, {"File Version", "1.2"}};
@@ -89,7 +89,7 @@ TEST_F(VersInfoControls, BindingALabelTakesItsItemOutOfTheList)
     QTreeWidget view;
     QLabel copyright, version, product, description;
     Component c;
-    c.SetFilename(WritePe("twins.exe", FullSpec()));
+    c.SetFilename(WritePe("twins.exe", FullContent()));
     c.SetVersionListView(&view);
     ASSERT_TRUE(HasRow(view, "Legal Copyright"));
 
@@ -113,7 +113,7 @@ TEST_F(VersInfoControls, BindingALabelTakesItsItemOutOfTheList)
     c.SetCopyrightLabel(nullptr);
     EXPECT_EQ(c.CopyrightLabel(), nullptr);
     EXPECT_FALSE(c.ShowResource().Contains(pdLegalCopyright));
-    c.SetFilename(WritePe("other.exe", FullSpec()));
+    c.SetFilename(WritePe("other.exe", FullContent()));
     EXPECT_FALSE(HasRow(view, "Legal Copyright"));
 }
 
@@ -130,7 +130,7 @@ TEST_F(VersInfoControls, DestroyedWidgetsAreForgotten)
     EXPECT_EQ(c.VersionLabel(), nullptr);
     EXPECT_EQ(c.ProductLabel(), nullptr);
     EXPECT_EQ(c.VersionListView(), nullptr);
-    c.SetFilename(WritePe("twins.exe", FullSpec()));  // would write to freed widgets
+    c.SetFilename(WritePe("twins.exe", FullContent()));  // would write to freed widgets
     EXPECT_EQ(c.ProductName(), "Twins");
 }
 
@@ -143,7 +143,7 @@ TEST_F(VersInfoControls, ControlsWaitUntilLoaded)
     c->BeginLoading();
     c->SetVersionLabel(&version);
     c->SetVersionListView(&view);
-    c->SetFilename(WritePe("twins.exe", FullSpec()));
+    c->SetFilename(WritePe("twins.exe", FullContent()));
     EXPECT_EQ(version.text(), "");
     EXPECT_EQ(view.columnCount(), 1);  // untouched
     c->Loaded();

@@ -14,9 +14,9 @@ protected:
     void TearDown() override { TDriveTable::ResetCurrent(); }
 
     // Writes a PE file holding the block; returns its name in the program's form.
-    QString WritePe(const std::string& name, const TVersionBlockSpec& spec)
+    QString WritePe(const std::string& name, const TVersionBlockContent& content)
     {
-        std::vector<std::uint8_t> image = BuildPeImage({{0x0409, BuildVersionBlock(spec)}}, false).Bytes;
+        std::vector<std::uint8_t> image = BuildPeImage({{0x0409, BuildVersionBlock(content)}}, false).Bytes;
         FTree.WriteFile(name, std::string(image.begin(), image.end()));
         return QString::fromStdString("C:\\" + name);
     }
@@ -28,13 +28,13 @@ protected:
     }
 
     // A block with every predefined string under 040904E4, version 1.2.0.7.
-    static TVersionBlockSpec FullSpec(std::uint32_t fileFlags = 0)
+    static TVersionBlockContent FullContent(std::uint32_t fileFlags = 0)
     {
-        TVersionBlockSpec spec;
-        spec.Fixed = MakeFixedFileInfo(1, 2, 0, 7, fileFlags);
-        spec.Fixed->ProductVersionMS = 0x00050006;
-        spec.Fixed->ProductVersionLS = 0x00070008;
-        spec.Tables = {{"040904E4",
+        TVersionBlockContent content;
+        content.Fixed = MakeFixedFileInfo(1, 2, 0, 7, fileFlags);
+        content.Fixed->ProductVersionMS = 0x00050006;
+        content.Fixed->ProductVersionLS = 0x00070008;
+        content.Tables = {{"040904E4",
                         {{"CompanyName", "Quillmoor"},
                          {"FileDescription", "Finds twins"},
                          {"FileVersion", "1.2 release"},
@@ -45,8 +45,8 @@ protected:
                          {"ProductName", "Twins"},
                          {"ProductVersion", "5.6"},
                          {"Comments", "no comment"}}}};
-        spec.Translation = TranslationBytes({{0x0409, 0x04E4}});
-        return spec;
+        content.Translation = TranslationBytes({{0x0409, 0x04E4}});
+        return content;
     }
 
     TTempTree FTree;

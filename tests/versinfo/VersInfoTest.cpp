@@ -13,14 +13,14 @@ using Component = TvrkVersionInfoResource;
 
 class VersInfo : public VersInfoFixture {};
 
-TVersionBlockSpec WithTranslations(std::vector<TTranslation> translations,
+TVersionBlockContent WithTranslations(std::vector<TTranslation> translations,
                                    std::vector<TVersionStringTable> tables)
 {
-    TVersionBlockSpec spec;
-    spec.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
-    spec.Translation = TranslationBytes(translations);
-    spec.Tables = std::move(tables);
-    return spec;
+    TVersionBlockContent content;
+    content.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
+    content.Translation = TranslationBytes(translations);
+    content.Tables = std::move(tables);
+    return content;
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ TEST_F(VersInfo, ConstructionSetsDefaultsAndReadsNothing)
 TEST_F(VersInfo, ReadsEveryStringAndBothVersions)
 {
     Component c;
-    c.SetFilename(WritePe("twins.exe", FullSpec()));
+    c.SetFilename(WritePe("twins.exe", FullContent()));
     EXPECT_GT(c.BlockSize(), 0u);
     EXPECT_EQ(c.CompanyName(), "Quillmoor");
     EXPECT_EQ(c.FileDescription(), "Finds twins");
@@ -74,14 +74,14 @@ TEST_F(VersInfo, ReadsEveryStringAndBothVersions)
 TEST_F(VersInfo, VersionNumbersWhenTheTextIsEmptyOrAbsent)
 {
     Component c;
-    TVersionBlockSpec spec = FullSpec();
-    spec.Tables[0].Strings = {{"FileVersion", ""}};
-    c.SetFilename(WritePe("empty.exe", spec));
+    TVersionBlockContent content = FullContent();
+    content.Tables[0].Strings = {{"FileVersion", ""}};
+    c.SetFilename(WritePe("empty.exe", content));
     EXPECT_EQ(c.FileVersion().AsString(), "1.2.0.7");
     EXPECT_EQ(c.ProductVersion().AsString(), "5.6.7.8");  // absent
 
-    spec.Tables.clear();
-    c.SetFilename(WritePe("absent.exe", spec));
+    content.Tables.clear();
+    c.SetFilename(WritePe("absent.exe", content));
     EXPECT_EQ(c.FileVersion().AsString(), "1.2.0.7");
 }
 
@@ -92,7 +92,7 @@ TEST_F(VersInfo, NoBlockLeavesEverythingEmpty)
     Component c;
     c.SetVersionListView(&view);
     c.SetVersionLabel(&version);
-    c.SetFilename(WritePe("twins.exe", FullSpec(0x3F)));
+    c.SetFilename(WritePe("twins.exe", FullContent(0x3F)));
     ASSERT_GT(view.topLevelItemCount(), 0);
     ASSERT_EQ(version.text(), "1.2 release");
     for (const QString& name : {WriteText("readme.txt", "plain text"), QString("C:\\missing.exe"), QString("Q:\\x.exe")}) {
@@ -148,12 +148,12 @@ TEST_F(VersInfo, SeveralTranslationsInBlockOrderAndTheIndexChoosesOne)
 
 TEST_F(VersInfo, WithoutTranslationTableLookupsUse040904E4)
 {
-    TVersionBlockSpec spec = FullSpec();
-    spec.Translation.reset();
-    spec.Tables.push_back({"040704B0", {{"CompanyName", "Deutsch"}}});
-    std::swap(spec.Tables[0], spec.Tables[1]);
+    TVersionBlockContent content = FullContent();
+    content.Translation.reset();
+    content.Tables.push_back({"040704B0", {{"CompanyName", "Deutsch"}}});
+    std::swap(content.Tables[0], content.Tables[1]);
     Component c;
-    c.SetFilename(WritePe("notrans.dll", spec));
+    c.SetFilename(WritePe("notrans.dll", content));
     EXPECT_TRUE(c.Translations().isEmpty());
     EXPECT_EQ(c.CompanyName(), "Quillmoor");
     // No other translation is tried when the key is absent under the chosen one.
@@ -164,17 +164,17 @@ TEST_F(VersInfo, WithoutTranslationTableLookupsUse040904E4)
 TEST_F(VersInfo, AssigningTheSameFilenameReadsAgain)
 {
     Component c;
-    QString file = WritePe("same.dll", FullSpec());
+    QString file = WritePe("same.dll", FullContent());
     c.SetFilename(file);
     ASSERT_EQ(c.CompanyName(), "Quillmoor");
-    TVersionBlockSpec changed = FullSpec();
+    TVersionBlockContent changed = FullContent();
     changed.Tables[0].Strings[0].second = "Changed";
     WritePe("same.dll", changed);
     c.SetFilename(file);
     EXPECT_EQ(c.CompanyName(), "Changed");
 
     // ForceEXE reads only on a change of value.
-    WritePe("same.dll", FullSpec());
+    WritePe("same.dll", FullContent());
     c.SetForceEXE(false);
     EXPECT_EQ(c.CompanyName(), "Changed");
     c.SetForceEXE(true);
@@ -184,7 +184,7 @@ TEST_F(VersInfo, AssigningTheSameFilenameReadsAgain)
 TEST_F(VersInfo, PreDefValuesByOrdinal)
 {
     Component c;
-    c.SetFilename(WritePe("twins.exe", FullSpec()));
+    c.SetFilename(WritePe("twins.exe", FullContent()));
     EXPECT_EQ(c.GetPreDefValue(pdProductVersion), "5.6");
     EXPECT_EQ(c.GetPreDefValue(-1), "");
     EXPECT_EQ(c.GetPreDefValue(11), "");
@@ -210,18 +210,18 @@ TEST(VersInfoNumbers, PartsAndText)
 TEST_F(VersInfo, BuildFlagsText)
 {
     Component c;
-    c.SetFilename(WritePe("f3.dll", FullSpec(0x03)));
+    c.SetFilename(WritePe("f3.dll", FullContent(0x03)));
     EXPECT_EQ(c.GetBuildFlagsText(), "Debug, Pre-Release");
-    c.SetFilename(WritePe("f3f.dll", FullSpec(0x3F)));
+    c.SetFilename(WritePe("f3f.dll", FullContent(0x3F)));
     EXPECT_EQ(c.GetBuildFlagsText(), "Debug, Info Inferred, Patched, Pre-Release, Private, Special");
-    c.SetFilename(WritePe("f20.dll", FullSpec(0x20)));
+    c.SetFilename(WritePe("f20.dll", FullContent(0x20)));
     EXPECT_EQ(c.GetBuildFlagsText(), "Special");
     // The whole word counts; the record's flag mask is not applied.
-    TVersionBlockSpec masked = FullSpec(0x08);
+    TVersionBlockContent masked = FullContent(0x08);
     masked.Fixed->FileFlagsMask = 0;
     c.SetFilename(WritePe("masked.dll", masked));
     EXPECT_EQ(c.GetBuildFlagsText(), "Private");
-    c.SetFilename(WritePe("f0.dll", FullSpec(0)));
+    c.SetFilename(WritePe("f0.dll", FullContent(0)));
     EXPECT_EQ(c.GetBuildFlagsText(), "");
 }
 
