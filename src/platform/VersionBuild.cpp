@@ -161,27 +161,31 @@ std::vector<std::uint8_t> BuildVersionBlock(const TVersionBlockContent& content)
     return b;
 }
 
-TPeImage BuildPeImage(const std::vector<TPeVersion>& versions, bool pe32Plus)
+namespace {
+
+constexpr std::uint32_t kPeRsrcRva = 0x1000, kPeRsrcFileOffset = 0x200;
+
+void PutResourceDirectory(TBytes& rsrc, std::uint16_t idEntries)
 {
-    constexpr std::uint32_t kRva = 0x1000, kRawOffset = 0x200;
-    TPeImage img;
+    for (int i = 0; i < 3; ++i) Put32(rsrc, 0);  // characteristics, time stamp, version
+    Put16(rsrc, 0);
+    Put16(rsrc, idEntries);
+}
+
+// Root: type 16 -> names; names: ID 1 -> languages; languages: one data entry each; then the
+// blocks. Offsets in `img` are file offsets.
+TBytes ResourceSection(const std::vector<TPeVersion>& versions, TPeImage& img)
+{
     TBytes rsrc;
-    // Root: type 16 -> names; names: ID 1 -> languages; languages: one data entry each.
-    img.NameDirectoryOffset = 24;
-    img.LanguageDirectoryOffset = 48;
-    std::size_t dataEntries = img.LanguageDirectoryOffset + 16 + 8 * versions.size();
-    auto putDirectory = [&](std::uint16_t ids) {
-        for (int i = 0; i < 3; ++i) Put32(rsrc, 0);
-        Put16(rsrc, 0);
-        Put16(rsrc, ids);
-    };
-    putDirectory(1);
+    const std::size_t names = 24, languages = 48;
+    const std::size_t dataEntries = languages + 16 + 8 * versions.size();
+    PutResourceDirectory(rsrc, 1);
     Put32(rsrc, 16);
-    Put32(rsrc, 0x80000000u | std::uint32_t(img.NameDirectoryOffset));
-    putDirectory(1);
+    Put32(rsrc, 0x80000000u | std::uint32_t(names));
+    PutResourceDirectory(rsrc, 1);
     Put32(rsrc, 1);
-    Put32(rsrc, 0x80000000u | std::uint32_t(img.LanguageDirectoryOffset));
-    putDirectory(std::uint16_t(versions.size()));
+    Put32(rsrc, 0x80000000u | std::uint32_t(languages));
+    PutResourceDirectory(rsrc, std::uint16_t(versions.size()));
     for (std::size_t i = 0; i < versions.size(); ++i) {
         Put32(rsrc, versions[i].Language);
         Put32(rsrc, std::uint32_t(dataEntries + 16 * i));
@@ -189,9 +193,9 @@ TPeImage BuildPeImage(const std::vector<TPeVersion>& versions, bool pe32Plus)
     std::size_t blockAt = dataEntries + 16 * versions.size();
     for (const TPeVersion& v : versions) {
         blockAt = (blockAt + 3) & ~std::size_t(3);
-        img.DataEntryOffsets.push_back(kRawOffset + rsrc.size());
-        img.BlockOffsets.push_back(kRawOffset + blockAt);
-        Put32(rsrc, kRva + std::uint32_t(blockAt));
+        img.DataEntryOffsets.push_back(kPeRsrcFileOffset + rsrc.size());
+        img.BlockOffsets.push_back(kPeRsrcFileOffset + blockAt);
+        Put32(rsrc, kPeRsrcRva + std::uint32_t(blockAt));
         Put32(rsrc, std::uint32_t(v.Block.size()));
         Put32(rsrc, 0);
         Put32(rsrc, 0);
@@ -201,11 +205,18 @@ TPeImage BuildPeImage(const std::vector<TPeVersion>& versions, bool pe32Plus)
         PadTo(rsrc, 4);
         rsrc.insert(rsrc.end(), v.Block.begin(), v.Block.end());
     }
-    std::uint32_t rsrcSize = std::uint32_t(rsrc.size());
-    std::uint32_t rawSize = (rsrcSize + 0x1FF) & ~0x1FFu;
+    img.ResourceOffset = kPeRsrcFileOffset;
+    img.ResourceRva = kPeRsrcRva;
+    img.NameDirectoryOffset = kPeRsrcFileOffset + names;
+    img.LanguageDirectoryOffset = kPeRsrcFileOffset + languages;
+    return rsrc;
+}
 
+// DOS stub, COFF and optional headers and the one section header, in the first 0x200 bytes.
+void PutPeHeaders(TPeImage& img, bool pe32Plus, std::uint32_t rsrcSize, std::uint32_t rawSize)
+{
     TBytes& b = img.Bytes;
-    b.assign(kRawOffset, 0);
+    b.assign(kPeRsrcFileOffset, 0);
     b[0] = 'M';
     b[1] = 'Z';
     img.PeHeaderOffset = 0x40;
@@ -221,26 +232,33 @@ TPeImage BuildPeImage(const std::vector<TPeVersion>& versions, bool pe32Plus)
     Set16(b, opt, pe32Plus ? 0x20B : 0x10B);
     Set32(b, opt + 32, 0x1000);  // section alignment
     Set32(b, opt + 36, 0x200);   // file alignment
-    Set32(b, opt + 56, kRva + ((rsrcSize + 0xFFF) & ~0xFFFu));
-    Set32(b, opt + 60, kRawOffset);
+    Set32(b, opt + 56, kPeRsrcRva + ((rsrcSize + 0xFFF) & ~0xFFFu));
+    Set32(b, opt + 60, kPeRsrcFileOffset);
     Set16(b, opt + 68, 3);
     std::size_t dirs = opt + (pe32Plus ? 108 : 92);
     Set32(b, dirs, 16);
-    Set32(b, dirs + 4 + 16, kRva);
+    Set32(b, dirs + 4 + 16, kPeRsrcRva);
     Set32(b, dirs + 4 + 20, rsrcSize);
     std::size_t sec = img.SectionTableOffset = opt + optionalSize;
     std::copy_n(".rsrc", 5, b.begin() + std::ptrdiff_t(sec));
     Set32(b, sec + 8, rsrcSize);
-    Set32(b, sec + 12, kRva);
+    Set32(b, sec + 12, kPeRsrcRva);
     Set32(b, sec + 16, rawSize);
-    Set32(b, sec + 20, kRawOffset);
+    Set32(b, sec + 20, kPeRsrcFileOffset);
     Set32(b, sec + 36, 0x40000040);  // initialised data, readable
-    img.ResourceOffset = kRawOffset;
-    img.ResourceRva = kRva;
-    img.NameDirectoryOffset += kRawOffset;
-    img.LanguageDirectoryOffset += kRawOffset;
-    b.insert(b.end(), rsrc.begin(), rsrc.end());
-    b.resize(kRawOffset + rawSize, 0);
+}
+
+}  // namespace
+
+TPeImage BuildPeImage(const std::vector<TPeVersion>& versions, bool pe32Plus)
+{
+    TPeImage img;
+    TBytes rsrc = ResourceSection(versions, img);
+    std::uint32_t rsrcSize = std::uint32_t(rsrc.size());
+    std::uint32_t rawSize = (rsrcSize + 0x1FF) & ~0x1FFu;
+    PutPeHeaders(img, pe32Plus, rsrcSize, rawSize);
+    img.Bytes.insert(img.Bytes.end(), rsrc.begin(), rsrc.end());
+    img.Bytes.resize(kPeRsrcFileOffset + rawSize, 0);
     return img;
 }
 
