@@ -80,37 +80,61 @@ void TidyGroup(TResultRows& rows, std::ptrdiff_t row)
 
 namespace {
 
-// The row of `path` at `index`, if it still is there: a modal dialog or box ran meanwhile.
-bool StillAt(const TResultRows& rows, std::ptrdiff_t index, const std::string& path)
+// The file row a handler acts on.
+struct TSelectedRow {
+    std::ptrdiff_t Index = kNoRow;
+    std::string Path;  // empty: no file row is selected
+};
+
+TSelectedRow SelectedRow(const TfrmMain& form)
 {
-    return SelectedFilePath(rows, index) == path;
+    const std::ptrdiff_t index = form.FileListView1->SelectedIndex();
+    return {index, SelectedFilePath(form.FileListView1->Rows(), index)};
 }
 
-void RemoveRowAndTidy(TfrmMain& form, std::ptrdiff_t selected, const std::string& path,
-                      bool remove)
+// True while the row still names the file: a modal dialog or box may have run meanwhile.
+bool StillAt(const TResultRows& rows, const TSelectedRow& row)
+{
+    return !row.Path.empty() && SelectedFilePath(rows, row.Index) == row.Path;
+}
+
+void RemoveRowAndTidy(TfrmMain& form, const TSelectedRow& row, bool remove)
 {
     TResultRows& rows = form.FileListView1->Rows();
-    const std::ptrdiff_t above = selected > 0 ? selected - 1 : kNoRow;
-    if (remove && StillAt(rows, selected, path)) {
-        rows.Remove(static_cast<std::size_t>(selected));
-        TidyGroup(rows, above);
-    } else if (remove) {
-        return;  // the list changed under the dialog: leave it as it is now
-    } else {
-        TidyGroup(rows, above);
+    if (remove && !StillAt(rows, row)) return;  // the list changed: leave it as it is now
+    const std::ptrdiff_t above = row.Index > 0 ? row.Index - 1 : kNoRow;
+    if (remove) {
+        rows.Remove(static_cast<std::size_t>(row.Index));
+        // As with the deleted row, the selection goes: a second Delete never falls on a
+        // neighbour the user did not choose.
+        form.FileListView1->clearSelection();
     }
+    TidyGroup(rows, above);
     form.FileListView1->SetHint(QString::fromLatin1(kReviewHint));
 }
 
-void DeleteSelectedFile(TfrmMain& form, bool permanent)
+void DeleteRow(TfrmMain& form, const TSelectedRow& row, bool permanent)
 {
     const TResultRows& rows = form.FileListView1->Rows();
-    const std::ptrdiff_t selected = form.FileListView1->SelectedIndex();
-    const std::string path = SelectedFilePath(rows, selected);
-    if (path.empty()) return;
-    const auto companions = GroupCompanions(rows, static_cast<std::size_t>(selected));
-    const bool gone = ShellDeleteFile(&form, path, permanent, companions);
-    RemoveRowAndTidy(form, selected, path, gone);
+    if (!StillAt(rows, row)) return;
+    const auto companions = GroupCompanions(rows, static_cast<std::size_t>(row.Index));
+    const bool gone = ShellDeleteFile(&form, row.Path, permanent, companions);
+    RemoveRowAndTidy(form, row, gone);
+}
+
+void ReviewRow(TfrmMain& form, const TSelectedRow& row)
+{
+    const TResultRows& rows = form.FileListView1->Rows();
+    if (!StillAt(rows, row)) return;
+    bool gone = !FileExists(row.Path);
+    if (!gone) {
+        TfrmFileProperties1* dialog = form.frmFileProperties1;
+        if (!dialog) return;
+        dialog->FileName = row.Path;
+        dialog->Companions = GroupCompanions(rows, static_cast<std::size_t>(row.Index));
+        gone = dialog->exec() == mrYes;
+    }
+    RemoveRowAndTidy(form, row, gone);
 }
 
 }  // namespace
@@ -124,7 +148,7 @@ bool ShellDeleteFile(QWidget* parent, const std::string& path, bool permanent,
 void ResultsListClick(TfrmMain& form)
 {
     TFileListView& view = *form.FileListView1;
-    const std::string path = SelectedFilePath(view.Rows(), view.SelectedIndex());
+    const std::string path = SelectedRow(form).Path;
     if (!path.empty()) {
         view.SetHint(QString::fromStdString(path));
         form.SetDefaultButton(nullptr);
@@ -136,28 +160,16 @@ void ResultsListClick(TfrmMain& form)
 
 void ReviewSelectedFile(TfrmMain& form)
 {
-    const TResultRows& rows = form.FileListView1->Rows();
-    const std::ptrdiff_t selected = form.FileListView1->SelectedIndex();
-    const std::string path = SelectedFilePath(rows, selected);
-    if (path.empty()) return;
-    bool gone = !FileExists(path);
-    if (!gone) {
-        TfrmFileProperties1* dialog = form.frmFileProperties1;
-        if (!dialog) return;
-        dialog->FileName = path;
-        dialog->Companions = GroupCompanions(rows, static_cast<std::size_t>(selected));
-        gone = dialog->exec() == mrYes;
-    }
-    RemoveRowAndTidy(form, selected, path, gone);
+    ReviewRow(form, SelectedRow(form));
 }
 
 void ResultsListKeyDown(TfrmMain& form, const QKeyEvent& event)
 {
     if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
-        ReviewSelectedFile(form);
+        ReviewRow(form, SelectedRow(form));
     } else if (event.key() == Qt::Key_Delete) {
         const auto held = event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
                                                Qt::AltModifier | Qt::MetaModifier);
-        DeleteSelectedFile(form, held == Qt::ShiftModifier);
+        DeleteRow(form, SelectedRow(form), held == Qt::ShiftModifier);
     }
 }

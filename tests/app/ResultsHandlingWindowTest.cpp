@@ -238,14 +238,25 @@ TEST_F(ResultsWindow, EnterReviewsOnceAFileWasClicked)
     Form->show();
     Form->FileListView1->SelectRow(RowOf("a"));
     Form->FileListView1Click();
-    bool reviewed = false;
+    std::string reviewed;
     QTimer::singleShot(0, Dialog.get(), [&] {
-        reviewed = Dialog->isVisible();
+        if (Dialog->isVisible()) reviewed = Dialog->FileName;
         Dialog->btnOK->click();
     });
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(Form->FileListView1, &enter);
-    EXPECT_TRUE(reviewed);
+    EXPECT_EQ(reviewed, "C:\\a");
+}
+
+TEST_F(ResultsWindow, NoRowIsSelectedAfterADeletion)
+{
+    ListGroups({{"a", "b", "c"}});
+    DeleteKey("a");
+    EXPECT_EQ(Picture(), (Pic{"H", "b", "c"}));
+    // A second Delete right away finds no row instead of a neighbour.
+    Press(Form->FileListView1->SelectedIndex(), Qt::Key_Delete);
+    EXPECT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_EQ(Picture(), (Pic{"H", "b", "c"}));
 }
 
 TEST_F(ResultsWindow, EnterAfterAClickOnAHeaderPressesFindNow)
