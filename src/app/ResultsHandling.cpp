@@ -15,9 +15,11 @@ namespace {
 // The header at or above `row`; kNoRow when the walk reaches the top without one.
 std::ptrdiff_t HeaderAbove(const TResultRows& rows, std::ptrdiff_t row)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= rows.Count()) return kNoRow;
+    if (row < 0 || static_cast<std::size_t>(row) >= rows.Count())
+        return kNoRow;
     for (std::ptrdiff_t i = row; i >= 0; --i) {
-        if (IsGroupHeader(rows.Row(static_cast<std::size_t>(i)).Caption)) return i;
+        if (IsGroupHeader(rows.Row(static_cast<std::size_t>(i)).Caption))
+            return i;
     }
     return kNoRow;
 }
@@ -39,16 +41,19 @@ bool IsGroupHeader(const std::string& caption)
 
 std::string SelectedFilePath(const TResultRows& rows, std::ptrdiff_t selected)
 {
-    if (selected < 0 || static_cast<std::size_t>(selected) >= rows.Count()) return {};
+    if (selected < 0 || static_cast<std::size_t>(selected) >= rows.Count())
+        return {};
     std::string path = Trim(rows.Row(static_cast<std::size_t>(selected)).Caption);
-    if (IsGroupHeader(path)) return {};
+    if (IsGroupHeader(path))
+        return {};
     return path;
 }
 
 std::vector<std::string> GroupCompanions(const TResultRows& rows, std::size_t row)
 {
     std::vector<std::string> others;
-    if (row >= rows.Count()) return others;
+    if (row >= rows.Count())
+        return others;
     auto inGroup = [&rows](std::size_t i) {
         const std::string& caption = rows.Row(i).Caption;
         return !caption.empty() && !IsGroupHeader(caption);
@@ -59,7 +64,8 @@ std::vector<std::string> GroupCompanions(const TResultRows& rows, std::size_t ro
     while (end < rows.Count() && inGroup(end)) ++end;
     for (std::size_t i = first; i < end; ++i) {
         const std::string path = SelectedFilePath(rows, static_cast<std::ptrdiff_t>(i));
-        if (i != row && !path.empty()) others.push_back(path);
+        if (i != row && !path.empty())
+            others.push_back(path);
     }
     return others;
 }
@@ -67,11 +73,14 @@ std::vector<std::string> GroupCompanions(const TResultRows& rows, std::size_t ro
 void TidyGroup(TResultRows& rows, std::ptrdiff_t row)
 {
     const std::ptrdiff_t found = HeaderAbove(rows, row);
-    if (found == kNoRow) return;
+    if (found == kNoRow)
+        return;
     const auto header = static_cast<std::size_t>(found);
     const std::size_t end = GroupEnd(rows, header);
-    if (end - header - 1 != 1) return;
-    if (end < rows.Count()) rows.Remove(end);
+    if (end - header - 1 != 1)
+        return;
+    if (end < rows.Count())
+        rows.Remove(end);
     rows.Remove(header + 1);
     rows.Remove(header);
 }
@@ -101,7 +110,8 @@ bool StillAt(const TResultRows& rows, const TSelectedRow& row)
 void RemoveRowAndTidy(TfrmMain& form, const TSelectedRow& row, bool remove)
 {
     TResultRows& rows = form.FileListView1->Rows();
-    if (remove && !StillAt(rows, row)) return;  // the list changed: leave it as it is now
+    if (remove && !StillAt(rows, row))
+        return;  // the list changed: leave it as it is now
     const std::ptrdiff_t above = row.Index > 0 ? row.Index - 1 : kNoRow;
     if (remove) {
         rows.Remove(static_cast<std::size_t>(row.Index));
@@ -116,7 +126,8 @@ void RemoveRowAndTidy(TfrmMain& form, const TSelectedRow& row, bool remove)
 void DeleteRow(TfrmMain& form, const TSelectedRow& row, bool permanent)
 {
     const TResultRows& rows = form.FileListView1->Rows();
-    if (!StillAt(rows, row)) return;
+    if (!StillAt(rows, row))
+        return;
     const auto companions = GroupCompanions(rows, static_cast<std::size_t>(row.Index));
     const bool gone = ShellDeleteFile(&form, row.Path, permanent, companions);
     RemoveRowAndTidy(form, row, gone);
@@ -125,11 +136,13 @@ void DeleteRow(TfrmMain& form, const TSelectedRow& row, bool permanent)
 void ReviewRow(TfrmMain& form, const TSelectedRow& row)
 {
     const TResultRows& rows = form.FileListView1->Rows();
-    if (!StillAt(rows, row)) return;
+    if (!StillAt(rows, row))
+        return;
     bool gone = !FileExists(row.Path);
     if (!gone) {
         TfrmFileProperties1* dialog = form.frmFileProperties1;
-        if (!dialog) return;
+        if (!dialog)
+            return;
         dialog->FileName = row.Path;
         dialog->Companions = GroupCompanions(rows, static_cast<std::size_t>(row.Index));
         gone = dialog->exec() == mrYes;

@@ -28,7 +28,8 @@ bool HasLineBreak(const std::string& s)
 std::string OneLine(std::string s)
 {
     for (char& c : s) {
-        if (c == '\r' || c == '\n') c = ' ';
+        if (c == '\r' || c == '\n')
+            c = ' ';
     }
     return s;
 }
@@ -40,7 +41,8 @@ std::string QuotedCaption(const std::string& caption)
     std::string out = "\"";
     for (char c : caption) {
         out += c;
-        if (c == '"') out += '"';
+        if (c == '"')
+            out += '"';
     }
     return out + '"';
 }
@@ -62,7 +64,8 @@ std::string UserDataFolder()
 
 std::string ListFolder(const std::string& exeFolder, const std::string& dataFolder)
 {
-    if (IsWritableFolder(exeFolder)) return exeFolder;
+    if (IsWritableFolder(exeFolder))
+        return exeFolder;
     QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(dataFolder)));
     return dataFolder;
 }
@@ -80,7 +83,8 @@ TListFilePaths ListFilePaths()
 std::string ListLine(const TResultRow& row)
 {
     std::string line = QuotedCaption(row.Caption);
-    if (row.SubItems.empty()) return line;
+    if (row.SubItems.empty())
+        return line;
     std::vector<std::string> items;
     items.reserve(row.SubItems.size());
     for (const std::string& item : row.SubItems) items.push_back(OneLine(item));
@@ -97,9 +101,11 @@ TListLines BuildListLines(const TResultRows& rows)
     TListLines lines;
     lines.Results.reserve(rows.Count());
     for (const TResultRow& row : rows.Rows()) {
-        if (HasLineBreak(row.Caption)) continue;
+        if (HasLineBreak(row.Caption))
+            continue;
         lines.Results.push_back(ListLine(row));
-        if (IsNewDuplicatePath(row.Caption)) lines.NewDuplicates.push_back(row.Caption);
+        if (IsNewDuplicatePath(row.Caption))
+            lines.NewDuplicates.push_back(row.Caption);
     }
     return lines;
 }
@@ -116,7 +122,8 @@ bool WriteLinesSafely(const std::vector<std::string>& lines, const std::string& 
 
 bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths)
 {
-    if (rows.Count() == 0) return false;
+    if (rows.Count() == 0)
+        return false;
     const TListLines lines = BuildListLines(rows);
     return WriteLinesSafely(lines.Results, paths.List) &&
            WriteLinesSafely(lines.NewDuplicates, paths.NewList);
@@ -126,7 +133,8 @@ TResultRow RowFromLine(const std::string& line)
 {
     const std::vector<std::string> items = ReadCommaText(line);
     TResultRow row;
-    if (items.empty()) return row;
+    if (items.empty())
+        return row;
     row.Caption = Trim(items[0]);
     for (std::size_t i = 1; i < items.size(); ++i) row.SubItems.push_back(Trim(items[i]));
     return row;
@@ -138,13 +146,16 @@ TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,
     TReloadTotals totals;
     bool previousHadSubItems = false;
     for (int i = 0; i < lines.Count(); ++i) {
-        if (progress) progress(i);
+        if (progress)
+            progress(i);
         TResultRow row = RowFromLine(lines[i]);
-        if (row.Caption.empty()) previousHadSubItems = false;
+        if (row.Caption.empty())
+            previousHadSubItems = false;
         if (previousHadSubItems) {
             ++totals.Files;
             long long size = 0;
-            if (!row.SubItems.empty() && TryStrToInt64(row.SubItems[0], size)) totals.Bytes += size;
+            if (!row.SubItems.empty() && TryStrToInt64(row.SubItems[0], size))
+                totals.Bytes += size;
         }
         previousHadSubItems = !row.SubItems.empty();
         rows.Append(std::move(row));
@@ -161,7 +172,8 @@ bool ListFileExists(const std::string& nativePath)
 std::string ListFileStamp(const std::string& nativePath)
 {
     struct stat st {};
-    if (stat(nativePath.c_str(), &st) != 0) return {};
+    if (stat(nativePath.c_str(), &st) != 0)
+        return {};
     return PreviousRunText(UnixToLocalDateTime(st.st_mtime));
 }
 
@@ -171,8 +183,9 @@ TMessageBoxRequest SkipListPrompt(const std::string& stamp)
     request.Title = QStringLiteral("Zarvex - known duplicates to skip list found");
     request.Text = QStringLiteral("A list of known duplicate files to skip was found from a\r") +
                    QString::fromStdString(stamp) +
-                   QStringLiteral("\r\rReloading that list will prevent these known duplicates "
-                                  "from being found again.\r\rDo you want to reload that list?");
+                   QStringLiteral(
+                       "\r\rReloading that list will prevent these known duplicates "
+                       "from being found again.\r\rDo you want to reload that list?");
     request.Icon = TMsgIcon::Question;
     request.Buttons = {mrYes, mrNo};
     request.DefaultButton = mrYes;
@@ -185,8 +198,9 @@ TMessageBoxRequest PreviousListPrompt(const std::string& stamp)
     request.Title = QStringLiteral("Zarvex - previous list found");
     request.Text = QStringLiteral("A list of duplicate files was found from a\r") +
                    QString::fromStdString(stamp) +
-                   QStringLiteral("\r\rReloading that list will save time.\r\rDo you want to "
-                                  "reload that list?");
+                   QStringLiteral(
+                       "\r\rReloading that list will save time.\r\rDo you want to "
+                       "reload that list?");
     request.Icon = TMsgIcon::Question;
     request.Buttons = {mrYes, mrNo};
     request.DefaultButton = mrYes;
@@ -220,7 +234,8 @@ void ReloadPreviousList(TfrmMain& form)
 {
     TStringList lines;
     form.RepaintStatusBar();
-    if (!lines.LoadFromFile(form.ListFilePath) || lines.Count() == 0) return;
+    if (!lines.LoadFromFile(form.ListFilePath) || lines.Count() == 0)
+        return;
 
     TFileListView& view = *form.FileListView1;
     form.SetProgressMax(lines.Count() - 1);

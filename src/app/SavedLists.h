@@ -19,9 +19,9 @@
 #include "views/ResultRows.h"
 
 struct TListFilePaths {
-    std::string List;     // Zarvex.lis
-    std::string SkipList; // SkipDupl.lis
-    std::string NewList;  // NewDupl.lis
+    std::string List;      // Zarvex.lis
+    std::string SkipList;  // SkipDupl.lis
+    std::string NewList;   // NewDupl.lis
 };
 
 // The folder of the list files: exeFolder when the user may write there, else dataFolder

@@ -13,9 +13,12 @@ namespace {
 bool SameAs(const TFileContent& file, const std::string& otherPath)
 {
     TFileContent other;
-    if (!other.Open(otherPath)) return false;
-    if (other.Device() == file.Device() && other.Inode() == file.Inode()) return false;
-    if (other.Size() != file.Size()) return false;
+    if (!other.Open(otherPath))
+        return false;
+    if (other.Device() == file.Device() && other.Inode() == file.Inode())
+        return false;
+    if (other.Size() != file.Size())
+        return false;
     return SameContents(file, other, file.Size());
 }
 
@@ -32,7 +35,8 @@ TMessageBoxRequest FailureBox(const std::string& path, const TDeleteResult& resu
     box.Buttons = {mrOk};
     box.DefaultButton = mrOk;
     if (result.Outcome == TDeleteOutcome::doNotAFile) {
-        box.Text = QStringLiteral("This is not a file, and Zarvex deletes only files:\n\n") + Shown(path);
+        box.Text =
+            QStringLiteral("This is not a file, and Zarvex deletes only files:\n\n") + Shown(path);
     } else {
         box.Text = QStringLiteral("Zarvex could not delete this file:\n\n") + Shown(path) +
                    QStringLiteral("\n\n") + Shown(result.Error);
@@ -52,9 +56,11 @@ public:
 bool HasIdenticalCopy(const std::string& path, const std::vector<std::string>& others)
 {
     TFileContent file;
-    if (!file.Open(path)) return false;
+    if (!file.Open(path))
+        return false;
     for (const std::string& other : others) {
-        if (other != path && SameAs(file, other)) return true;
+        if (other != path && SameAs(file, other))
+            return true;
     }
     return false;
 }
@@ -69,13 +75,16 @@ TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, b
     box.DefaultButton = lastCopy ? mrNo : mrYes;
     // The first line stays free of the file name: a name never turns the text into markup.
     if (lastCopy) {
-        box.Text = QStringLiteral("This is the last copy of these contents: no other file of its "
-                                  "group holds them any more.\n\n");
+        box.Text = QStringLiteral(
+            "This is the last copy of these contents: no other file of its "
+            "group holds them any more.\n\n");
     }
-    box.Text += permanent ? QStringLiteral("Are you sure you want to delete this file "
-                                           "permanently? It cannot be restored.\n\n")
-                          : QStringLiteral("Are you sure you want to send this file to the "
-                                           "trash?\n\n");
+    box.Text += permanent ? QStringLiteral(
+                                "Are you sure you want to delete this file "
+                                "permanently? It cannot be restored.\n\n")
+                          : QStringLiteral(
+                                "Are you sure you want to send this file to the "
+                                "trash?\n\n");
     box.Text += Shown(path);
     return box;
 }
@@ -83,7 +92,8 @@ TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, b
 bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
                       const std::vector<std::string>& others)
 {
-    if (!FileExists(path)) return true;
+    if (!FileExists(path))
+        return true;
     bool lastCopy = false;
     {
         TBusyCursor busy;
@@ -93,7 +103,8 @@ bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
         return false;
     }
     const TDeleteResult result = permanent ? DeletePermanently(path) : MoveToTrash(path);
-    if (result.Outcome == TDeleteOutcome::doFailed || result.Outcome == TDeleteOutcome::doNotAFile) {
+    if (result.Outcome == TDeleteOutcome::doFailed ||
+        result.Outcome == TDeleteOutcome::doNotAFile) {
         TMessageBox::Show(parent, FailureBox(path, result));
     }
     return !FileExists(path);

@@ -17,7 +17,8 @@ namespace {
 bool OpenWithAssociatedProgram(const std::string& file)
 {
     const auto native = ToNativePath(file);
-    if (!native) return false;
+    if (!native)
+        return false;
     const QString name =
         QFile::decodeName(QByteArray(native->data(), static_cast<qsizetype>(native->size())));
     return QDesktopServices::openUrl(QUrl::fromLocalFile(name));

@@ -105,8 +105,11 @@ QString PanelText(const std::string& path)
 // dialog then builds the type from the extension.
 const std::string& UnknownTypeName()
 {
-    static const std::string name = Trim(
-        QMimeDatabase().mimeTypeForName(QStringLiteral("application/octet-stream")).comment().toStdString());
+    static const std::string name =
+        Trim(QMimeDatabase()
+                 .mimeTypeForName(QStringLiteral("application/octet-stream"))
+                 .comment()
+                 .toStdString());
     return name;
 }
 
@@ -127,7 +130,8 @@ std::string SizeText(std::int64_t size)
 
 std::string FormatFileTime(std::uint64_t fileTime)
 {
-    if (fileTime == 0) return "(unknown)";
+    if (fileTime == 0)
+        return "(unknown)";
     return FormatLongStamp(FileTimeToDateTime(fileTime));
 }
 
@@ -142,7 +146,8 @@ std::string FileTimeDatePart(const std::string& fileTimeText)
 std::string TypeFromExtension(const std::string& fileName)
 {
     const auto dot = fileName.rfind('.');
-    if (dot == std::string::npos) return " file";
+    if (dot == std::string::npos)
+        return " file";
     return UpperCaseAscii(fileName.substr(dot + 1)) + " file";
 }
 
@@ -207,7 +212,8 @@ void TfrmFileProperties::BuildGeneralPage()
     lblLocation = Value(page, "lblLocation", 96, 76);
     Caption(page, "Label3", "Size:", 16, 96);
     lblSize = Value(page, "lblSize", 96, 96);
-    lblCompressedSizeCaption = Caption(page, "lblCompressedSizeCaption", "Compressed Size: ", 16, 116);
+    lblCompressedSizeCaption =
+        Caption(page, "lblCompressedSizeCaption", "Compressed Size: ", 16, 116);
     lblCompressedSize = Value(page, "lblCompressedSize",
                               std::max(96, lblCompressedSizeCaption->geometry().right() + 1), 116);
     Bevel(page, "Bevel1", 146);
@@ -245,9 +251,9 @@ void TfrmFileProperties::BuildVersionPage()
     Caption(page, "Label11", "Copyright:", 8, 80);
     lblLegalCopyright = Value(page, "lblLegalCopyright", 72, 80);
 
-    grpOtherVersionInformation = Named(
-        new QGroupBox(QStringLiteral(" Other version information "), page),
-        "grpOtherVersionInformation");
+    grpOtherVersionInformation =
+        Named(new QGroupBox(QStringLiteral(" Other version information "), page),
+              "grpOtherVersionInformation");
     grpOtherVersionInformation->setGeometry(8, 112, 313, 193);
     QWidget* group = grpOtherVersionInformation;
     Caption(group, "Label12", "Item name:", 16, 24);
@@ -271,13 +277,15 @@ bool TfrmFileProperties::VersionTabVisible() const
 void TfrmFileProperties::showEvent(QShowEvent* event)
 {
     // Spontaneous show events (a window restored from the task bar) are no new showing.
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
 }
 
 void TfrmFileProperties::hideEvent(QHideEvent* event)
 {
-    if (!event->spontaneous()) FormHide();
+    if (!event->spontaneous())
+        FormHide();
     QDialog::hideEvent(event);
 }
 
@@ -348,10 +356,13 @@ void TfrmFileProperties::FillIconAndType()
     std::string type;
     if (const auto native = ToNativePath(FileName)) {
         const QIcon icon = QFileIconProvider().icon(QFileInfo(NativeName(*native)));
-        if (!icon.isNull()) Image1->setPixmap(icon.pixmap(32, 32));
+        if (!icon.isNull())
+            Image1->setPixmap(icon.pixmap(32, 32));
     }
-    if (!GetFileTypeName(FileName, type) || type == UnknownTypeName()) type.clear();
-    if (type.empty()) type = TypeFromExtension(FileName.substr(FolderPart(FileName).size()));
+    if (!GetFileTypeName(FileName, type) || type == UnknownTypeName())
+        type.clear();
+    if (type.empty())
+        type = TypeFromExtension(FileName.substr(FolderPart(FileName).size()));
     lblType->setText(Shown(type));
 }
 
@@ -371,7 +382,8 @@ void TfrmFileProperties::FillAttributes(std::uint32_t attributes)
     chkCompressed->setVisible(false);
     lblCompressedSize->setVisible(false);
     lblCompressedSizeCaption->setVisible(false);
-    if (!FCompressed) return;
+    if (!FCompressed)
+        return;
 
     chkCompressed->setChecked(true);
     chkCompressed->setVisible(true);
@@ -386,12 +398,15 @@ void TfrmFileProperties::FillAttributes(std::uint32_t attributes)
 
 void TfrmFileProperties::FillVersionPage()
 {
-    if (GetFileVersionInfoSize(FileName) == 0) return;
+    if (GetFileVersionInfoSize(FileName) == 0)
+        return;
     PageControl1->setTabVisible(PageControl1->indexOf(tabVersion), true);
     std::vector<std::uint8_t> block;
-    if (!GetFileVersionInfo(FileName, block)) return;
+    if (!GetFileVersionInfo(FileName, block))
+        return;
     const auto translation = FirstTranslationName(block);
-    if (!translation) return;
+    if (!translation)
+        return;
 
     for (const char* key : {"LegalCopyright", "FileDescription", "FileVersion"}) {
         ShowVersionLabel(key, QueryStringValue(block, *translation, key));
@@ -399,7 +414,8 @@ void TfrmFileProperties::FillVersionPage()
     for (const char* key : {"Comments", "CompanyName", "InternalName", "OriginalFilename",
                             "ProductName", "ProductVersion"}) {
         const std::string value = QueryStringValue(block, *translation, key);
-        if (value.empty()) continue;
+        if (value.empty())
+            continue;
         lbxNames->addItem(QString::fromLatin1(key));
         FVersionValues->Add(value);
     }
@@ -421,7 +437,8 @@ void TfrmFileProperties::lbxNamesClick()
 {
     memValues->clear();
     const int row = lbxNames->currentRow();
-    if (!FVersionValues || row < 0 || row >= FVersionValues->Count()) return;
+    if (!FVersionValues || row < 0 || row >= FVersionValues->Count())
+        return;
     memValues->setPlainText(Shown(FVersionValues->Strings(row)));
 }
 

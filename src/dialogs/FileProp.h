@@ -7,11 +7,10 @@
 // The caller sets FileName (the program's path form) and runs exec(); every showing rebuilds
 // the pages from FileName. exec() gives mrOk from OK and mrCancel when the dialog is closed
 // from its title bar (the modal results of views/MessageBox.h).
+#include <QDialog>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include <QDialog>
 
 #include "text/StringList.h"
 

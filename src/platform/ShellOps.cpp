@@ -3,10 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-#include <optional>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,6 +12,9 @@
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 #include "platform/Paths.h"
 #include "text/TextUtil.h"
@@ -32,7 +31,8 @@ std::optional<TDeleteResult> RefuseUnlessFile(const std::string& native)
 {
     struct stat st {};
     if (lstat(native.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return TDeleteResult{TDeleteOutcome::doNotFound, {}};
+        if (errno == ENOENT || errno == ENOTDIR)
+            return TDeleteResult{TDeleteOutcome::doNotFound, {}};
         return TDeleteResult{TDeleteOutcome::doFailed, std::strerror(errno)};
     }
     if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
@@ -55,13 +55,14 @@ bool EndsWithNoCase(std::string_view s, std::string_view tail)
 bool MimeRunsCode(const QMimeType& mime)
 {
     static const char* const kRunnable[] = {
-        "application/x-desktop",     "application/x-ms-dos-executable",
-        "application/x-msi",         "application/x-java-archive",
-        "application/java-archive",  "application/vnd.appimage",
-        "application/x-sharedlib",   "application/vnd.microsoft.portable-executable",
+        "application/x-desktop",    "application/x-ms-dos-executable",
+        "application/x-msi",        "application/x-java-archive",
+        "application/java-archive", "application/vnd.appimage",
+        "application/x-sharedlib",  "application/vnd.microsoft.portable-executable",
     };
     for (const char* name : kRunnable) {
-        if (mime.inherits(QString::fromLatin1(name))) return true;
+        if (mime.inherits(QString::fromLatin1(name)))
+            return true;
     }
     // Interpreted scripts are sub-types of x-executable too; without an execute bit they open
     // as text, so only binary executables count here.
@@ -75,7 +76,8 @@ bool MimeRunsCode(const QMimeType& mime)
 void EnsureHomeTrash()
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty()) return;
+    if (data.isEmpty())
+        return;
     QDir().mkpath(data + QStringLiteral("/Trash/files"));
     QDir().mkpath(data + QStringLiteral("/Trash/info"));
 }
@@ -83,10 +85,12 @@ void EnsureHomeTrash()
 bool IsTrashFolder(const QString& landed)
 {
     const QFileInfo info(landed);
-    if (!info.isAbsolute()) return false;
+    if (!info.isAbsolute())
+        return false;
     const QDir files = info.dir();
     QDir trash = files;
-    if (files.dirName() != QStringLiteral("files") || !trash.cdUp()) return false;
+    if (files.dirName() != QStringLiteral("files") || !trash.cdUp())
+        return false;
     const QString name = trash.dirName();
     QDir parent = trash;
     // $XDG_DATA_HOME/Trash, $topdir/.Trash-$uid or $topdir/.Trash/$uid
@@ -99,41 +103,51 @@ bool IsTrashFolder(const QString& landed)
 TDeleteResult MoveToTrash(std::string_view programPath)
 {
     const auto native = ToNativePath(programPath);
-    if (!native) return {TDeleteOutcome::doNotFound, {}};
-    if (auto refused = RefuseUnlessFile(*native)) return *refused;
+    if (!native)
+        return {TDeleteOutcome::doNotFound, {}};
+    if (auto refused = RefuseUnlessFile(*native))
+        return *refused;
     EnsureHomeTrash();
     const QString original = NativeName(*native);
     QFile file(original);
     if (file.moveToTrash()) {
-        if (IsTrashFolder(file.fileName())) return {TDeleteOutcome::doDeleted, {}};
+        if (IsTrashFolder(file.fileName()))
+            return {TDeleteOutcome::doDeleted, {}};
         QFile::rename(file.fileName(), original);
         return {TDeleteOutcome::doFailed, "no trash folder could be set up for this file"};
     }
-    if (Gone(*native)) return {TDeleteOutcome::doDeleted, {}};
+    if (Gone(*native))
+        return {TDeleteOutcome::doDeleted, {}};
     std::string why = file.errorString().toStdString();
-    if (why.empty() || why == "Unknown error") why = "the trash cannot take this file";
+    if (why.empty() || why == "Unknown error")
+        why = "the trash cannot take this file";
     return {TDeleteOutcome::doFailed, why};
 }
 
 TDeleteResult DeletePermanently(std::string_view programPath)
 {
     const auto native = ToNativePath(programPath);
-    if (!native) return {TDeleteOutcome::doNotFound, {}};
-    if (auto refused = RefuseUnlessFile(*native)) return *refused;
-    if (unlink(native->c_str()) == 0 || errno == ENOENT) return {TDeleteOutcome::doDeleted, {}};
+    if (!native)
+        return {TDeleteOutcome::doNotFound, {}};
+    if (auto refused = RefuseUnlessFile(*native))
+        return *refused;
+    if (unlink(native->c_str()) == 0 || errno == ENOENT)
+        return {TDeleteOutcome::doDeleted, {}};
     return {TDeleteOutcome::doFailed, std::strerror(errno)};
 }
 
 bool IsProgramFile(std::string_view programPath)
 {
     const auto native = ToNativePath(programPath);
-    if (!native) return false;
+    if (!native)
+        return false;
     struct stat st {};
     if (stat(native->c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
         (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0) {
         return true;
     }
-    if (EndsWithNoCase(*native, ".desktop")) return true;
+    if (EndsWithNoCase(*native, ".desktop"))
+        return true;
     static const QMimeDatabase db;
     return MimeRunsCode(db.mimeTypeForFile(NativeName(*native)));
 }
@@ -142,6 +156,7 @@ bool StartDetached(std::string_view programPath, std::string_view fileProgramPat
 {
     const auto program = ToNativePath(programPath);
     const auto file = ToNativePath(fileProgramPath);
-    if (!program || !file) return false;
+    if (!program || !file)
+        return false;
     return QProcess::startDetached(NativeName(*program), QStringList{NativeName(*file)});
 }

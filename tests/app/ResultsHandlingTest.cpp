@@ -1,6 +1,6 @@
-#include "app/ResultsHandling.h"
-
 #include <gtest/gtest.h>
+
+#include "app/ResultsHandling.h"
 
 namespace {
 

@@ -43,7 +43,8 @@ protected:
     {
         unsigned seed = 1;
         for (const auto& group : groups) {
-            if (Form->RowCount() > 0) Form->AddRow("");
+            if (Form->RowCount() > 0)
+                Form->AddRow("");
             Form->AddRow(kGroupHeaderCaption);
             for (const char* name : group) {
                 FTree.WriteSized(std::string("c/") + name, 100, seed);
@@ -71,7 +72,8 @@ protected:
     {
         const auto& rows = Form->FileListView1->Rows().Rows();
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].Caption == "C:\\" + name) return static_cast<int>(i);
+            if (rows[i].Caption == "C:\\" + name)
+                return static_cast<int>(i);
         }
         ADD_FAILURE() << name << " is not listed";
         return -1;
@@ -240,7 +242,8 @@ TEST_F(ResultsWindow, EnterReviewsOnceAFileWasClicked)
     Form->FileListView1Click();
     std::string reviewed;
     QTimer::singleShot(0, Dialog.get(), [&] {
-        if (Dialog->isVisible()) reviewed = Dialog->FileName;
+        if (Dialog->isVisible())
+            reviewed = Dialog->FileName;
         Dialog->btnOK->click();
     });
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);

@@ -27,7 +27,8 @@ protected:
     void SetUp() override
     {
         WindowFixture::SetUp();
-        if (!fs::exists(kPeSample)) GTEST_SKIP() << "make test installs " << kPeSample;
+        if (!fs::exists(kPeSample))
+            GTEST_SKIP() << "make test installs " << kPeSample;
         PrepareApplication();
         SetDrives("C=" + FTree.Path("c") + ",fixed,System;D=" + FTree.Path("d") + ",fixed,Data");
         MakeSampleTree();
@@ -52,10 +53,10 @@ protected:
         fs::create_directories(FTree.Path("d/Downloads"));
         fs::copy_file(kPeSample, FTree.Path("c/Tools/zlib1.dll"));
         fs::copy_file(kPeSample, FTree.Path("d/Downloads/zlib1.dll"));
-        for (const char* path : {"c/Documents/Report 2023.odt", "c/Backup/Documents/Report 2023.odt",
-                                 "c/Photos/IMG_0412.jpg", "d/Camera/IMG_0412.jpg",
-                                 "d/Camera/IMG_0413.jpg", "c/Tools/zlib1.dll",
-                                 "d/Downloads/zlib1.dll"}) {
+        for (const char* path :
+             {"c/Documents/Report 2023.odt", "c/Backup/Documents/Report 2023.odt",
+              "c/Photos/IMG_0412.jpg", "d/Camera/IMG_0412.jpg", "d/Camera/IMG_0413.jpg",
+              "c/Tools/zlib1.dll", "d/Downloads/zlib1.dll"}) {
             FTree.SetTime(path, stamp);
         }
     }
@@ -75,7 +76,8 @@ protected:
     {
         const auto& rows = Form->FileListView1->Rows().Rows();
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            if (rows[i].Caption == path) return static_cast<int>(i);
+            if (rows[i].Caption == path)
+                return static_cast<int>(i);
         }
         return -1;
     }
@@ -83,7 +85,8 @@ protected:
     static void Shoot(QWidget* widget, const char* name)
     {
         const QByteArray folder = qgetenv("ZARVEX_SCREENSHOT_DIR");
-        if (folder.isEmpty()) return;
+        if (folder.isEmpty())
+            return;
         QApplication::processEvents();
         EXPECT_TRUE(widget->grab().save(QString::fromLocal8Bit(folder) + "/" + name));
     }

@@ -1,5 +1,3 @@
-#include "app/SavedLists.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/SavedLists.h"
 #include "support/TempTree.h"
 #include "text/Format.h"
 
@@ -64,9 +63,9 @@ TEST(SavedListsLineForm, HeaderFileAndEmptyRowsGiveTheDescribedLines)
 
 TEST(SavedListsLineForm, OneGroupGivesThreeListLinesAndTwoPaths)
 {
-    const TResultRows rows = RowsOf(
-        {Header(), File("C:\\A.txt", "3"), File("C:\\B.txt", "3"), Empty(), Header(),
-         File("\\\\server\\share\\x", "1"), File("D:\\y", "1")});
+    const TResultRows rows =
+        RowsOf({Header(), File("C:\\A.txt", "3"), File("C:\\B.txt", "3"), Empty(), Header(),
+                File("\\\\server\\share\\x", "1"), File("D:\\y", "1")});
     const TListLines lines = BuildListLines(rows);
     ASSERT_EQ(lines.Results.size(), 7u);
     EXPECT_EQ(lines.Results[0], "\"Duplicate files .....\"");
@@ -152,7 +151,8 @@ TEST_F(SavedListsFiles, ReplacesAnOlderListWhole)
 
 TEST_F(SavedListsFiles, WrittenListReloadsToTheSameRows)
 {
-    const TResultRows rows = RowsOf({Header(), {"C:\\My Files\\a,b.txt", {"10", "t", "d", "R  A", "1", "2"}},
+    const TResultRows rows = RowsOf({Header(),
+                                     {"C:\\My Files\\a,b.txt", {"10", "t", "d", "R  A", "1", "2"}},
                                      {"C:\\c.txt", {"10", "t", "d", "A", "1", "2"}}});
     ASSERT_TRUE(WriteListFiles(rows, Paths));
     TStringList lines;
@@ -170,8 +170,8 @@ TEST_F(SavedListsFiles, WrittenListReloadsToTheSameRows)
 
 TEST(SavedListsReload, TrailingEmptyItemsAreDroppedAndItemsTrimmed)
 {
-    const TResultRow row =
-        RowFromLine("\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
+    const TResultRow row = RowFromLine(
+        "\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
     EXPECT_EQ(row.Caption, "C:\\Data\\report.txt");
     EXPECT_EQ(row.SubItems,
               (std::vector<std::string>{"512", "Text Document", "2001/02/22 10:11", "A", ""}));
@@ -189,9 +189,9 @@ TEST(SavedListsReload, EmptyAndSingleItemLines)
 
 TEST(SavedListsReload, TotalsCountEveryMemberButTheFirstOfEachGroup)
 {
-    const TStringList lines = Lines({"\"Duplicate files .....\"", "\"C:\\a1\",999,t", "\"C:\\a2\",100,t",
-                                     "\"\"", "\"Duplicate files .....\"", "\"C:\\b1\",5000,t",
-                                     "\"C:\\b2\",300,t"});
+    const TStringList lines =
+        Lines({"\"Duplicate files .....\"", "\"C:\\a1\",999,t", "\"C:\\a2\",100,t", "\"\"",
+               "\"Duplicate files .....\"", "\"C:\\b1\",5000,t", "\"C:\\b2\",300,t"});
     TResultRows rows;
     std::vector<int> progress;
     const TReloadTotals totals = ReloadRows(lines, rows, [&](int i) { progress.push_back(i); });
@@ -213,7 +213,8 @@ TEST(SavedListsReload, HandEditedListsReloadWithoutHarm)
 {
     // A file row first, a size that is no integer, a 64-bit size, a very long caption.
     const std::string longName = "C:\\" + std::string(100000, 'n');
-    TStringList lines = Lines({"\"C:\\first\",10", "\"C:\\second\",abc", "\"C:\\third\",5000000000"});
+    TStringList lines =
+        Lines({"\"C:\\first\",10", "\"C:\\second\",abc", "\"C:\\third\",5000000000"});
     lines.Add("\"" + longName + "\",1");
     TResultRows rows;
     const TReloadTotals totals = ReloadRows(lines, rows);

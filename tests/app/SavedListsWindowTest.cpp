@@ -42,7 +42,10 @@ protected:
                         "\"C:\\b1.txt\",5000,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,\r\n"
                         "\"C:\\b2.txt\",300,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,\r\n");
     }
-    void WriteSkipList() { FTree.WriteFile("data/SkipDupl.lis", "C:\\known\\one.txt\r\nC:\\known\\two.txt\r\n"); }
+    void WriteSkipList()
+    {
+        FTree.WriteFile("data/SkipDupl.lis", "C:\\known\\one.txt\r\nC:\\known\\two.txt\r\n");
+    }
 
     const TResultRows& Rows() const { return Form->FileListView1->Rows(); }
     int DriveRows() const { return Form->DiskListView1->model()->rowCount(); }
@@ -94,10 +97,10 @@ TEST_F(SavedListsWindow, BothQuestionsAnsweredYes)
     EXPECT_EQ(skip.Title, "Zarvex - known duplicates to skip list found");
     EXPECT_EQ(previous.Title, "Zarvex - previous list found");
     // Each question carries its own file's stamp.
-    EXPECT_TRUE(skip.Text.contains(QString::fromStdString(
-        PreviousRunText(UnixToLocalDateTime(1000000000)))));
-    EXPECT_TRUE(previous.Text.contains(QString::fromStdString(
-        PreviousRunText(UnixToLocalDateTime(1100000000)))));
+    EXPECT_TRUE(skip.Text.contains(
+        QString::fromStdString(PreviousRunText(UnixToLocalDateTime(1000000000)))));
+    EXPECT_TRUE(previous.Text.contains(
+        QString::fromStdString(PreviousRunText(UnixToLocalDateTime(1100000000)))));
 
     EXPECT_EQ(form.State.KnownDuplicates.Count(), 2);
     EXPECT_GE(form.State.KnownDuplicates.IndexOf("c:\\KNOWN\\one.txt"), 0);

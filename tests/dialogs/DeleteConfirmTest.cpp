@@ -1,10 +1,9 @@
-#include "dialogs/DeleteConfirm.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "dialogs/DeleteConfirm.h"
 #include "dialogs/DialogFixture.h"
 #include "platform/ShellOps.h"
 
@@ -15,7 +14,10 @@ namespace fs = std::filesystem;
 class ShellOpsTest : public DialogFixture {
 protected:
     // Where the trash keeps a file by name.
-    std::string Trashed(const std::string& name) { return Tree.Path(".local/share/Trash/files/" + name); }
+    std::string Trashed(const std::string& name)
+    {
+        return Tree.Path(".local/share/Trash/files/" + name);
+    }
 };
 
 TEST_F(ShellOpsTest, TrashKeepsTheFileAndItsContents)

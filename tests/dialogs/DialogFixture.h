@@ -36,7 +36,8 @@ protected:
     {
         std::string path = "C:\\" + relative;
         for (char& c : path) {
-            if (c == '/') c = '\\';
+            if (c == '/')
+                c = '\\';
         }
         return path;
     }

@@ -1,5 +1,3 @@
-#include "dialogs/FilProps.h"
-
 #include <sys/stat.h>
 
 #include <QPushButton>
@@ -7,6 +5,7 @@
 #include <filesystem>
 
 #include "dialogs/DialogFixture.h"
+#include "dialogs/FilProps.h"
 
 namespace {
 
@@ -26,7 +25,8 @@ protected:
             Opened.push_back(file);
             return OpenSucceeds;
         };
-        TfrmFileProperties1::Launcher().StartViewer = [this](const std::string&, const std::string&) {
+        TfrmFileProperties1::Launcher().StartViewer = [this](const std::string&,
+                                                             const std::string&) {
             ADD_FAILURE() << "no quick viewer on this system";
             return false;
         };

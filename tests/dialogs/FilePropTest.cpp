@@ -1,5 +1,3 @@
-#include "dialogs/FileProp.h"
-
 #include <sys/stat.h>
 
 #include <QCheckBox>
@@ -13,6 +11,7 @@
 #include <filesystem>
 
 #include "dialogs/DialogFixture.h"
+#include "dialogs/FileProp.h"
 
 namespace {
 
@@ -146,7 +145,8 @@ TEST_F(FilePropDialog, AttributeBoxesCannotBeChanged)
     EXPECT_TRUE(Dialog.chkArchive->isChecked());
     EXPECT_FALSE(Dialog.chkHidden->isChecked());
     EXPECT_FALSE(Dialog.chkSystem->isChecked());
-    for (QCheckBox* box : {Dialog.chkReadOnly, Dialog.chkArchive, Dialog.chkHidden, Dialog.chkSystem}) {
+    for (QCheckBox* box :
+         {Dialog.chkReadOnly, Dialog.chkArchive, Dialog.chkHidden, Dialog.chkSystem}) {
         const bool before = box->isChecked();
         box->click();
         EXPECT_EQ(box->isChecked(), before) << box->objectName().toStdString();
@@ -195,7 +195,8 @@ protected:
     {
         FilePropDialog::SetUp();
         const char* sample = "/usr/x86_64-w64-mingw32/lib/zlib1.dll";
-        if (!fs::exists(sample)) GTEST_SKIP() << "make test installs " << sample;
+        if (!fs::exists(sample))
+            GTEST_SKIP() << "make test installs " << sample;
         fs::copy_file(sample, Tree.Path("zlib1.dll"));
     }
 };
@@ -215,7 +216,8 @@ TEST_F(FilePropVersionPage, APeFileShowsItsVersionStrings)
     Dialog.lbxNames->setCurrentRow(3);
     EXPECT_EQ(Dialog.memValues->toPlainText().toStdString(), "zlib");
     Dialog.lbxNames->setCurrentRow(0);
-    EXPECT_EQ(Dialog.memValues->toPlainText().toStdString(), "For more information visit http://www.zlib.net/");
+    EXPECT_EQ(Dialog.memValues->toPlainText().toStdString(),
+              "For more information visit http://www.zlib.net/");
 }
 
 TEST_F(FilePropVersionPage, EveryShowingStartsFromItsOwnFile)
@@ -269,7 +271,8 @@ TEST_F(FilePropDialog, LayoutAsDesigned)
     // No caption is cut off at the dialog's font.
     for (QLabel* label : Dialog.findChildren<QLabel*>()) {
         if (label->objectName().startsWith("Label")) {
-            EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+            EXPECT_GE(label->width(), label->sizeHint().width())
+                << label->objectName().toStdString();
         }
     }
     for (QCheckBox* box : Dialog.findChildren<QCheckBox*>()) {
