@@ -32,8 +32,13 @@ function(zarvex_layer_tests name)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_include_directories(${name}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name}_tests PRIVATE ${T_DEPS} zx_testsupport GTest::gmock GTest::gtest)
+  # Where the test data and the built programs are; every TestMain puts them into the
+  # environment (ZARVEX_TEST_DATA, ZARVEX_BIN) unless they are set already.
+  target_compile_definitions(${name}_tests PRIVATE
+    ZARVEX_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
+    ZARVEX_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   gtest_discover_tests(${name}_tests
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZARVEX_TEST_DATA=${CMAKE_SOURCE_DIR}/tests/data;ZARVEX_BIN=${CMAKE_BINARY_DIR}/bin"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     TEST_PREFIX "${name}.")
 endfunction()
