@@ -46,14 +46,6 @@ TEST(SelectedFilePathTest, OnlyFileRowsNameAFile)
     EXPECT_EQ(SelectedFilePath(rows, 99), "");
 }
 
-TEST(TidyGroupTest, AGroupOfTwoFallingToOneVanishesWithTheEmptyRowAfterIt)
-{
-    // The first group lost C:\b; the row above it (C:\a) is given.
-    TResultRows rows = Layout({"H", "C:\\a", "", "H", "C:\\c", "C:\\d"});
-    TidyGroup(rows, 1);
-    EXPECT_EQ(Picture(rows), (Pic{"H", "C:\\c", "C:\\d"}));
-}
-
 TEST(TidyGroupTest, TheLastGroupFallingToOneLeavesTheListEndingWithAnEmptyRow)
 {
     TResultRows rows = Layout({"H", "C:\\a", "C:\\b", "", "H", "C:\\c"});

@@ -128,22 +128,6 @@ TEST_F(ResultsWindow, DeletingEitherFileOfAPairRemovesTheWholeGroup)
     EXPECT_EQ(Form->FileListView1->Hint().toStdString(), "Double-click a file to review");
 }
 
-TEST_F(ResultsWindow, TheLastGroupFallingToOneLeavesAnEmptyRowAtTheEnd)
-{
-    ListGroups({{"a", "b"}, {"c", "d"}});
-    DeleteKey("c");
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", ""}));
-}
-
-TEST_F(ResultsWindow, AGroupOfThreeShrinksThenVanishes)
-{
-    ListGroups({{"a", "b", "c"}});
-    DeleteKey("b");
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "c"}));
-    DeleteKey("c");
-    EXPECT_TRUE(Picture().empty());
-}
-
 TEST_F(ResultsWindow, ShiftAloneDeletesForGoodOtherModifiersUseTheTrash)
 {
     ListGroups({{"a", "b", "c", "d", "e"}});
@@ -190,17 +174,6 @@ TEST_F(ResultsWindow, TheLastCopyIsKeptUnlessTheUserInsists)
     EXPECT_EQ(Picture(), (Pic{"H", "a", "b"}));
 }
 
-TEST_F(ResultsWindow, HeaderAndEmptyRowsAreNeverActedOn)
-{
-    ListGroups({{"a", "b"}, {"c", "d"}});
-    Press(0, Qt::Key_Delete);
-    Press(3, Qt::Key_Delete);
-    Form->FileListView1->SelectRow(3);
-    Form->FileListView1DblClick();
-    EXPECT_TRUE(TMessageBox::History().isEmpty());
-    EXPECT_EQ(Picture().size(), 7u);
-}
-
 TEST_F(ResultsWindow, ReviewThatDeletesRemovesTheRow)
 {
     ListGroups({{"a", "b"}, {"c", "d"}});
@@ -214,15 +187,6 @@ TEST_F(ResultsWindow, ReviewThatDeletesRemovesTheRow)
     Form->FileListView1DblClick();
     EXPECT_FALSE(Exists("b"));
     EXPECT_EQ(Picture(), (Pic{"H", "c", "d"}));
-}
-
-TEST_F(ResultsWindow, ReviewEndedWithOkKeepsTheRow)
-{
-    ListGroups({{"a", "b"}});
-    Form->FileListView1->SelectRow(RowOf("a"));
-    QTimer::singleShot(0, Dialog.get(), [this] { Dialog->btnOK->click(); });
-    Form->FileListView1DblClick();
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b"}));
 }
 
 TEST_F(ResultsWindow, ReviewOfAVanishedFileRemovesItsRowSilently)
@@ -281,16 +245,6 @@ TEST_F(ResultsWindow, EnterAfterAClickOnAHeaderPressesFindNow)
     Pic found = Picture();
     std::sort(found.begin(), found.end());
     EXPECT_EQ(found, (Pic{"H", "x1", "x2"}));
-}
-
-TEST_F(ResultsWindow, AColumnClickKeepsTheOrder)
-{
-    ListGroups({{"b", "a"}, {"d", "c"}});
-    const Pic before = Picture();
-    for (int column = 0; column < 7; ++column) {
-        emit Form->FileListView1->header()->sectionClicked(column);
-    }
-    EXPECT_EQ(Picture(), before);
 }
 
 TEST_F(ResultsWindow, AHandEditedListStartingWithAFileIsHandled)

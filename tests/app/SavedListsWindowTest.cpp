@@ -51,36 +51,6 @@ protected:
     int DriveRows() const { return Form->DiskListView1->model()->rowCount(); }
 };
 
-TEST_F(SavedListsWindow, ClosingWritesBothListsFromTheResultsRows)
-{
-    FTree.WriteSized("c/A.txt", 3, 7);
-    FTree.WriteSized("c/B.txt", 3, 7);
-    TfrmMain& form = Open();
-    std::int64_t size = 0;
-    form.AddRow(kGroupHeaderCaption);
-    ASSERT_TRUE(form.AddFile("C:\\A.txt", size));
-    ASSERT_TRUE(form.AddFile("C:\\B.txt", size));
-    Form.reset();
-
-    const std::string list = Slurp(FTree.Path("data/Zarvex.lis"));
-    EXPECT_EQ(list.substr(0, 25), "\"Duplicate files .....\"\r\n");
-    EXPECT_NE(list.find("\r\n\"C:\\A.txt\",3,"), std::string::npos);
-    EXPECT_NE(list.find("\r\n\"C:\\B.txt\",3,"), std::string::npos);
-    EXPECT_EQ(Slurp(FTree.Path("data/NewDupl.lis")), "C:\\A.txt\r\nC:\\B.txt\r\n");
-}
-
-TEST_F(SavedListsWindow, ClosingWithAnEmptyListKeepsTheOlderFiles)
-{
-    WriteTwoGroups();
-    FTree.WriteFile("data/NewDupl.lis", "C:\\a2.txt\r\n");
-    const std::string before = Slurp(FTree.Path("data/Zarvex.lis"));
-    OpenAndStart();  // unattended, the question takes its default, Yes
-    Form->ClearRows();
-    Form.reset();
-    EXPECT_EQ(Slurp(FTree.Path("data/Zarvex.lis")), before);
-    EXPECT_EQ(Slurp(FTree.Path("data/NewDupl.lis")), "C:\\a2.txt\r\n");
-}
-
 TEST_F(SavedListsWindow, BothQuestionsAnsweredYes)
 {
     WriteTwoGroups();
@@ -133,14 +103,6 @@ TEST_F(SavedListsWindow, BothQuestionsAnsweredNo)
     EXPECT_EQ(Slurp(FTree.Path("data/Zarvex.lis")), before);  // offered again next time
 }
 
-TEST_F(SavedListsWindow, NoFilesNoQuestionsAndTheTimerTicksOnce)
-{
-    TfrmMain& form = OpenAndStart();
-    EXPECT_TRUE(TMessageBox::History().isEmpty());
-    EXPECT_FALSE(form.Timer1->isActive());
-    EXPECT_GT(DriveRows(), 0);
-}
-
 TEST_F(SavedListsWindow, AnEmptyOrUnreadableListReloadsNothingAndTheTickGoesOn)
 {
     FTree.WriteFile("data/Zarvex.lis", "");
@@ -162,19 +124,6 @@ TEST_F(SavedListsWindow, AnEmptyOrUnreadableListReloadsNothingAndTheTickGoesOn)
     EXPECT_EQ(Rows().Count(), 0u);
     EXPECT_EQ(again.State.KnownDuplicates.Count(), 0);
     EXPECT_GT(DriveRows(), 0);
-}
-
-TEST_F(SavedListsWindow, ReloadedRowsAreAppendedAndTotalsAdded)
-{
-    WriteTwoGroups();
-    TfrmMain& form = Open();
-    form.State.DuplicateFiles = 1;
-    form.State.DuplicateBytes = 5;
-    ReloadPreviousList(form);
-    ReloadPreviousList(form);
-    EXPECT_EQ(Rows().Count(), 14u);
-    EXPECT_EQ(form.State.DuplicateFiles, 5);
-    EXPECT_EQ(form.State.DuplicateBytes, 805);
 }
 
 }  // namespace

@@ -108,11 +108,7 @@ TEST_F(DeleteConfirmTest, AnIdenticalOtherFileIsACopy)
     EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("c"), OnC("d"), OnC("gone")}));
     EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("a")}));
     EXPECT_FALSE(HasIdenticalCopy(OnC("gone"), {OnC("a")}));
-}
-
-TEST_F(DeleteConfirmTest, AHardLinkIsNoCopy)
-{
-    Tree.WriteFile("a", "same contents");
+    // A hard link is the same file, not a copy.
     fs::create_hard_link(Tree.Path("a"), Tree.Path("hard"));
     EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("hard")}));
 }
@@ -160,12 +156,6 @@ TEST_F(DeleteConfirmTest, RefusedOrFailedDeletionsLeaveEverythingInPlace)
     ASSERT_EQ(TMessageBox::History().size(), 2);
     EXPECT_EQ(TMessageBox::History()[1].Request.Icon, TMsgIcon::Critical);
     EXPECT_TRUE(fs::exists(Tree.Path("folder/keep")));
-}
-
-TEST_F(DeleteConfirmTest, AFileAlreadyGoneIsNotAskedAbout)
-{
-    EXPECT_TRUE(ConfirmAndDelete(nullptr, OnC("gone"), false, {}));
-    EXPECT_TRUE(TMessageBox::History().isEmpty());
 }
 
 }  // namespace
