@@ -6,6 +6,7 @@
 // so a Stop click, Exit or the close box arrive while it runs. They only clear flags: nothing a
 // running search uses is destroyed before the search returns, because the window is destroyed
 // by its owner after the event loop has ended, never from inside an event.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -122,4 +123,7 @@ private:
     std::unique_ptr<TSearchDriver> FDriver;
     QPointer<QPushButton> FDefaultButton;
     bool FHourglass = false;
+    // Time since the last pump that handled events.
+    QElapsedTimer FPumpClock;
+    static constexpr qint64 kPumpIntervalMs = 10;
 };

@@ -1,0 +1,137 @@
+// Figures of the window, printed, never asserted: run with ZARVEX_MEASURE=1 (and, for the
+// search, ZARVEX_MEASURE_TREE=<native folder>), e.g.
+//   ZARVEX_MEASURE=1 ZARVEX_MEASURE_TREE=/srv/tree build/tests/app_tests --gtest_filter='Timing*'
+#include <QElapsedTimer>
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+
+#include <QLabel>
+
+#include "WindowFixture.h"
+#include "engine/SearchDriver.h"
+#include "views/FileList.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// CPU time of this thread: tells work from waiting for a CPU on a busy machine.
+double CpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
+double MsSince(TClock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+}
+
+class TimingTest : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        if (qgetenv("ZARVEX_MEASURE").isEmpty()) GTEST_SKIP() << "set ZARVEX_MEASURE=1";
+        WindowFixture::SetUp();
+    }
+};
+
+TEST_F(TimingTest, OpenWindow)
+{
+    const auto start = TClock::now();
+    TfrmMain& form = Open();
+    const double created = MsSince(start);
+    form.show();
+    form.grab();  // the first paint of every control
+    const double painted = MsSince(start);
+    form.Timer1Timer();
+    std::printf("window: created %.1f ms, shown and painted %.1f ms, drives filled %.1f ms\n",
+                created, painted, MsSince(start));
+}
+
+// The first file row of a process pays for loading the type database; a search pays it at
+// its first group.
+TEST_F(TimingTest, FirstAndSecondFileRow)
+{
+    FTree.WriteSized("c/a.txt", 100);
+    FTree.WriteSized("c/b.odt", 100);
+    TfrmMain& form = OpenAndStart();
+    std::int64_t size = 0;
+    auto start = TClock::now();
+    form.AddFile("C:\\a.txt", size);
+    const double first = MsSince(start);
+    start = TClock::now();
+    form.AddFile("C:\\b.odt", size);
+    std::printf("file rows: first %.1f ms, second %.1f ms\n", first, MsSince(start));
+}
+
+TEST_F(TimingTest, FillHundredThousandRows)
+{
+    TfrmMain& form = OpenAndStart();
+    std::vector<TResultRow> rows;
+    rows.reserve(100000);
+    for (int i = 0; i < 100000; ++i) {
+        if (i % 3 == 0) {
+            if (i > 0) rows.push_back({"", {}});
+            rows.push_back({"Duplicate files .....", {}});
+        }
+        rows.push_back({"C:\\Data\\folder " + std::to_string(i / 3) + "\\file " +
+                            std::to_string(i) + ".txt",
+                        {std::to_string(1000 + i), "plain text document", "2023/11/14 22:13",
+                         "   A", "", ""}});
+    }
+    rows.resize(100000);
+    const auto start = TClock::now();
+    form.BeginRowsUpdate();
+    form.ClearRows();
+    form.AutoSizeColumns();
+    for (TResultRow& row : rows) form.FileListView1->Rows().Append(std::move(row));
+    form.EndRowsUpdate();
+    form.AutoSizeColumns();
+    form.FileListView1->grab();
+    std::printf("100,000 rows: appended, shown and painted in %.1f ms\n", MsSince(start));
+}
+
+TEST_F(TimingTest, LongestGapBetweenEventsDuringASearch)
+{
+    const QByteArray tree = qgetenv("ZARVEX_MEASURE_TREE");
+    if (tree.isEmpty()) GTEST_SKIP() << "set ZARVEX_MEASURE_TREE to a native folder";
+    SetDrives("C=" + tree.toStdString());
+    TfrmMain& form = OpenAndStart();
+    auto last = TClock::now();
+    double lastCpu = CpuMs();
+    double longest = 0, longestCpu = 0, longestWalk = 0;
+    long pumps = 0, longestAt = 0;
+    std::string where, before;
+    form.OnProcessMessages = [&] {
+        const double gap = MsSince(last), cpu = CpuMs() - lastCpu;
+        const std::string now = form.StatusPanels[3]->text().toStdString();
+        if (cpu > 40)
+            std::printf("  gap %.1f ms (cpu %.1f ms) at pump %ld: \"%s\" to \"%s\"\n", gap, cpu,
+                        pumps, before.c_str(), now.c_str());
+        if (gap > longest) {
+            longest = gap;
+            longestAt = pumps;
+            where = "from \"" + before + "\" to \"" + now + "\"";
+        }
+        longestCpu = std::max(longestCpu, cpu);
+        if (form.Driver().TreeScanner1.SearchInProgress()) longestWalk = std::max(longestWalk, gap);
+        ++pumps;
+        before = now;
+        last = TClock::now();
+        lastCpu = CpuMs();
+    };
+    const auto start = TClock::now();
+    last = start;
+    form.btnSearch->click();
+    const double tail = MsSince(last);
+    std::printf("search of %s: %.0f ms, %ld pumps, %zu rows\n"
+                "  longest gap %.1f ms at pump %ld %s; walk %.1f ms\n"
+                "  longest gap in CPU time %.1f ms; after the last pump %.1f ms\n",
+                tree.constData(), MsSince(start), pumps, form.FileListView1->Rows().Count(),
+                longest, longestAt, where.c_str(), longestWalk, longestCpu, tail);
+}
+
+}  // namespace
