@@ -1,6 +1,7 @@
 // Whole searches through the main window on temporary drives: the rows, totals and texts it
 // ends with, and Stop, Exit and a second Find Now while the walk or the comparison runs.
 #include <QKeyEvent>
+#include <QTimer>
 #include <fstream>
 
 #include "WindowFixture.h"
@@ -198,6 +199,30 @@ TEST_F(MainFormSearchTest, ExitDuringTheWalkEndsTheSearchAndStoresTheSettings)
     EXPECT_FALSE(form.SearchActive());
     EXPECT_EQ(form.btnSearch->text(), "Find Now");
     Form.reset();  // destroyed only now, after the search returned
+}
+
+// As in the program: the event loop runs the search; Exit ends the loop only once the search
+// has unwound, and the window is destroyed after that.
+TEST_F(MainFormSearchTest, ExitEndsTheEventLoopOnlyAfterTheSearchReturned)
+{
+    MakeManyCopies(40);
+    TfrmMain& form = OpenAndStart();
+    bool searchingWhenLoopEnded = true;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &form,
+                     [&] { searchingWhenLoopEnded = form.SearchActive(); });
+    AtPump([this] { return Walking() && Form->State.FolderList.Count() >= 5; },
+           [&] { form.btnExit->click(); });
+    QTimer::singleShot(0, &form, [&] { form.btnSearch->click(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(20000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(searchingWhenLoopEnded);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_LT(form.State.FolderList.Count(), 40);
+    EXPECT_EQ(Stored("RootFolder"), "\\");
+    Form.reset();
 }
 
 TEST_F(MainFormSearchTest, CloseDuringTheComparisonEndsTheSearch)
