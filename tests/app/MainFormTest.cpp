@@ -197,6 +197,19 @@ TEST_F(MainFormTest, MinimumSizeAndTheResultsListTakesTheExtraRoom)
     EXPECT_EQ(form.FileListView1->geometry().bottom() + 3, form.lblVersion->y());
 }
 
+TEST_F(MainFormTest, TabOrderInsideTheSearchGroup)
+{
+    TfrmMain& form = Open();
+    const std::vector<QWidget*> expected = {form.edtFileMask, form.edtRootDir, form.edtSkipFolder,
+                                            form.btnSearch,   form.btnExit,    form.DiskListView1};
+    QWidget* widget = expected.front();
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        do widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || !form.GroupBox1->isAncestorOf(widget));
+        EXPECT_EQ(widget, expected[i]) << i;
+    }
+}
+
 TEST_F(MainFormTest, VersionLabelShowsTheProgramsOwnVersion)
 {
     TfrmMain& form = Open();
