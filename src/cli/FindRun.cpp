@@ -158,6 +158,7 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     window.DuplicateList = duplicates.File();
     window.Messages = err;
     if (!options.Quiet && isatty(fileno(err))) window.Progress = err;
+    window.MeasurePumps = options.Stats;
     TSearchDriver driver(state, window);
     window.OnInterrupt = [&driver] { driver.btnSearchClick(); };
 

@@ -60,20 +60,23 @@ void TTerminalWindow::StartClock()
 
 void TTerminalWindow::StopClock()
 {
+    if (!MeasurePumps) return;
     const TClock::duration gap = TClock::now() - FLastPump;
     if (gap > FLongestGap) {
         FLongestGap = gap;
-        FLongestGapPlace = "after the last pump: " + FStatus[3];
+        FLongestGapPlace = "after the last pump";
     }
 }
 
 void TTerminalWindow::ProcessMessages()
 {
-    const TClock::time_point now = TClock::now();
     ++FPumpCalls;
-    if (now - FLastPump > FLongestGap) {
-        FLongestGap = now - FLastPump;
-        FLongestGapPlace = FStatus[0] + " " + FStatus[3];
+    if (MeasurePumps) {
+        const TClock::duration gap = TClock::now() - FLastPump;
+        if (gap > FLongestGap) {
+            FLongestGap = gap;
+            FLongestGapPlace = FStatus[0] + (FStatus[0].empty() ? "" : " ") + FStatus[3];
+        }
     }
     if (gInterruptRequested && !FInterrupted) {
         FInterrupted = true;
@@ -81,7 +84,7 @@ void TTerminalWindow::ProcessMessages()
         if (OnInterrupt) OnInterrupt();
     }
     DrawProgress(false);
-    FLastPump = TClock::now();
+    if (MeasurePumps) FLastPump = TClock::now();
 }
 
 const std::string& TTerminalWindow::StatusText(int panel) const
@@ -168,12 +171,26 @@ void TTerminalWindow::AddRow(const std::string& caption)
     ++FRowCount;
 }
 
+void TTerminalWindow::WriteFileRow(const TResultRow& row)
+{
+    Write(ResultList, ResultListLine(row));
+    if (IsDrivePath(row.Caption)) Write(DuplicateList, row.Caption);
+    ++FRowCount;
+}
+
 bool TTerminalWindow::AddFile(const std::string& path, std::int64_t& size)
 {
     TResultRow row;
     if (!DescribeFile(path, row, size)) return false;
-    Write(ResultList, ResultListLine(row));
-    if (IsDrivePath(row.Caption)) Write(DuplicateList, row.Caption);
-    ++FRowCount;
+    WriteFileRow(row);
+    return true;
+}
+
+bool TTerminalWindow::AddOpenFile(const std::string& path, std::int64_t& size,
+                                  const TFileContent& content)
+{
+    TResultRow row;
+    if (!DescribeFile(path, content, row, size)) return false;
+    WriteFileRow(row);
     return true;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/SearchWindow.h"
+#include "views/ResultRows.h"
 
 class TTerminalWindow : public TSearchWindow {
 public:
@@ -32,7 +33,9 @@ public:
     // For SIGINT: only sets a flag that the next pump reads.
     static void InterruptHandler(int signal);
 
-    // The clock of the pump statistics, and their results.
+    // The clock of the pump statistics, and their results; without MeasurePumps the pump reads
+    // no clock (it runs once per catalogue entry).
+    bool MeasurePumps = false;
     void StartClock();
     void StopClock();
     TClock::duration LongestGap() const { return FLongestGap; }
@@ -63,6 +66,7 @@ public:
     void ClearRows() override { FRowCount = 0; }
     void AddRow(const std::string& caption) override;
     bool AddFile(const std::string& path, std::int64_t& size) override;
+    bool AddOpenFile(const std::string& path, std::int64_t& size, const TFileContent& content) override;
     void BeginRowsUpdate() override {}
     void EndRowsUpdate() override {}
     void RepaintRows() override {}
@@ -71,6 +75,7 @@ public:
 
 private:
     void Write(std::FILE* file, const std::string& line);
+    void WriteFileRow(const TResultRow& row);
     void DrawProgress(bool now);
     std::string ProgressLine() const;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/Catalogue.h"
+#include "engine/PassOrder.h"
 #include "platform/FileFind.h"
 #include "platform/Process.h"
 #include "text/Format.h"
@@ -13,16 +14,6 @@ namespace {
 
 // In name mode every entry gets this key, so the whole catalogue is one run.
 constexpr std::int64_t kNameModeKey = 1234567890;
-
-constexpr std::int64_t kFileTimeEpochOffset = 11644473600;  // seconds from 1601 to 1970
-constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
-
-std::uint32_t DosStamp(std::uint64_t lastWriteTime)
-{
-    const std::int64_t seconds =
-        static_cast<std::int64_t>(lastWriteTime / kFileTimeTicksPerSecond) - kFileTimeEpochOffset;
-    return DateTimeToDosDateTime(UnixToLocalDateTime(seconds));
-}
 
 bool IsBlank(char c)
 {
@@ -38,21 +29,31 @@ void ShowTotals(const TSearchState& state, TSearchWindow& window)
 }
 
 TComparison::TComparison(TSearchState& state, TSearchWindow& window, const TTreeScanner& scanner)
-    : FState(state), FWindow(window), FScanner(scanner)
+    : FState(state), FWindow(window), FScanner(scanner), FMatcher(state)
 {
-    FReader.OnBlock = [this] { return PumpIfDue(); };
+    FMatcher.OnBlock() = [this] { return PumpIfDue(); };
 }
 
 bool TComparison::Pump()
 {
     FWindow.ProcessMessages();
-    FLastPump = std::chrono::steady_clock::now();
+    FPumped = true;
     return FState.Running;
 }
 
+// Called between blocks of long reads. Reading the clock at every pump of the walk through the
+// catalogue would cost more than the pump itself; a pump since the last call counts as now.
 bool TComparison::PumpIfDue()
 {
-    if (std::chrono::steady_clock::now() - FLastPump >= PumpInterval) return Pump();
+    const auto now = std::chrono::steady_clock::now();
+    if (FPumped) {
+        FPumped = false;
+        FLastPump = now;
+    } else if (now - FLastPump >= PumpInterval) {
+        Pump();
+        FPumped = false;
+        FLastPump = std::chrono::steady_clock::now();
+    }
     return FState.Running;
 }
 
@@ -99,27 +100,35 @@ bool TComparison::ReadEntry(int index, std::int64_t& key, std::string& path) con
 
 std::uint32_t TComparison::FileSignature(std::int64_t size, const std::string& path)
 {
-    if (size == 0) return 0;
-    if (FState.RequireSameStamp) {
-        TSearchRec rec;
-        if (!FindFile(path, rec)) return 0;
-        return DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
-    }
-    TFileContent file;
-    if (!file.Open(path)) return 0;
-    return TContentReader::HeadChecksum(file, size);
+    TRunEntry entry(path);
+    return FMatcher.Signature(size, entry);
 }
 
-void TComparison::AddRunEntry(std::int64_t size, const std::string& path)
+bool TComparison::CompareFiles(std::int64_t size, const std::string& first, const std::string& other)
 {
-    TRunEntry entry;
-    entry.Path = path;
-    if (FState.RequireSameSize) {
-        entry.Signature = FileSignature(size, path);
-    } else {
-        entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
-    }
+    TRunEntry a(first), b(other);
+    return FMatcher.Match(size, a, b);
+}
+
+void TComparison::AddRunEntry(const std::string& path)
+{
+    TRunEntry entry(path);
+    if (!FState.RequireSameSize) entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
     FRunList.push_back(std::move(entry));
+}
+
+// The signatures of a whole run, taken when the run is complete. A pair compared by checksum
+// needs none: equal contents have equal checksums, so comparing the two at once gives the same
+// answer and saves opening both files once more.
+void TComparison::SignRun(std::int64_t size, TRunList& runList)
+{
+    if (!FState.Running) return;
+    if (!FState.RequireSameStamp && runList.size() == 2) return;
+    for (TRunEntry& entry : runList) {
+        entry.Signature = FMatcher.Signature(size, entry);
+        Release(entry);
+        PumpIfDue();
+    }
 }
 
 void TComparison::ShowRunStatus(std::int64_t size)
@@ -156,7 +165,7 @@ void TComparison::CompareCatalogue()
     FWindow.ClearRows();
     const int savedPriority = TProcessPriority::GetPriorityClass();
     if (savedPriority != 0) TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
-    FLastPump = std::chrono::steady_clock::now();
+    FPumped = true;
 
     for (int index = FState.Catalogue.Count() - 1; index >= 0 && FState.Running; --index) {
         std::int64_t key = -2;  // an entry that cannot be read continues no run
@@ -165,12 +174,12 @@ void TComparison::CompareCatalogue()
         const bool continues = key == previousKey && key != -2;
         if (continues && !inRun) {
             FRunList.clear();
-            AddRunEntry(previousKey, previousPath);
+            AddRunEntry(previousPath);
             ShowRunStatus(key);
         }
         inRun = continues;
         if (continues) {
-            AddRunEntry(key, path);
+            AddRunEntry(path);
         } else if (!FRunList.empty()) {
             CompareRun(previousKey, FRunList);
             FRunList.clear();
@@ -227,7 +236,9 @@ bool TComparison::SameKey(const TRunEntry& a, const TRunEntry& b) const
 
 void TComparison::CompareRun(std::int64_t size, TRunList& runList)
 {
+    FKeepOpen = runList.size() <= MaxOpenFiles;
     if (FState.RequireSameSize) {
+        SignRun(size, runList);
         SortRun(runList);
     } else {
         FWindow.SetProgressMax(static_cast<int>(runList.size()) - 1);
@@ -238,6 +249,7 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
         if (!CompareSubRun(size, runList, begin, end)) break;
         begin = end;
     }
+    for (TRunEntry& entry : runList) entry.Close();
     ShowTotals();
     FWindow.SetProgressPosition(FProcessed);
     if (!FState.ColumnsFixed && FState.DuplicateFiles > 0) FixColumnWidths();
@@ -245,65 +257,70 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
 }
 
 // One sub-run [begin, end): the first pass checks every file against the first one, as the
-// groups have always been listed; the files it did not match form the next pass, headed by
-// the first of them, until fewer than two are left. False when the search was stopped.
+// groups have always been listed; the files it did not match go to the later passes. False when
+// the search was stopped.
 bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin,
                                 std::size_t end)
 {
     if (!Pump()) return false;
-    std::vector<std::size_t> members;
-    for (std::size_t i = begin + 1; i < end; ++i) members.push_back(i);
-    std::size_t head = begin;
-    for (bool firstPass = true;; firstPass = false) {
-        bool previousMatch = false;
-        std::vector<std::size_t> unmatched;
-        for (const std::size_t i : members) {
-            TRunEntry& other = runList[i];
-            const bool match = firstPass ? CompareFiles(size, runList[head].Path, other.Path)
-                                         : MatchAgain(size, runList[head], other);
-            if (match && !previousMatch) BeginGroup(runList[head], i);
-            previousMatch = match;
-            if (match) {
-                AddFileRow(other.Path);
-            } else {
-                unmatched.push_back(i);
+    TRunEntry& head = runList[begin];
+    bool previousMatch = false;
+    std::vector<std::size_t> unmatched;
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        TRunEntry& other = runList[i];
+        const bool match = FMatcher.Match(size, head, other);
+        if (match && !previousMatch) BeginGroup(head, i);
+        previousMatch = match;
+        if (match) {
+            AddFileRow(other);
+        } else {
+            unmatched.push_back(i);
+        }
+        Release(other);
+        if (!Pump()) return false;
+    }
+    Release(head);
+    return unmatched.size() < 2 || LaterPasses(size, runList, unmatched);
+}
+
+// The files left unmatched, again and again headed by the first of them, under the same rule
+// of groups; only files of the head's key are compared with it.
+bool TComparison::LaterPasses(std::int64_t size, TRunList& runList, const std::vector<std::size_t>& left)
+{
+    std::vector<std::optional<std::uint64_t>> keys;
+    for (const std::size_t i : left) {
+        keys.push_back(FMatcher.PassKey(size, runList[i]));
+        Release(runList[i]);
+        if (!PumpIfDue()) return false;
+    }
+    TPassOrder order(keys);
+    std::size_t head = 0;
+    while (order.StartPass(head)) {
+        TRunEntry& first = runList[left[head]];
+        std::size_t file = 0;
+        bool afterMatch = false;
+        while (order.NextCandidate(file, afterMatch)) {
+            TRunEntry& other = runList[left[file]];
+            if (FMatcher.Match(size, first, other)) {
+                if (!afterMatch) BeginGroup(first, left[file]);
+                AddFileRow(other);
+                order.SetMatched(file);
             }
+            Release(other);
             if (!Pump()) return false;
         }
-        if (unmatched.size() < 2) return true;
-        head = unmatched.front();
-        members.assign(unmatched.begin() + 1, unmatched.end());
+        Release(first);
     }
+    return true;
 }
 
-// A later pass: the content hashes decide which pairs are worth reading byte for byte.
-bool TComparison::MatchAgain(std::int64_t size, TRunEntry& head, TRunEntry& other)
+// In a long run a file is closed after each use; a short run keeps them all open.
+void TComparison::Release(TRunEntry& entry)
 {
-    if (FState.RequireSameSize && size > 0) {
-        if (FState.RequireSameName &&
-            LowerCaseAscii(TCatalogue::NameOfPath(head.Path)) !=
-                LowerCaseAscii(TCatalogue::NameOfPath(other.Path))) {
-            return false;
-        }
-        if (!EnsureHash(size, head) || !EnsureHash(size, other) || head.Hash != other.Hash) {
-            return false;
-        }
-    }
-    return CompareFiles(size, head.Path, other.Path);
+    if (!FKeepOpen) entry.Close();
 }
 
-bool TComparison::EnsureHash(std::int64_t size, TRunEntry& entry)
-{
-    if (entry.HashState == TRunEntry::THash::hNone) {
-        TFileContent file;
-        const bool hashed = file.Open(entry.Path) && file.Size() == size &&
-                            FReader.HashContents(file, size, entry.Hash);
-        entry.HashState = hashed ? TRunEntry::THash::hDone : TRunEntry::THash::hFailed;
-    }
-    return entry.HashState == TRunEntry::THash::hDone;
-}
-
-void TComparison::BeginGroup(const TRunEntry& head, std::size_t index)
+void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
 {
     if (!FState.RequireSameSize) {
         FWindow.SetProgressPosition(static_cast<int>(index));
@@ -312,53 +329,16 @@ void TComparison::BeginGroup(const TRunEntry& head, std::size_t index)
     }
     if (FWindow.RowCount() > 0) FWindow.AddRow("");
     FWindow.AddRow(kDuplicateGroupCaption);
-    AddFileRow(head.Path);
+    AddFileRow(head);
 }
 
-void TComparison::AddFileRow(const std::string& path)
+// A file that vanished meanwhile just has no row.
+void TComparison::AddFileRow(TRunEntry& entry)
 {
     std::int64_t size = 0;
-    FWindow.AddFile(path, size);  // a file that vanished meanwhile just has no row
-}
-
-bool TComparison::CompareFiles(std::int64_t size, const std::string& first, const std::string& other)
-{
-    if (!FState.RequireSameSize) {
-        if (SameFile(first, other)) return false;
-        ++FState.DuplicateFiles;
-        return true;
+    if (const TFileContent* content = entry.Content()) {
+        FWindow.AddOpenFile(entry.Path, size, *content);
+    } else {
+        FWindow.AddFile(entry.Path, size);
     }
-    if (FState.RequireSameName && LowerCaseAscii(TCatalogue::NameOfPath(first)) !=
-                                      LowerCaseAscii(TCatalogue::NameOfPath(other))) {
-        return false;
-    }
-    if (size == 0) {
-        if (!TwoEmptyFiles(first, other)) return false;
-        ++FState.DuplicateFiles;
-        return true;
-    }
-    if (!SameContentsOf(size, first, other)) return false;
-    FState.DuplicateBytes += size;
-    ++FState.DuplicateFiles;
-    return true;
-}
-
-// Zero-length files need no reading, but both must still be empty files (one that received
-// contents since the walk is no copy of anything), and two files, not one under two names.
-bool TComparison::TwoEmptyFiles(const std::string& first, const std::string& other) const
-{
-    TSearchRec a, b;
-    if (!FindFile(first, a) || !FindFile(other, b)) return false;
-    if ((a.Attr | b.Attr) & faDirectory) return false;
-    if (a.Size != 0 || b.Size != 0) return false;
-    return a.Device != b.Device || a.Inode != b.Inode;
-}
-
-bool TComparison::SameContentsOf(std::int64_t size, const std::string& first, const std::string& other)
-{
-    TFileContent a, b;
-    if (!a.Open(first) || !b.Open(other)) return false;
-    if (a.Device() == b.Device() && a.Inode() == b.Inode()) return false;
-    if (a.Size() != size || b.Size() != size) return false;
-    return FReader.SameContents(a, b, size);
 }

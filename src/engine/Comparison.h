@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ContentReader.h"
+#include "engine/FileMatch.h"
+#include "engine/RunEntry.h"
 #include "engine/SearchState.h"
 #include "engine/SearchWindow.h"
 #include "scan/TreeScan.h"
@@ -43,46 +44,44 @@ public:
     std::uint32_t FileSignature(std::int64_t size, const std::string& path);
 
     void ShowTotals() { ::ShowTotals(FState, FWindow); }
-    // Inside the reading of large files the pump runs at least this often.
-    std::chrono::steady_clock::duration PumpInterval = std::chrono::milliseconds(10);
     void AutoSizeColumns();
     void FixColumnWidths();
 
+    // Inside the reading of large files the pump runs at least this often.
+    std::chrono::steady_clock::duration PumpInterval = std::chrono::milliseconds(10);
+    // Runs of up to this many files keep all of them open until the run is done, so each is
+    // opened once; in longer runs a file is closed after each use.
+    std::size_t MaxOpenFiles = 128;
+
 private:
-    struct TRunEntry {
-        std::string Path;
-        std::uint32_t Signature = 0;  // size mode
-        std::string NameKey;          // name mode: the name in ASCII upper case
-        enum class THash : unsigned char { hNone, hDone, hFailed } HashState = THash::hNone;
-        std::uint64_t Hash = 0;
-    };
     using TRunList = std::vector<TRunEntry>;
 
     void CompareRun(std::int64_t size, TRunList& runList);
     bool CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin, std::size_t end);
+    bool LaterPasses(std::int64_t size, TRunList& runList, const std::vector<std::size_t>& left);
     bool SameKey(const TRunEntry& a, const TRunEntry& b) const;
-    bool MatchAgain(std::int64_t size, TRunEntry& head, TRunEntry& other);
-    bool EnsureHash(std::int64_t size, TRunEntry& entry);
-    void BeginGroup(const TRunEntry& head, std::size_t index);
-    void AddFileRow(const std::string& path);
+    void BeginGroup(TRunEntry& head, std::size_t index);
+    void AddFileRow(TRunEntry& entry);
     void SortRun(TRunList& runList) const;
-    void AddRunEntry(std::int64_t size, const std::string& path);
+    void AddRunEntry(const std::string& path);
+    void SignRun(std::int64_t size, TRunList& runList);
+    void Release(TRunEntry& entry);
     void ShowRunStatus(std::int64_t size);
     void ShowOutcome();
     bool ReadEntry(int index, std::int64_t& key, std::string& path) const;
-    bool TwoEmptyFiles(const std::string& first, const std::string& other) const;
-    bool SameContentsOf(std::int64_t size, const std::string& first, const std::string& other);
 
-    // The event pump, timed; Pump() always runs it, PumpIfDue() only when the last run is a
-    // while ago (inside long reads). Both return whether the search may go on.
+    // The event pump. Pump() always runs it; PumpIfDue() only when it last ran PumpInterval
+    // ago (inside long reads). Both return whether the search may go on.
     bool Pump();
     bool PumpIfDue();
 
     TSearchState& FState;
     TSearchWindow& FWindow;
     const TTreeScanner& FScanner;
-    TContentReader FReader;
+    TFileMatcher FMatcher;
     TRunList FRunList;
+    bool FKeepOpen = true;  // the current run keeps its files open
     int FProcessed = 0;
     std::chrono::steady_clock::time_point FLastPump;
+    bool FPumped = false;  // the pump ran since PumpIfDue last looked at the clock
 };

@@ -8,13 +8,16 @@
 namespace {
 
 // Large enough that a read costs little per byte, small enough that a block takes well under
-// a millisecond from the cache, so the callback comes often.
+// a millisecond from the cache, so the callback comes often. The first block is small: files
+// that differ mostly differ early, and most files are small.
+constexpr std::size_t kFirstBlockSize = 8 * 1024;
 constexpr std::size_t kBlockSize = 256 * 1024;
 constexpr std::size_t kChecksumBytes = 512;
 
-std::size_t NextBlock(std::int64_t remaining)
+std::size_t NextBlock(std::int64_t offset, std::int64_t size)
 {
-    return static_cast<std::size_t>(std::min<std::int64_t>(remaining, kBlockSize));
+    const std::int64_t block = offset == 0 ? kFirstBlockSize : kBlockSize;
+    return static_cast<std::size_t>(std::min<std::int64_t>(size - offset, block));
 }
 
 }  // namespace
@@ -43,9 +46,9 @@ void TContentReader::EnsureBuffers(std::size_t count)
 bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size)
 {
     if (size < 0) return false;
-    EnsureBuffers(NextBlock(size));
+    EnsureBuffers(static_cast<std::size_t>(std::min<std::int64_t>(size, kBlockSize)));
     for (std::int64_t offset = 0; offset < size;) {
-        const std::size_t count = NextBlock(size - offset);
+        const std::size_t count = NextBlock(offset, size);
         if (!ReadExactly(a, offset, FBufferA.data(), count)) return false;
         if (!ReadExactly(b, offset, FBufferB.data(), count)) return false;
         if (std::memcmp(FBufferA.data(), FBufferB.data(), count) != 0) return false;
@@ -58,10 +61,10 @@ bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, 
 bool TContentReader::HashContents(const TFileContent& file, std::int64_t size, std::uint64_t& hash)
 {
     if (size < 0) return false;
-    EnsureBuffers(NextBlock(size));
+    EnsureBuffers(static_cast<std::size_t>(std::min<std::int64_t>(size, kBlockSize)));
     TContentHash state;
     for (std::int64_t offset = 0; offset < size;) {
-        const std::size_t count = NextBlock(size - offset);
+        const std::size_t count = NextBlock(offset, size);
         if (!ReadExactly(file, offset, FBufferA.data(), count)) return false;
         state.Update(FBufferA.data(), count);
         offset += static_cast<std::int64_t>(count);

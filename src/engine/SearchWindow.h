@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+class TFileContent;
+
 enum class TEditBox { ebFileMask, ebRootDir, ebSkipFolder };
 enum class TCheckBox {
     cbCheckFileTimestamp,
@@ -52,6 +54,13 @@ public:
     virtual void AddRow(const std::string& caption) = 0;
     // A file row for the full path; false (and no row) when the file cannot be described.
     virtual bool AddFile(const std::string& path, std::int64_t& size) = 0;
+    // The same for a file that the comparison holds open: a window may take what it reads of
+    // the file (its first bytes, for the type) from `content` instead of opening it again.
+    virtual bool AddOpenFile(const std::string& path, std::int64_t& size, const TFileContent& content)
+    {
+        (void)content;
+        return AddFile(path, size);
+    }
     virtual void BeginRowsUpdate() = 0;
     virtual void EndRowsUpdate() = 0;
     // Repaints the rows added so far although their update bracket is still open.

@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 
 #include <QByteArray>
-#include <algorithm>
-#include <cstdint>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <QRegularExpression>
+#include <QStringList>
 #include <QString>
-#include <string>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
 #include <unordered_map>
 
 #include "platform/FileContent.h"
@@ -17,13 +19,10 @@
 
 namespace {
 
-// What the MIME database needs to tell content apart; more is never looked at.
-constexpr std::size_t kSniffBytes = 16384;
-
-std::string BaseName(std::string_view path)
+std::string_view BaseName(std::string_view path)
 {
     const std::size_t cut = path.find_last_of("\\/:");
-    return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
 // Comments are localised XML look-ups; a results list asks for the same few types again and
@@ -39,22 +38,83 @@ const std::string& CommentOf(const QMimeType& type)
     return it->second;
 }
 
-QMimeType TypeOfRegularFile(const QMimeDatabase& db, std::string_view programPath)
+QString FileNameText(std::string_view name)
 {
-    const QString name = QString::fromUtf8(BaseName(programPath));
-    const QList<QMimeType> byName = db.mimeTypesForFileName(name);
-    if (byName.size() == 1) return byName.front();
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
 
-    QByteArray head;
-    TFileContent content;
-    if (content.Open(programPath)) {
-        const auto want = static_cast<std::size_t>(
-            std::min<std::int64_t>(content.Size(), static_cast<std::int64_t>(kSniffBytes)));
-        head.resize(static_cast<qsizetype>(want));
-        const std::int64_t got = want ? content.ReadAt(0, head.data(), want) : 0;
-        head.resize(got > 0 ? static_cast<qsizetype>(got) : 0);
+// The glob patterns that are not a plain "*.ext": literal names ("Makefile"), prefixes
+// ("README*") and wildcards inside ("*.[1-9]"), as one expression, case ignored.
+const QRegularExpression& UnusualPatterns(const QMimeDatabase& db)
+{
+    static const QRegularExpression expression = [&db] {
+        static const QRegularExpression wildcard(QStringLiteral("[*?\\[]"));
+        QStringList parts;
+        for (const QMimeType& type : db.allMimeTypes()) {
+            for (const QString& pattern : type.globPatterns()) {
+                if (pattern.startsWith(QLatin1String("*.")) && !pattern.mid(2).contains(wildcard)) {
+                    continue;
+                }
+                parts << QStringLiteral("(?:%1)").arg(QRegularExpression::wildcardToRegularExpression(
+                                                          pattern, QRegularExpression::UnanchoredWildcardConversion));
+            }
+        }
+        return QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(parts.join(QLatin1Char('|'))),
+                                  QRegularExpression::CaseInsensitiveOption);
+    }();
+    return expression;
+}
+
+using TCandidates = QList<QMimeType>;
+
+const QString kUnknownType = QStringLiteral("application/octet-stream");
+
+// Qt compiles a regular expression for every unusual pattern at every look-up by name, which
+// costs more than the rest of a results row. A name that no unusual pattern matches is typed by
+// its plain "*.ext" patterns alone, that is by what follows its first dot; so the answer is
+// kept per such ending.
+TCandidates TypesByName(const QMimeDatabase& db, const QString& fileName, std::string_view name)
+{
+    static std::unordered_map<std::string, TCandidates> byEnding;
+    const std::size_t dot = name.find('.');
+    if (dot == std::string_view::npos || UnusualPatterns(db).match(fileName).hasMatch()) {
+        return db.mimeTypesForFileName(fileName);
     }
-    return db.mimeTypeForFileNameAndData(name, head);
+    const std::string ending(name.substr(dot));
+    auto it = byEnding.find(ending);
+    if (it == byEnding.end()) {
+        if (byEnding.size() >= 4096) byEnding.clear();  // names of a strange tree stay cheap
+        it = byEnding.emplace(ending, db.mimeTypesForFileName(fileName)).first;
+    }
+    return it->second;
+}
+
+// Matching the magic rules costs some 70 microseconds a file. Copies have equal contents and
+// mostly equal names, so the answer is kept per candidates and contents.
+QMimeType TypeByContents(const QMimeDatabase& db, const QString& fileName,
+                         const TCandidates& candidates, const TFileContent& content)
+{
+    if (!content.IsOpen()) return db.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    const auto want = static_cast<std::size_t>(
+        std::min<std::int64_t>(content.Size(), static_cast<std::int64_t>(kTypeSniffBytes)));
+    QByteArray head(static_cast<qsizetype>(want), '\0');
+    const std::int64_t got = want ? content.ReadAt(0, head.data(), want) : 0;
+    head.resize(got > 0 ? static_cast<qsizetype>(got) : 0);
+
+    std::string key;
+    for (const QMimeType& type : candidates) key += type.name().toStdString() + '\n';
+    key += std::to_string(std::hash<std::string_view>()(std::string_view(head.constData(), head.size())));
+    key += '/' + std::to_string(head.size());
+    static std::unordered_map<std::string, QMimeType> byContents;
+    auto it = byContents.find(key);
+    if (it == byContents.end()) {
+        if (byContents.size() >= 4096) byContents.clear();
+        // Without any candidate by name, the name has nothing more to say.
+        it = byContents.emplace(key, candidates.isEmpty() ? db.mimeTypeForData(head)
+                                                          : db.mimeTypeForFileNameAndData(fileName, head))
+                 .first;
+    }
+    return it->second;
 }
 
 const char* InodeTypeName(mode_t mode)
@@ -68,19 +128,61 @@ const char* InodeTypeName(mode_t mode)
     return nullptr;
 }
 
+std::string InodeTypeComment(const char* inodeType)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForName(QString::fromLatin1(inodeType));
+    return type.isValid() ? CommentOf(type) : std::string();
+}
+
+// Reading the contents costs some 70 microseconds a file; the shell never did it for a name
+// with an extension.
+bool NameDecides(std::string_view name, const TCandidates& candidates)
+{
+    if (candidates.size() == 1) return true;
+    const std::size_t dot = name.rfind('.');
+    return candidates.isEmpty() && dot != std::string_view::npos && dot > 0 && dot + 1 < name.size();
+}
+
+QMimeType TypeByNameAlone(const QMimeDatabase& db, const TCandidates& candidates)
+{
+    return candidates.size() == 1 ? candidates.front() : db.mimeTypeForName(kUnknownType);
+}
+
 }  // namespace
+
+std::string RegularFileTypeName(std::string_view name, const TFileContent& content)
+{
+    const QMimeDatabase db;
+    const QString fileName = FileNameText(name);
+    const TCandidates candidates = TypesByName(db, fileName, name);
+    if (NameDecides(name, candidates)) return CommentOf(TypeByNameAlone(db, candidates));
+    return CommentOf(TypeByContents(db, fileName, candidates, content));
+}
+
+std::string FolderTypeName()
+{
+    return InodeTypeComment("inode/directory");
+}
 
 bool GetFileTypeName(std::string_view programPath, std::string& typeName)
 {
     const auto native = ToNativePath(programPath);
     struct stat st;
     if (!native || lstat(native->c_str(), &st) != 0) return false;
-
+    if (const char* inodeType = InodeTypeName(st.st_mode)) {
+        typeName = InodeTypeComment(inodeType);
+        return true;
+    }
+    const std::string_view name = BaseName(programPath);
     const QMimeDatabase db;
-    const char* inodeType = InodeTypeName(st.st_mode);
-    const QMimeType type = inodeType ? db.mimeTypeForName(QString::fromLatin1(inodeType))
-                                     : TypeOfRegularFile(db, programPath);
-    if (!type.isValid()) return false;
-    typeName = CommentOf(type);
+    const QString fileName = FileNameText(name);
+    const TCandidates candidates = TypesByName(db, fileName, name);
+    if (NameDecides(name, candidates)) {
+        typeName = CommentOf(TypeByNameAlone(db, candidates));
+    } else {
+        TFileContent content;
+        content.Open(programPath);
+        typeName = CommentOf(TypeByContents(db, fileName, candidates, content));
+    }
     return true;
 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
+#include "platform/FileContent.h"
 #include "platform/FileFind.h"
 #include "platform/ShellInfo.h"
 #include "platform/VersionBlock.h"
@@ -43,6 +45,21 @@ int Sign(long long value)
     return value < 0 ? -1 : (value > 0 ? 1 : 0);
 }
 
+std::string_view NameOf(std::string_view path)
+{
+    const std::size_t cut = path.find_last_of("\\:");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+// Version blocks live in PE files (which begin with "MZ") and in ELF files; asking the version
+// reader about any other file would open it twice more for nothing.
+bool MayHoldVersionBlock(const TFileContent& content)
+{
+    char magic[4];
+    if (!content.IsOpen() || content.ReadAt(0, magic, sizeof magic) != sizeof magic) return false;
+    return (magic[0] == 'M' && magic[1] == 'Z') || std::memcmp(magic, "\x7F" "ELF", 4) == 0;
+}
+
 TDateTime CurrentTime()
 {
     return UnixToLocalDateTime(static_cast<std::int64_t>(std::time(nullptr)));
@@ -68,26 +85,54 @@ std::string ModifiedText(std::uint64_t lastWriteTime)
     return DateTimeToText(UnixToLocalDateTime(seconds));
 }
 
-bool DescribeFile(const std::string& fileName, TResultRow& row, std::int64_t& size)
+namespace {
+
+// content: the file held open by the caller, or null to open it here.
+bool Describe(const std::string& fileName, const TFileContent* content, TResultRow& row,
+              std::int64_t& size)
 {
-    std::string typeName;
-    if (!GetFileTypeName(fileName, typeName)) return false;
     TSearchRec rec;
     if (!FindFile(fileName, rec)) return false;
-
-    TResultRow described;
-    described.Caption = fileName;
-    described.SubItems = {
+    std::string typeName;
+    std::string fileVersion, productVersion;
+    if (rec.Attr & faDirectory) {
+        typeName = FolderTypeName();
+    } else {
+        TFileContent opened;
+        if (!content) {
+            opened.Open(fileName);  // one that cannot be read is typed by its name
+            content = &opened;
+        }
+        typeName = RegularFileTypeName(NameOf(fileName), *content);
+        if (MayHoldVersionBlock(*content)) {
+            fileVersion = ReadVersionString(fileName, "FileVersion");
+            productVersion = ReadVersionString(fileName, "ProductVersion");
+        }
+    }
+    row.Caption = fileName;
+    row.SubItems = {
         std::to_string(rec.Size),
         Trim(typeName),
         ModifiedText(rec.LastWriteTime),
         AttributeText(rec.Attr),
-        ReadVersionString(fileName, "FileVersion"),
-        ReadVersionString(fileName, "ProductVersion"),
+        std::move(fileVersion),
+        std::move(productVersion),
     };
-    row = std::move(described);
     size = rec.Size;
     return true;
+}
+
+}  // namespace
+
+bool DescribeFile(const std::string& fileName, TResultRow& row, std::int64_t& size)
+{
+    return Describe(fileName, nullptr, row, size);
+}
+
+bool DescribeFile(const std::string& fileName, const TFileContent& content, TResultRow& row,
+                  std::int64_t& size)
+{
+    return Describe(fileName, &content, row, size);
 }
 
 bool AddFile(TResultRows& rows, const std::string& fileName, std::int64_t& size)

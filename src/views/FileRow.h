@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/FileContent.h"
 #include "text/Format.h"
 #include "views/ResultRows.h"
 
@@ -26,6 +27,9 @@ inline constexpr int kFileColumnCount = 7;
 // The row of the file named fileName (caption exactly as given). False, with row and size
 // untouched, when the file is gone or is nothing a directory search returns (a link, a FIFO).
 bool DescribeFile(const std::string& fileName, TResultRow& row, std::int64_t& size);
+// The same for a file its caller holds open: what is read of it comes from `content`.
+bool DescribeFile(const std::string& fileName, const TFileContent& content, TResultRow& row,
+                  std::int64_t& size);
 // Appends the file's row at the end of rows; false and nothing added when it cannot be
 // described. size receives the file's size, and is left as it was on failure.
 bool AddFile(TResultRows& rows, const std::string& fileName, std::int64_t& size);

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/Drives.h"
+#include "platform/ShellInfo.h"
 #include "support/TempTree.h"
 #include "text/Format.h"
 
@@ -115,20 +116,34 @@ TEST_F(FileRowTest, SizesBeyondFourGibibytesAreShownWhole)
     EXPECT_EQ(size, 7516192768);
 }
 
-TEST_F(FileRowTest, TypeComesFromTheNameOrElseFromTheContents)
+TEST_F(FileRowTest, TypeComesFromTheNameAndFromTheContentsOnlyWithoutAnExtension)
 {
     Tree.WriteFile("page.html", "plain words");
     Tree.WriteFile("noname", "%PDF-1.4\n");
     Tree.WriteFile("empty", "");
+    Tree.WriteFile("odd.zzqx", "%PDF-1.4\n");  // an extension no type claims
+    Tree.WriteFile("README", "just words\n");  // a name that a pattern claims
     Tree.MakeDir("folder");
     std::int64_t size = 0;
-    for (const char* name : {"C:\\page.html", "C:\\noname", "C:\\empty", "C:\\folder"}) {
+    for (const char* name : {"C:\\page.html", "C:\\noname", "C:\\empty", "C:\\odd.zzqx",
+                             "C:\\README", "C:\\folder"}) {
         ASSERT_TRUE(AddFile(Rows, name, size)) << name;
     }
     EXPECT_EQ(Rows.Row(0).SubItems[1], "HTML document");
     EXPECT_EQ(Rows.Row(1).SubItems[1], "PDF document");
     EXPECT_EQ(Rows.Row(2).SubItems[1], "empty document");
-    EXPECT_EQ(Rows.Row(3).SubItems[1], "folder");
+    EXPECT_EQ(Rows.Row(3).SubItems[1], "unknown");
+    EXPECT_EQ(Rows.Row(4).SubItems[1], "README document");
+    EXPECT_EQ(Rows.Row(5).SubItems[1], "folder");
+
+    // The same answers for the same names, however often they are asked (they are kept).
+    for (const char* name : {"C:\\odd.zzqx", "C:\\page.html"}) ASSERT_TRUE(AddFile(Rows, name, size));
+    EXPECT_EQ(Rows.Row(6).SubItems[1], "unknown");
+    EXPECT_EQ(Rows.Row(7).SubItems[1], "HTML document");
+    std::string typeName;
+    EXPECT_TRUE(GetFileTypeName("C:\\noname", typeName));
+    EXPECT_EQ(typeName, "PDF document");
+    EXPECT_FALSE(GetFileTypeName("C:\\nothing-here", typeName));
 }
 
 TEST_F(FileRowTest, PeFilesShowTheirVersionStrings)

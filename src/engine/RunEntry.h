@@ -1,0 +1,28 @@
+#pragma once
+// One file of a run of the comparison: its path, the keys that order the run, and the file
+// itself, opened once for everything the comparison reads of it.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/FileContent.h"
+
+class TRunEntry {
+public:
+    explicit TRunEntry(std::string path) : Path(std::move(path)) {}
+
+    std::string Path;
+    std::uint32_t Signature = 0;  // size mode: stamp or checksum
+    std::string NameKey;          // name mode: the name in ASCII upper case
+
+    // The file, opened on first use; null when it cannot be opened (not tried again until
+    // Close).
+    const TFileContent* Open();
+    // The file when it is open now, else null.
+    const TFileContent* Content() const { return FContent && FContent->IsOpen() ? FContent.get() : nullptr; }
+    void Close();
+
+private:
+    std::unique_ptr<TFileContent> FContent;
+    bool FOpenFailed = false;
+};

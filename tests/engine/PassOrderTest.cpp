@@ -1,0 +1,109 @@
+#include "engine/PassOrder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using Groups = std::vector<std::vector<std::size_t>>;
+
+// Files match when their contents are equal and both could be read; keys are derived from the
+// contents, with collisions (two contents, one key) when collide is set.
+struct TFiles {
+    std::vector<int> Contents;  // -1: cannot be read
+    bool Collide = false;
+    std::optional<std::uint64_t> Key(std::size_t i) const
+    {
+        if (Contents[i] < 0) return std::nullopt;
+        return static_cast<std::uint64_t>(Collide ? Contents[i] / 2 : Contents[i]);
+    }
+    bool Match(std::size_t a, std::size_t b) const
+    {
+        return Contents[a] >= 0 && Contents[a] == Contents[b];
+    }
+};
+
+// Every file checked against the head of every pass, as the groups are defined.
+Groups Plainly(const TFiles& files)
+{
+    Groups groups;
+    std::vector<std::size_t> left;
+    for (std::size_t i = 0; i < files.Contents.size(); ++i) left.push_back(i);
+    while (left.size() >= 2) {
+        const std::size_t head = left.front();
+        std::vector<std::size_t> unmatched;
+        bool previous = false;
+        for (std::size_t k = 1; k < left.size(); ++k) {
+            const bool match = files.Match(head, left[k]);
+            if (match && !previous) groups.push_back({head});
+            if (match) groups.back().push_back(left[k]);
+            else unmatched.push_back(left[k]);
+            previous = match;
+        }
+        left = unmatched;
+    }
+    return groups;
+}
+
+Groups ByPassOrder(const TFiles& files, std::size_t* visits = nullptr)
+{
+    std::vector<std::optional<std::uint64_t>> keys;
+    for (std::size_t i = 0; i < files.Contents.size(); ++i) keys.push_back(files.Key(i));
+    TPassOrder order(keys);
+    Groups groups;
+    std::size_t head = 0, file = 0;
+    bool afterMatch = false;
+    while (order.StartPass(head)) {
+        while (order.NextCandidate(file, afterMatch)) {
+            if (visits) ++*visits;
+            if (!files.Match(head, file)) continue;
+            if (!afterMatch) groups.push_back({head});
+            groups.back().push_back(file);
+            order.SetMatched(file);
+        }
+    }
+    return groups;
+}
+
+TEST(PassOrderTest, GivesTheGroupsOfCheckingEveryFile)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        TFiles files;
+        files.Collide = round % 3 == 0;
+        const int count = 2 + static_cast<int>(random() % 14);
+        const int kinds = 1 + static_cast<int>(random() % 5);
+        for (int i = 0; i < count; ++i) {
+            files.Contents.push_back(random() % 9 == 0 ? -1 : static_cast<int>(random() % kinds));
+        }
+        ASSERT_EQ(ByPassOrder(files), Plainly(files)) << "round " << round;
+    }
+}
+
+TEST(PassOrderTest, GroupsSplitWhereAnUnmatchedFileStandsBetween)
+{
+    // A B C D with B and D equal to A, C another: A with B, then A with D.
+    TFiles files{{1, 1, 2, 1}};
+    EXPECT_EQ(ByPassOrder(files), (Groups{{0, 1}, {0, 3}}));
+    // a b c d e with b = d and c = e: b with d, then c with e.
+    TFiles later{{1, 2, 3, 2, 3}};
+    EXPECT_EQ(ByPassOrder(later), (Groups{{1, 3}, {2, 4}}));
+}
+
+TEST(PassOrderTest, DifferentFilesCostOneStepEach)
+{
+    TFiles files;
+    for (int i = 0; i < 5000; ++i) files.Contents.push_back(i);
+    std::size_t visits = 0;
+    EXPECT_TRUE(ByPassOrder(files, &visits).empty());
+    EXPECT_EQ(visits, 0u);
+
+    TFiles pairs;
+    for (int i = 0; i < 5000; ++i) pairs.Contents.push_back(i / 2);
+    visits = 0;
+    EXPECT_EQ(ByPassOrder(pairs, &visits).size(), 2500u);
+    EXPECT_EQ(visits, 2500u);
+}
+
+}  // namespace
