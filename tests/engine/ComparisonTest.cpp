@@ -186,6 +186,28 @@ TEST_F(ComparisonTest, IdenticalFilesAfterAnUnmatchedFirstFileAreFound)
     EXPECT_EQ(State.DuplicateBytes, 6000);
 }
 
+TEST_F(ComparisonTest, LongRunsThatCloseTheirFilesFindTheSameGroups)
+{
+    ContentMode();
+    const std::string base = Bytes(2500, 8);
+    auto variant = [&base](int n) {
+        std::string v = base;
+        v[2100] = static_cast<char>(n);
+        return v;
+    };
+    const int kinds[] = {1, 2, 1, 3, 2, 3, 4, 1};
+    for (int i = 0; i < 8; ++i) Write("f" + std::to_string(i), variant(kinds[i]));
+
+    Search();
+    const std::vector<std::string> keptOpen = Rows();
+    Driver.Comparison.MaxOpenFiles = 1;
+    Search();
+
+    EXPECT_EQ(Rows(), keptOpen);
+    EXPECT_EQ(keptOpen, (Lines{kHeader, C("f0"), C("f2"), "", kHeader, C("f0"), C("f7"), "",
+                               kHeader, C("f1"), C("f4"), "", kHeader, C("f3"), C("f5")}));
+}
+
 TEST_F(ComparisonTest, TheDescribedGroupsComeBeforeTheFoundOnes)
 {
     ContentMode();
