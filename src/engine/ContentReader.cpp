@@ -10,7 +10,7 @@ namespace {
 // Large enough that a read costs little per byte, small enough that a block takes well under
 // a millisecond from the cache, so the callback comes often. The first block is small: files
 // that differ mostly differ early, and most files are small.
-constexpr std::size_t kFirstBlockSize = 8 * 1024;
+constexpr std::size_t kFirstBlockSize = kHeadBytes;
 constexpr std::size_t kBlockSize = 256 * 1024;
 constexpr std::size_t kChecksumBytes = 512;
 
@@ -43,11 +43,19 @@ void TContentReader::EnsureBuffers(std::size_t count)
     }
 }
 
-bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size)
+bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
+                                  std::string_view headA, std::string_view headB)
 {
     if (size < 0) return false;
+    std::int64_t offset = 0;
+    const std::size_t first = NextBlock(0, size);
+    if (headA.size() >= first && headB.size() >= first) {
+        if (std::memcmp(headA.data(), headB.data(), first) != 0) return false;
+        offset = static_cast<std::int64_t>(first);
+        if (offset < size && OnBlock && !OnBlock()) return false;
+    }
     EnsureBuffers(static_cast<std::size_t>(std::min<std::int64_t>(size, kBlockSize)));
-    for (std::int64_t offset = 0; offset < size;) {
+    while (offset < size) {
         const std::size_t count = NextBlock(offset, size);
         if (!ReadExactly(a, offset, FBufferA.data(), count)) return false;
         if (!ReadExactly(b, offset, FBufferB.data(), count)) return false;
@@ -74,16 +82,20 @@ bool TContentReader::HashContents(const TFileContent& file, std::int64_t size, s
     return true;
 }
 
-std::uint32_t TContentReader::HeadChecksum(const TFileContent& file, std::int64_t size)
+bool TContentReader::ReadHead(const TFileContent& file, std::int64_t size, std::string& head)
+{
+    head.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kHeadBytes)));
+    return ReadExactly(file, 0, head.data(), head.size());
+}
+
+std::uint32_t TContentReader::HeadChecksum(std::string_view head, std::int64_t size)
 {
     const std::size_t words =
         static_cast<std::size_t>(std::min<std::int64_t>(size / 4, kChecksumBytes / 4));
-    unsigned char head[kChecksumBytes];
-    if (words == 0) return 0;
-    if (!ReadExactly(file, 0, reinterpret_cast<char*>(head), words * 4)) return 0;
+    if (head.size() < words * 4) return 0;
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i < words; ++i) {
-        const unsigned char* p = head + i * 4;
+        const auto* p = reinterpret_cast<const unsigned char*>(head.data()) + i * 4;
         sum += static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
     }

@@ -4,9 +4,15 @@
 // the size asked for, and a file that turns out shorter than that is never equal to anything.
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileContent.h"
+
+// The first bytes of a file that the comparison keeps once read: they decide the checksum and
+// most comparisons, as files that differ mostly differ early.
+inline constexpr std::size_t kHeadBytes = 8192;
 
 class TContentReader {
 public:
@@ -14,12 +20,16 @@ public:
     std::function<bool()> OnBlock;
 
     // True when both files hold at least size bytes and their first size bytes are equal.
-    bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size);
+    // headA and headB, when not empty, are the files' heads (ReadHead), not read again.
+    bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
+                      std::string_view headA = {}, std::string_view headB = {});
     // The hash of the first size bytes; false when fewer can be read or the read is abandoned.
     bool HashContents(const TFileContent& file, std::int64_t size, std::uint64_t& hash);
-    // The sum of the first min(size / 4, 128) little-endian 32-bit words, with wrap-around,
-    // bit 31 cleared; 0 when those bytes cannot all be read.
-    static std::uint32_t HeadChecksum(const TFileContent& file, std::int64_t size);
+    // The first min(size, kHeadBytes) bytes; false when they cannot all be read.
+    static bool ReadHead(const TFileContent& file, std::int64_t size, std::string& head);
+    // The sum of the first min(size / 4, 128) little-endian 32-bit words of a file of this
+    // size, with wrap-around, bit 31 cleared; 0 when the head holds fewer bytes than that.
+    static std::uint32_t HeadChecksum(std::string_view head, std::int64_t size);
 
 private:
     // Reads exactly count bytes at offset; false on a short read or an error.

@@ -27,8 +27,8 @@ std::uint32_t TFileMatcher::Signature(std::int64_t size, TRunEntry& entry)
         if (!FindFile(entry.Path, rec)) return 0;
         return DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
     }
-    const TFileContent* file = entry.Open();
-    return file ? TContentReader::HeadChecksum(*file, size) : 0;
+    const std::string* head = entry.Head(size);
+    return head ? TContentReader::HeadChecksum(*head, size) : 0;
 }
 
 bool TFileMatcher::Match(std::int64_t size, TRunEntry& first, TRunEntry& other)
@@ -83,5 +83,8 @@ bool TFileMatcher::SameContents(std::int64_t size, TRunEntry& first, TRunEntry& 
     if (!a || !b) return false;
     if (a->Device() == b->Device() && a->Inode() == b->Inode()) return false;
     if (a->Size() != size || b->Size() != size) return false;
-    return FReader.SameContents(*a, *b, size);
+    const std::string* headA = first.Head(size);
+    const std::string* headB = other.Head(size);
+    if (!headA || !headB) return false;
+    return FReader.SameContents(*a, *b, size, *headA, *headB);
 }

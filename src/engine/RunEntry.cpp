@@ -1,5 +1,7 @@
 #include "engine/RunEntry.h"
 
+#include "engine/ContentReader.h"
+
 const TFileContent* TRunEntry::Open()
 {
     if (const TFileContent* open = Content()) return open;
@@ -9,8 +11,20 @@ const TFileContent* TRunEntry::Open()
     return FOpenFailed ? nullptr : FContent.get();
 }
 
+const std::string* TRunEntry::Head(std::int64_t size)
+{
+    if (FHeadState == THead::hNone) {
+        const TFileContent* file = Open();
+        FHeadState = file && TContentReader::ReadHead(*file, size, FHead) ? THead::hRead : THead::hFailed;
+    }
+    return FHeadState == THead::hRead ? &FHead : nullptr;
+}
+
 void TRunEntry::Close()
 {
     FContent.reset();
     FOpenFailed = false;
+    FHead.clear();
+    FHead.shrink_to_fit();
+    FHeadState = THead::hNone;
 }

@@ -18,6 +18,9 @@ public:
     // The file, opened on first use; null when it cannot be opened (not tried again until
     // Close).
     const TFileContent* Open();
+    // The file's first bytes (ReadHead), read once while it stays open; null when they cannot
+    // be read.
+    const std::string* Head(std::int64_t size);
     // The file when it is open now, else null.
     const TFileContent* Content() const { return FContent && FContent->IsOpen() ? FContent.get() : nullptr; }
     void Close();
@@ -25,4 +28,6 @@ public:
 private:
     std::unique_ptr<TFileContent> FContent;
     bool FOpenFailed = false;
+    std::string FHead;
+    enum class THead : unsigned char { hNone, hRead, hFailed } FHeadState = THead::hNone;
 };
