@@ -307,7 +307,7 @@ void TfrmFileProperties::FormShow()
     ClearShownValues();
 
     TSearchRec rec;
-    if (!FindFile(FileName, rec)) {
+    if (!FindFile(FileName, rec, /*withCompression=*/true)) {
         ShowMissingFile();
         return;
     }
