@@ -123,13 +123,16 @@ private:
 
 void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::FILE* err)
 {
-    if (options.Quiet) return;
-    std::fprintf(err, "%s\n%s  %s\n", window.StatusText(3).c_str(), window.StatusText(1).c_str(),
-                 window.StatusText(2).c_str());
+    if (!options.Quiet) {
+        std::fprintf(err, "%s\n%s  %s\n", window.StatusText(3).c_str(),
+                     window.StatusText(1).c_str(), window.StatusText(2).c_str());
+    }
     if (!options.Stats) return;
-    const auto ms = std::chrono::duration<double, std::milli>(window.LongestGap()).count();
-    std::fprintf(err, "Event pump: %ld calls, longest gap %.1f ms (%s)\n", window.PumpCalls(), ms,
-                 window.LongestGapPlace().c_str());
+    const TTerminalWindow::TGap& wall = window.LongestGap();
+    const TTerminalWindow::TGap& cpu = window.LongestCpuGap();
+    std::fprintf(err, "Event pump: %ld calls, longest gap %.1f ms (%s), in CPU time %.1f ms (%s)\n",
+                 window.PumpCalls(), wall.Milliseconds, wall.Place.c_str(), cpu.Milliseconds,
+                 cpu.Place.c_str());
 }
 
 int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)

@@ -163,7 +163,8 @@ Files:
 
 Other:
   -q, --quiet               no progress line and no summary on standard error
-      --stats               also tell the longest wait between two event-pump calls
+      --stats               also tell the longest wait between two event-pump calls,
+                            by the clock and in CPU time (shown also with --quiet)
   -h, --help                show this text
       --version             show the version
 

@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <ctime>
 
 #include "cli/ListText.h"
+#include "text/TextUtil.h"
 #include "views/FileRow.h"
 
 namespace {
@@ -36,6 +38,13 @@ std::string Shortened(std::string text, std::size_t width)
     return text;
 }
 
+double Milliseconds(clockid_t clock)
+{
+    timespec now{};
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 std::size_t TerminalWidth(std::FILE* file)
 {
     struct winsize size {};
@@ -52,31 +61,32 @@ void TTerminalWindow::InterruptHandler(int)
 
 void TTerminalWindow::StartClock()
 {
-    FLastPump = TClock::now();
-    FLongestGap = {};
-    FLongestGapPlace.clear();
+    FWallGap = FCpuGap = TGap{};
     FPumpCalls = 0;
+    FLastWall = Milliseconds(CLOCK_MONOTONIC);
+    FLastCpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
 }
 
 void TTerminalWindow::StopClock()
 {
-    if (!MeasurePumps) return;
-    const TClock::duration gap = TClock::now() - FLastPump;
-    if (gap > FLongestGap) {
-        FLongestGap = gap;
-        FLongestGapPlace = "after the last pump";
-    }
+    if (MeasurePumps) MeasureGap("after the last pump");
+}
+
+void TTerminalWindow::MeasureGap(const std::string& place)
+{
+    const double wall = Milliseconds(CLOCK_MONOTONIC), cpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
+    if (wall - FLastWall > FWallGap.Milliseconds) FWallGap = {wall - FLastWall, place};
+    if (cpu - FLastCpu > FCpuGap.Milliseconds) FCpuGap = {cpu - FLastCpu, place};
+    FLastWall = wall;
+    FLastCpu = cpu;
 }
 
 void TTerminalWindow::ProcessMessages()
 {
     ++FPumpCalls;
     if (MeasurePumps) {
-        const TClock::duration gap = TClock::now() - FLastPump;
-        if (gap > FLongestGap) {
-            FLongestGap = gap;
-            FLongestGapPlace = FStatus[0] + (FStatus[0].empty() ? "" : " ") + FStatus[3];
-        }
+        const std::string place = Trim(FStatus[0] + " " + FStatus[3]);
+        MeasureGap(place.empty() ? "no status text" : place);
     }
     if (gInterruptRequested && !FInterrupted) {
         FInterrupted = true;
@@ -84,7 +94,11 @@ void TTerminalWindow::ProcessMessages()
         if (OnInterrupt) OnInterrupt();
     }
     DrawProgress(false);
-    if (MeasurePumps) FLastPump = TClock::now();
+    // What the pump itself costs (drawing) is no gap.
+    if (MeasurePumps) {
+        FLastWall = Milliseconds(CLOCK_MONOTONIC);
+        FLastCpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
+    }
 }
 
 const std::string& TTerminalWindow::StatusText(int panel) const

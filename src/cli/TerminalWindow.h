@@ -33,13 +33,19 @@ public:
     // For SIGINT: only sets a flag that the next pump reads.
     static void InterruptHandler(int signal);
 
-    // The clock of the pump statistics, and their results; without MeasurePumps the pump reads
-    // no clock (it runs once per catalogue entry).
+    // The pump statistics: the longest stretches between two pumps (also from the start to the
+    // first and from the last to the end), by the wall clock and by the thread's CPU clock,
+    // which a busy machine does not stretch. Without MeasurePumps the pump reads no clock (it
+    // runs once per catalogue entry).
+    struct TGap {
+        double Milliseconds = 0;
+        std::string Place;  // the status texts when it ended
+    };
     bool MeasurePumps = false;
     void StartClock();
     void StopClock();
-    TClock::duration LongestGap() const { return FLongestGap; }
-    const std::string& LongestGapPlace() const { return FLongestGapPlace; }
+    const TGap& LongestGap() const { return FWallGap; }
+    const TGap& LongestCpuGap() const { return FCpuGap; }
     long PumpCalls() const { return FPumpCalls; }
 
     const std::string& StatusText(int panel) const;
@@ -86,8 +92,8 @@ private:
     bool FInterrupted = false;
     bool FLineShown = false;
     TClock::time_point FLastDraw{};
-    TClock::time_point FLastPump{};
-    TClock::duration FLongestGap{};
-    std::string FLongestGapPlace;
+    void MeasureGap(const std::string& place);
+    double FLastWall = 0, FLastCpu = 0;  // milliseconds
+    TGap FWallGap, FCpuGap;
     long FPumpCalls = 0;
 };

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <QByteArray>
+#include <QFile>
+#include <QStandardPaths>
 #include <QMimeDatabase>
 #include <QMimeType>
 #include <QRegularExpression>
@@ -44,21 +46,30 @@ QString FileNameText(std::string_view name)
 }
 
 // The glob patterns that are not a plain "*.ext": literal names ("Makefile"), prefixes
-// ("README*") and wildcards inside ("*.[1-9]"), as one expression, case ignored.
-const QRegularExpression& UnusualPatterns(const QMimeDatabase& db)
+// ("README*") and wildcards inside ("*.[1-9]"), as one expression, case ignored. They are read
+// from the shared MIME database's glob lists ("weight:type:pattern[:flags]" lines) rather than
+// through QMimeDatabase::allMimeTypes(), which would load every type for a few patterns.
+const QRegularExpression& UnusualPatterns()
 {
-    static const QRegularExpression expression = [&db] {
+    static const QRegularExpression expression = [] {
         static const QRegularExpression wildcard(QStringLiteral("[*?\\[]"));
         QStringList parts;
-        for (const QMimeType& type : db.allMimeTypes()) {
-            for (const QString& pattern : type.globPatterns()) {
-                if (pattern.startsWith(QLatin1String("*.")) && !pattern.mid(2).contains(wildcard)) {
-                    continue;
-                }
+        const QStringList lists =
+            QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("mime/globs2"));
+        for (const QString& path : lists) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
+            while (!file.atEnd()) {
+                const QList<QByteArray> fields = file.readLine().trimmed().split(':');
+                if (fields.size() < 3 || fields[0].startsWith('#')) continue;
+                const QString pattern = QString::fromUtf8(fields[2]);
+                if (pattern.startsWith(QLatin1String("*.")) && !pattern.mid(2).contains(wildcard)) continue;
                 parts << QStringLiteral("(?:%1)").arg(QRegularExpression::wildcardToRegularExpression(
                                                           pattern, QRegularExpression::UnanchoredWildcardConversion));
             }
         }
+        // Without any list every name counts as unusual: Qt is asked each time.
+        if (parts.isEmpty()) return QRegularExpression(QStringLiteral(".*"));
         return QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(parts.join(QLatin1Char('|'))),
                                   QRegularExpression::CaseInsensitiveOption);
     }();
@@ -77,7 +88,7 @@ TCandidates TypesByName(const QMimeDatabase& db, const QString& fileName, std::s
 {
     static std::unordered_map<std::string, TCandidates> byEnding;
     const std::size_t dot = name.find('.');
-    if (dot == std::string_view::npos || UnusualPatterns(db).match(fileName).hasMatch()) {
+    if (dot == std::string_view::npos || UnusualPatterns().match(fileName).hasMatch()) {
         return db.mimeTypesForFileName(fileName);
     }
     const std::string ending(name.substr(dot));
