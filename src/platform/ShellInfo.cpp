@@ -81,23 +81,31 @@ using TCandidates = QList<QMimeType>;
 const QString kUnknownType = QStringLiteral("application/octet-stream");
 
 // Qt compiles a regular expression for every unusual pattern at every look-up by name, which
-// costs more than the rest of a results row. A name that no unusual pattern matches is typed by
-// its plain "*.ext" patterns alone, that is by what follows its first dot; so the answer is
-// kept per such ending.
+// costs more than the rest of a results row. The answer is a function of the name, so it is
+// kept: per whole name, and for a name that no unusual pattern matches per what follows its
+// first dot, which alone decides then (its plain "*.ext" patterns).
 TCandidates TypesByName(const QMimeDatabase& db, const QString& fileName, std::string_view name)
 {
-    static std::unordered_map<std::string, TCandidates> byEnding;
+    static std::unordered_map<std::string, TCandidates> byEnding, byName;
+    // A tree of strange names stays cheap: a full table starts again.
+    auto keep = [](std::unordered_map<std::string, TCandidates>& table, std::string key,
+                   TCandidates value) -> const TCandidates& {
+        if (table.size() >= 4096) table.clear();
+        return table.emplace(std::move(key), std::move(value)).first->second;
+    };
     const std::size_t dot = name.find('.');
-    if (dot == std::string_view::npos || UnusualPatterns().match(fileName).hasMatch()) {
-        return db.mimeTypesForFileName(fileName);
+    if (dot != std::string_view::npos) {
+        const std::string ending(name.substr(dot));
+        const auto it = byEnding.find(ending);
+        if (it != byEnding.end() && !UnusualPatterns().match(fileName).hasMatch()) return it->second;
     }
-    const std::string ending(name.substr(dot));
-    auto it = byEnding.find(ending);
-    if (it == byEnding.end()) {
-        if (byEnding.size() >= 4096) byEnding.clear();  // names of a strange tree stay cheap
-        it = byEnding.emplace(ending, db.mimeTypesForFileName(fileName)).first;
+    const std::string whole(name);
+    if (const auto it = byName.find(whole); it != byName.end()) return it->second;
+    const TCandidates candidates = db.mimeTypesForFileName(fileName);
+    if (dot != std::string_view::npos && !UnusualPatterns().match(fileName).hasMatch()) {
+        return keep(byEnding, std::string(name.substr(dot)), candidates);
     }
-    return it->second;
+    return keep(byName, whole, candidates);
 }
 
 // Matching the magic rules costs some 70 microseconds a file. Copies have equal contents and
