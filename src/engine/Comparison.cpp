@@ -119,7 +119,7 @@ void TComparison::AddRunEntry(const std::string& path)
 
 // The signatures of a whole run, taken when the run is complete. A pair compared by checksum
 // needs none: equal contents have equal checksums, so comparing the two at once gives the same
-// answer and saves opening both files once more.
+// groups, and a pair that differs early costs the same one read of each file.
 void TComparison::SignRun(std::int64_t size, TRunList& runList)
 {
     if (!FState.Running) return;
