@@ -128,11 +128,15 @@ void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::
                      window.StatusText(1).c_str(), window.StatusText(2).c_str());
     }
     if (!options.Stats) return;
-    const TTerminalWindow::TGap& wall = window.LongestGap();
-    const TTerminalWindow::TGap& cpu = window.LongestCpuGap();
-    std::fprintf(err, "Event pump: %ld calls, longest gap %.1f ms (%s), in CPU time %.1f ms (%s)\n",
-                 window.PumpCalls(), wall.Milliseconds, wall.Place.c_str(), cpu.Milliseconds,
-                 cpu.Place.c_str());
+    std::fprintf(err, "Event pump: %ld calls", window.PumpCalls());
+    for (const auto phase : {TTerminalWindow::phWalk, TTerminalWindow::phComparison}) {
+        const TTerminalWindow::TGap& wall = window.LongestGap(phase);
+        const TTerminalWindow::TGap& cpu = window.LongestCpuGap(phase);
+        std::fprintf(err, "; longest gap in the %s %.1f ms (%s), in CPU time %.1f ms",
+                     phase == TTerminalWindow::phWalk ? "walk" : "comparison", wall.Milliseconds,
+                     wall.Place.c_str(), cpu.Milliseconds);
+    }
+    std::fputc('\n', err);
 }
 
 int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)

@@ -61,7 +61,8 @@ void TTerminalWindow::InterruptHandler(int)
 
 void TTerminalWindow::StartClock()
 {
-    FWallGap = FCpuGap = TGap{};
+    for (TGap& gap : FWallGap) gap = TGap{};
+    for (TGap& gap : FCpuGap) gap = TGap{};
     FPumpCalls = 0;
     FLastWall = Milliseconds(CLOCK_MONOTONIC);
     FLastCpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
@@ -75,8 +76,10 @@ void TTerminalWindow::StopClock()
 void TTerminalWindow::MeasureGap(const std::string& place)
 {
     const double wall = Milliseconds(CLOCK_MONOTONIC), cpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
-    if (wall - FLastWall > FWallGap.Milliseconds) FWallGap = {wall - FLastWall, place};
-    if (cpu - FLastCpu > FCpuGap.Milliseconds) FCpuGap = {cpu - FLastCpu, place};
+    // Panel 0 names the walk's phase while the walk runs, and nothing or the outcome after.
+    const TPhase phase = FStatus[0].rfind("Scanning", 0) == 0 ? phWalk : phComparison;
+    if (wall - FLastWall > FWallGap[phase].Milliseconds) FWallGap[phase] = {wall - FLastWall, place};
+    if (cpu - FLastCpu > FCpuGap[phase].Milliseconds) FCpuGap[phase] = {cpu - FLastCpu, place};
     FLastWall = wall;
     FLastCpu = cpu;
 }
@@ -86,7 +89,8 @@ void TTerminalWindow::ProcessMessages()
     ++FPumpCalls;
     if (MeasurePumps) {
         const std::string place = Trim(FStatus[0] + " " + FStatus[3]);
-        MeasureGap(place.empty() ? "no status text" : place);
+        // Both panels are empty only between the walk and the comparison's first step.
+        MeasureGap(place.empty() ? "start of the comparison" : place);
     }
     if (gInterruptRequested && !FInterrupted) {
         FInterrupted = true;

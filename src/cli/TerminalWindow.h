@@ -41,11 +41,12 @@ public:
         double Milliseconds = 0;
         std::string Place;  // the status texts when it ended
     };
+    enum TPhase { phWalk, phComparison };
     bool MeasurePumps = false;
     void StartClock();
     void StopClock();
-    const TGap& LongestGap() const { return FWallGap; }
-    const TGap& LongestCpuGap() const { return FCpuGap; }
+    const TGap& LongestGap(TPhase phase) const { return FWallGap[phase]; }
+    const TGap& LongestCpuGap(TPhase phase) const { return FCpuGap[phase]; }
     long PumpCalls() const { return FPumpCalls; }
 
     const std::string& StatusText(int panel) const;
@@ -94,6 +95,6 @@ private:
     TClock::time_point FLastDraw{};
     void MeasureGap(const std::string& place);
     double FLastWall = 0, FLastCpu = 0;  // milliseconds
-    TGap FWallGap, FCpuGap;
+    TGap FWallGap[2], FCpuGap[2];
     long FPumpCalls = 0;
 };
