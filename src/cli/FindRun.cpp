@@ -129,12 +129,12 @@ void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::
     }
     if (!options.Stats) return;
     std::fprintf(err, "Event pump: %ld calls", window.PumpCalls());
-    for (const auto phase : {TTerminalWindow::phWalk, TTerminalWindow::phComparison}) {
-        const TTerminalWindow::TGap& wall = window.LongestGap(phase);
-        const TTerminalWindow::TGap& cpu = window.LongestCpuGap(phase);
-        std::fprintf(err, "; longest gap in the %s %.1f ms (%s), in CPU time %.1f ms",
-                     phase == TTerminalWindow::phWalk ? "walk" : "comparison", wall.Milliseconds,
-                     wall.Place.c_str(), cpu.Milliseconds);
+    static const char* const kPhases[] = {"the walk", "the catalogue's sort", "the comparison"};
+    for (int phase = 0; phase < TTerminalWindow::phCount; ++phase) {
+        const auto p = static_cast<TTerminalWindow::TPhase>(phase);
+        const TTerminalWindow::TGap& wall = window.LongestGap(p);
+        std::fprintf(err, "; longest gap in %s %.1f ms (%s), in CPU time %.1f ms", kPhases[phase],
+                     wall.Milliseconds, wall.Place.c_str(), window.LongestCpuGap(p).Milliseconds);
     }
     std::fputc('\n', err);
 }

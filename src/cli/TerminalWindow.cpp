@@ -70,14 +70,12 @@ void TTerminalWindow::StartClock()
 
 void TTerminalWindow::StopClock()
 {
-    if (MeasurePumps) MeasureGap("after the last pump");
+    if (MeasurePumps) MeasureGap("after the last pump", phComparison);
 }
 
-void TTerminalWindow::MeasureGap(const std::string& place)
+void TTerminalWindow::MeasureGap(const std::string& place, TPhase phase)
 {
     const double wall = Milliseconds(CLOCK_MONOTONIC), cpu = Milliseconds(CLOCK_THREAD_CPUTIME_ID);
-    // Panel 0 names the walk's phase while the walk runs, and nothing or the outcome after.
-    const TPhase phase = FStatus[0].rfind("Scanning", 0) == 0 ? phWalk : phComparison;
     if (wall - FLastWall > FWallGap[phase].Milliseconds) FWallGap[phase] = {wall - FLastWall, place};
     if (cpu - FLastCpu > FCpuGap[phase].Milliseconds) FCpuGap[phase] = {cpu - FLastCpu, place};
     FLastWall = wall;
@@ -88,9 +86,13 @@ void TTerminalWindow::ProcessMessages()
 {
     ++FPumpCalls;
     if (MeasurePumps) {
+        // Panel 0 names the walk's pass while the walk runs; both panels are empty only
+        // between the walk and the comparison's first step.
         const std::string place = Trim(FStatus[0] + " " + FStatus[3]);
-        // Both panels are empty only between the walk and the comparison's first step.
-        MeasureGap(place.empty() ? "start of the comparison" : place);
+        const TPhase phase = FStatus[0].rfind("Scanning", 0) == 0 ? phWalk
+                             : place.empty()                      ? phSort
+                                                                  : phComparison;
+        MeasureGap(place.empty() ? "sorting the catalogue" : place, phase);
     }
     if (gInterruptRequested && !FInterrupted) {
         FInterrupted = true;

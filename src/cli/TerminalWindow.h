@@ -41,7 +41,8 @@ public:
         double Milliseconds = 0;
         std::string Place;  // the status texts when it ended
     };
-    enum TPhase { phWalk, phComparison };
+    // The comparison's first stretch, apart: it sorts the catalogue in one piece.
+    enum TPhase { phWalk, phSort, phComparison, phCount };
     bool MeasurePumps = false;
     void StartClock();
     void StopClock();
@@ -93,8 +94,8 @@ private:
     bool FInterrupted = false;
     bool FLineShown = false;
     TClock::time_point FLastDraw{};
-    void MeasureGap(const std::string& place);
+    void MeasureGap(const std::string& place, TPhase phase);
     double FLastWall = 0, FLastCpu = 0;  // milliseconds
-    TGap FWallGap[2], FCpuGap[2];
+    TGap FWallGap[phCount], FCpuGap[phCount];
     long FPumpCalls = 0;
 };
