@@ -42,24 +42,20 @@ protected:
     }
 };
 
-TEST_F(MessageBoxTest, QueuedAnswersAreGivenInOrderAndRecorded)
+TEST_F(MessageBoxTest, QueuedAnswersComeInOrderThenUnattendedGivesTheDefault)
 {
     TMessageBox::AnswerNext(mrNo);
     TMessageBox::AnswerNext(mrYes);
     EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo);
     EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrYes);
     EXPECT_EQ(TMessageBox::PendingAnswers(), 0);
-
     ASSERT_EQ(TMessageBox::History().size(), 2);
-    const auto& first = TMessageBox::History().first();
-    EXPECT_EQ(first.Request.Title, "Reload");
-    EXPECT_EQ(first.Request.Text, "Load the list?");
-    EXPECT_EQ(first.Answer, mrNo);
-    EXPECT_TRUE(first.Answered);
-}
+    EXPECT_EQ(TMessageBox::History()[0].Request.Text, "Load the list?");
+    EXPECT_EQ(TMessageBox::History()[0].Answer, mrNo);
+    EXPECT_TRUE(TMessageBox::History()[0].Answered);
 
-TEST_F(MessageBoxTest, UnattendedBoxGivesItsDefaultAndSaysSo)
-{
+    TMessageBox::AnswerNext(mrYes);
+    TMessageBox::ClearHistory();  // drops the answer nobody used
     TMessageBox::SetUnattended(true);
     EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrNo);
     TMessageBox::ShowMessage(nullptr, "Folder: \\A\\");
@@ -69,15 +65,7 @@ TEST_F(MessageBoxTest, UnattendedBoxGivesItsDefaultAndSaysSo)
     EXPECT_EQ(TMessageBox::History()[1].Answer, mrOk);
 }
 
-TEST_F(MessageBoxTest, ClearHistoryDropsAnswersNobodyUsed)
-{
-    TMessageBox::AnswerNext(mrYes);
-    TMessageBox::ClearHistory();
-    TMessageBox::SetUnattended(true);
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrNo);
-}
-
-TEST_F(MessageBoxTest, RealBoxHasTheAskedButtonsAndDefault)
+TEST_F(MessageBoxTest, RealBoxes)
 {
     QString title;
     bool noIsDefault = false;
@@ -89,17 +77,10 @@ TEST_F(MessageBoxTest, RealBoxHasTheAskedButtonsAndDefault)
     EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrYes);
     EXPECT_EQ(title, "Reload");
     EXPECT_TRUE(noIsDefault);
-}
 
-TEST_F(MessageBoxTest, RealBoxClosedWithoutAButtonMeansNo)
-{
     WhenShown([](QMessageBox* box) { box->reject(); });
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo);
-}
+    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo) << "closed without a button";
 
-TEST_F(MessageBoxTest, SimpleMessageHasTheApplicationTitle)
-{
-    QString title;
     WhenShown([&](QMessageBox* box) {
         title = box->windowTitle();
         box->button(QMessageBox::Ok)->click();
