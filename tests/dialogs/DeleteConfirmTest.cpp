@@ -1,5 +1,4 @@
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -11,29 +10,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ShellOpsTest : public DialogFixture {
-protected:
-    // Where the trash keeps a file by name.
-    std::string Trashed(const std::string& name)
-    {
-        return Tree.Path(".local/share/Trash/files/" + name);
-    }
-};
+using ShellOpsTest = DialogFixture;
 
-TEST_F(ShellOpsTest, TrashKeepsTheFileAndItsContents)
+TEST_F(ShellOpsTest, TrashKeepsTheFilePermanentDeleteDoesNot)
 {
     Tree.WriteFile("my files/a b.txt", "hello");
     const TDeleteResult result = MoveToTrash(OnC("my files/a b.txt"));
     EXPECT_EQ(result.Outcome, TDeleteOutcome::doDeleted) << result.Error;
-    EXPECT_FALSE(fs::exists(Tree.Path("my files/a b.txt")));
-    EXPECT_TRUE(fs::exists(Trashed("a b.txt")));
-    EXPECT_TRUE(fs::exists(Tree.Path(".local/share/Trash/info/a b.txt.trashinfo")));
+    EXPECT_FALSE(Exists("my files/a b.txt"));
+    EXPECT_TRUE(Exists(".local/share/Trash/files/a b.txt"));
+    EXPECT_TRUE(Exists(".local/share/Trash/info/a b.txt.trashinfo"));
+
+    Tree.WriteFile("a.txt", "x");
+    chmod(Tree.Path("a.txt").c_str(), 0444);
+    EXPECT_EQ(DeletePermanently(OnC("a.txt")).Outcome, TDeleteOutcome::doDeleted);
+    EXPECT_FALSE(Exists("a.txt"));
+    EXPECT_FALSE(Exists(".local/share/Trash/files/a.txt"));
 }
 
 TEST_F(ShellOpsTest, NoTrashFolderMeansTheFileStaysWhereItWas)
 {
-    // With no way to set up a trash, the file must neither vanish nor land in the working
-    // folder.
+    // The file must neither vanish nor land in the working folder.
     Tree.WriteFile("blocker", "a file where a folder should be");
     Tree.WriteFile("a.txt", "x");
     TEnvGuard data("XDG_DATA_HOME", Tree.Path("blocker/share"));
@@ -43,60 +40,45 @@ TEST_F(ShellOpsTest, NoTrashFolderMeansTheFileStaysWhereItWas)
     fs::current_path(before);
     EXPECT_EQ(result.Outcome, TDeleteOutcome::doFailed);
     EXPECT_FALSE(result.Error.empty());
-    EXPECT_TRUE(fs::exists(Tree.Path("a.txt")));
-    EXPECT_FALSE(fs::exists(Tree.Path("work/files/a.txt")));
-}
-
-TEST_F(ShellOpsTest, PermanentDeleteRemovesTheFile)
-{
-    Tree.WriteFile("a.txt", "x");
-    chmod(Tree.Path("a.txt").c_str(), 0444);
-    EXPECT_EQ(DeletePermanently(OnC("a.txt")).Outcome, TDeleteOutcome::doDeleted);
-    EXPECT_FALSE(fs::exists(Tree.Path("a.txt")));
-    EXPECT_FALSE(fs::exists(Tree.Path(".local/share/Trash")));
+    EXPECT_TRUE(Exists("a.txt"));
+    EXPECT_FALSE(Exists("work/files/a.txt"));
 }
 
 TEST_F(ShellOpsTest, NothingButFilesIsEverDeleted)
 {
     Tree.WriteFile("folder/inside.txt", "keep");
     for (bool permanent : {false, true}) {
-        const TDeleteResult result =
-            permanent ? DeletePermanently(OnC("folder")) : MoveToTrash(OnC("folder"));
-        EXPECT_EQ(result.Outcome, TDeleteOutcome::doNotAFile);
-        EXPECT_TRUE(fs::exists(Tree.Path("folder/inside.txt")));
+        SCOPED_TRACE(permanent);
+        auto erase = permanent ? DeletePermanently : MoveToTrash;
+        EXPECT_EQ(erase(OnC("folder")).Outcome, TDeleteOutcome::doNotAFile);
+        EXPECT_TRUE(Exists("folder/inside.txt"));
+        EXPECT_EQ(erase(OnC("none.txt")).Outcome, TDeleteOutcome::doNotFound);
+        EXPECT_EQ(erase("Q:\\off-drive.txt").Outcome, TDeleteOutcome::doNotFound);
     }
-    EXPECT_EQ(MoveToTrash(OnC("none.txt")).Outcome, TDeleteOutcome::doNotFound);
-    EXPECT_EQ(DeletePermanently(OnC("none.txt")).Outcome, TDeleteOutcome::doNotFound);
-    EXPECT_EQ(DeletePermanently("Q:\\off-drive.txt").Outcome, TDeleteOutcome::doNotFound);
-
     // A link standing where a file was listed goes, its target stays.
     Tree.WriteFile("target.txt", "t");
     fs::create_symlink(Tree.Path("target.txt"), Tree.Path("link.txt"));
     EXPECT_EQ(DeletePermanently(OnC("link.txt")).Outcome, TDeleteOutcome::doDeleted);
-    EXPECT_TRUE(fs::exists(Tree.Path("target.txt")));
+    EXPECT_TRUE(Exists("target.txt"));
 }
 
 TEST_F(ShellOpsTest, ProgramsAreToldFromDocuments)
 {
     Tree.WriteFile("notes.txt", "just text\n");
-    Tree.WriteFile("script.sh", "#!/bin/sh\necho hi\n");
+    Tree.WriteFile("script.sh", "#!/bin/sh\necho hi\n");  // not executable: opens in an editor
     Tree.WriteFile("run.sh", "#!/bin/sh\necho hi\n");
     chmod(Tree.Path("run.sh").c_str(), 0755);
     Tree.WriteFile("launcher.desktop", "[Desktop Entry]\nType=Application\nExec=true\n");
     Tree.WriteFile("tool.exe", std::string("MZ\x90\0\x03\0\0\0", 8) + std::string(200, '\0'));
     fs::copy_file("/bin/true", Tree.Path("elf-copy"));
     chmod(Tree.Path("elf-copy").c_str(), 0644);
-
-    EXPECT_FALSE(IsProgramFile(OnC("notes.txt")));
-    EXPECT_FALSE(IsProgramFile(OnC("script.sh")));  // opens in an editor
-    EXPECT_TRUE(IsProgramFile(OnC("run.sh")));
-    EXPECT_TRUE(IsProgramFile(OnC("launcher.desktop")));
-    EXPECT_TRUE(IsProgramFile(OnC("tool.exe")));
-    EXPECT_TRUE(IsProgramFile(OnC("elf-copy")));
-    EXPECT_FALSE(IsProgramFile(OnC("none.txt")));
+    for (const char* name : {"notes.txt", "script.sh", "none.txt"})
+        EXPECT_FALSE(IsProgramFile(OnC(name))) << name;
+    for (const char* name : {"run.sh", "launcher.desktop", "tool.exe", "elf-copy"})
+        EXPECT_TRUE(IsProgramFile(OnC(name))) << name;
 }
 
-class DeleteConfirmTest : public DialogFixture {};
+using DeleteConfirmTest = DialogFixture;
 
 TEST_F(DeleteConfirmTest, AnIdenticalOtherFileIsACopy)
 {
@@ -108,54 +90,44 @@ TEST_F(DeleteConfirmTest, AnIdenticalOtherFileIsACopy)
     EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("c"), OnC("d"), OnC("gone")}));
     EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("a")}));
     EXPECT_FALSE(HasIdenticalCopy(OnC("gone"), {OnC("a")}));
-    // A hard link is the same file, not a copy.
     fs::create_hard_link(Tree.Path("a"), Tree.Path("hard"));
-    EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("hard")}));
+    EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("hard")})) << "a hard link is no copy";
 }
 
-TEST_F(DeleteConfirmTest, ConfirmedDeletionNamesTheFileAndDefaultsToYes)
+TEST_F(DeleteConfirmTest, AskedFirstAndTheLastCopyDefaultsToNo)
 {
     Tree.WriteFile("dir/a b.txt", "x");
     Tree.WriteFile("b.txt", "x");
+    TMessageBox::AnswerNext(mrNo);
+    EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("dir/a b.txt"), false, {OnC("b.txt")}));
+    EXPECT_TRUE(Exists("dir/a b.txt")) << "refused";
+    TMessageBox::ClearHistory();
     TMessageBox::AnswerNext(mrYes);
     EXPECT_TRUE(ConfirmAndDelete(nullptr, OnC("dir/a b.txt"), false, {OnC("b.txt")}));
-    const TMessageBoxRecord& box = OnlyBox();
+    EXPECT_FALSE(Exists("dir/a b.txt"));
+    const TMessageBoxRecord box = OnlyBox();
     EXPECT_TRUE(box.Request.Text.endsWith(QString::fromStdString(OnC("dir/a b.txt"))));
     EXPECT_TRUE(box.Request.Text.contains("trash"));
     EXPECT_EQ(box.Request.DefaultButton, mrYes);
-    EXPECT_FALSE(fs::exists(Tree.Path("dir/a b.txt")));
-}
 
-TEST_F(DeleteConfirmTest, TheLastCopyIsSaidPlainlyAndDefaultsToNo)
-{
-    Tree.WriteFile("a", "only one");
-    Tree.WriteFile("b", "another!");
-    // Unattended, the box gives its default: No, so the file stays.
-    EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("a"), true, {OnC("b"), OnC("gone")}));
-    const TMessageBoxRecord& box = OnlyBox();
-    EXPECT_TRUE(box.Request.Text.contains("last copy"));
-    EXPECT_TRUE(box.Request.Text.contains("permanently"));
-    EXPECT_EQ(box.Request.DefaultButton, mrNo);
-    EXPECT_EQ(box.Answer, mrNo);
-    EXPECT_TRUE(fs::exists(Tree.Path("a")));
-}
-
-TEST_F(DeleteConfirmTest, RefusedOrFailedDeletionsLeaveEverythingInPlace)
-{
-    Tree.WriteFile("a", "x");
-    Tree.WriteFile("b", "x");
-    TMessageBox::AnswerNext(mrNo);
-    EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("a"), false, {OnC("b")}));
-    EXPECT_TRUE(fs::exists(Tree.Path("a")));
-
-    // A folder where a file was listed: refused, and said so.
-    Tree.WriteFile("folder/keep", "k");
+    // No identical copy left: said plainly, and unattended the default No keeps the file.
     TMessageBox::ClearHistory();
+    Tree.WriteFile("c", "another!");
+    EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("b.txt"), true, {OnC("c"), OnC("gone")}));
+    const TMessageBoxRecord last = OnlyBox();
+    EXPECT_TRUE(last.Request.Text.contains("last copy"));
+    EXPECT_TRUE(last.Request.Text.contains("permanently"));
+    EXPECT_EQ(last.Answer, mrNo);
+    EXPECT_TRUE(Exists("b.txt"));
+
+    // A failure is told and leaves everything in place.
+    TMessageBox::ClearHistory();
+    Tree.WriteFile("folder/keep", "k");
     TMessageBox::AnswerNext(mrYes);
     EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("folder"), false, {}));
     ASSERT_EQ(TMessageBox::History().size(), 2);
     EXPECT_EQ(TMessageBox::History()[1].Request.Icon, TMsgIcon::Critical);
-    EXPECT_TRUE(fs::exists(Tree.Path("folder/keep")));
+    EXPECT_TRUE(Exists("folder/keep"));
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 #pragma once
-// A temporary tree standing as drive C:, with the trash and the home folder inside it, so the
-// dialogs work on real files and nothing leaves the tree.
+// A temporary tree standing as drive C:, with the trash and the home folder inside it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "platform/Drives.h"
@@ -32,21 +33,20 @@ protected:
     }
 
     // "dir/a.txt" as the program names it: "C:\dir\a.txt".
-    static std::string OnC(const std::string& relative)
+    static std::string OnC(std::string relative)
     {
-        std::string path = "C:\\" + relative;
-        for (char& c : path) {
-            if (c == '/')
-                c = '\\';
-        }
-        return path;
+        std::replace(relative.begin(), relative.end(), '/', '\\');
+        return "C:\\" + relative;
+    }
+    bool Exists(const std::string& relative) const
+    {
+        return std::filesystem::exists(Tree.Path(relative));
     }
 
-    // The one box shown so far, for its title, text and default button.
-    static const TMessageBoxRecord& OnlyBox()
+    // The one box shown so far.
+    static TMessageBoxRecord OnlyBox()
     {
-        static const TMessageBoxRecord none;
         EXPECT_EQ(TMessageBox::History().size(), 1);
-        return TMessageBox::History().isEmpty() ? none : TMessageBox::History().front();
+        return TMessageBox::History().value(0);
     }
 };

@@ -2,14 +2,11 @@
 
 #include <QPushButton>
 #include <QTimer>
-#include <filesystem>
 
 #include "dialogs/DialogFixture.h"
 #include "dialogs/FilProps.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class ReviewDialog : public DialogFixture {
 protected:
@@ -25,8 +22,7 @@ protected:
             Opened.push_back(file);
             return OpenSucceeds;
         };
-        TfrmFileProperties1::Launcher().StartViewer = [this](const std::string&,
-                                                             const std::string&) {
+        TfrmFileProperties1::Launcher().StartViewer = [](const std::string&, const std::string&) {
             ADD_FAILURE() << "no quick viewer on this system";
             return false;
         };
@@ -37,89 +33,62 @@ protected:
         DialogFixture::TearDown();
     }
 
-    // Runs the dialog modally and presses `button` once it is up.
-    int ExecPressing(QPushButton* button)
+    // Runs the dialog on the file modally and presses Delete once it is up.
+    int Delete(const std::string& relative)
     {
-        QTimer::singleShot(0, button, [button] { button->click(); });
+        Dialog.FileName = OnC(relative);
+        QTimer::singleShot(0, Dialog.btnDelete, [this] { Dialog.btnDelete->click(); });
         return Dialog.exec();
+    }
+    // Shows the dialog on the file, presses View and tells whether View stays enabled.
+    bool View(const std::string& relative)
+    {
+        Dialog.FileName = OnC(relative);
+        Dialog.show();
+        Dialog.btnView->click();
+        const bool enabled = Dialog.btnView->isEnabled();
+        EXPECT_TRUE(Dialog.isVisible());
+        Dialog.hide();
+        return enabled;
     }
 };
 
-TEST_F(ReviewDialog, DeleteSendsTheFileToTheTrashAndAnswersYes)
+TEST_F(ReviewDialog, DeleteAnswersYesOnlyWhenTheFileIsGone)
 {
     Tree.WriteFile("My Files/a copy.txt", "contents");
     Tree.WriteFile("b.txt", "contents");
-    Dialog.FileName = OnC("My Files/a copy.txt");
-    Dialog.Companions = {OnC("b.txt")};
-    TMessageBox::AnswerNext(mrYes);
-    EXPECT_EQ(ExecPressing(Dialog.btnDelete), mrYes);
-    EXPECT_FALSE(fs::exists(Tree.Path("My Files/a copy.txt")));
-    EXPECT_TRUE(fs::exists(Tree.Path(".local/share/Trash/files/a copy.txt")));
-    EXPECT_TRUE(OnlyBox().Request.Text.endsWith("C:\\My Files\\a copy.txt"));
-    EXPECT_EQ(OnlyBox().Request.DefaultButton, mrYes);
-}
-
-TEST_F(ReviewDialog, ARefusedDeleteAnswersCancelAndKeepsTheFile)
-{
-    Tree.WriteFile("a.txt", "contents");
-    Tree.WriteFile("b.txt", "contents");
-    Dialog.FileName = OnC("a.txt");
     Dialog.Companions = {OnC("b.txt")};
     TMessageBox::AnswerNext(mrNo);
-    EXPECT_EQ(ExecPressing(Dialog.btnDelete), mrCancel);
-    EXPECT_TRUE(fs::exists(Tree.Path("a.txt")));
-}
+    EXPECT_EQ(Delete("My Files/a copy.txt"), mrCancel);
+    EXPECT_TRUE(Exists("My Files/a copy.txt"));
 
-TEST_F(ReviewDialog, DeleteOnAFileAlreadyGoneAnswersYes)
-{
-    Dialog.FileName = OnC("gone.txt");
-    EXPECT_EQ(ExecPressing(Dialog.btnDelete), mrYes);
+    TMessageBox::ClearHistory();
+    TMessageBox::AnswerNext(mrYes);
+    EXPECT_EQ(Delete("My Files/a copy.txt"), mrYes);
+    EXPECT_FALSE(Exists("My Files/a copy.txt"));
+    EXPECT_TRUE(Exists(".local/share/Trash/files/a copy.txt"));
+    EXPECT_TRUE(OnlyBox().Request.Text.endsWith("C:\\My Files\\a copy.txt"));
+
+    TMessageBox::ClearHistory();
+    EXPECT_EQ(Delete("gone.txt"), mrYes);
     EXPECT_TRUE(TMessageBox::History().isEmpty());
 }
 
-TEST_F(ReviewDialog, ViewOpensTheFileAndStaysOpen)
+TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShowing)
 {
     Tree.WriteFile("dir/a b.txt", "x");
-    Dialog.FileName = OnC("dir/a b.txt");
-    Dialog.show();
-    Dialog.btnView->click();
-    EXPECT_EQ(Opened, std::vector<std::string>{OnC("dir/a b.txt")});
-    EXPECT_TRUE(Dialog.btnView->isEnabled());
-    EXPECT_TRUE(Dialog.isVisible());
-    Dialog.hide();
-}
-
-TEST_F(ReviewDialog, AFailedViewDisablesViewUntilTheNextShowing)
-{
-    Tree.WriteFile("a.txt", "x");
-    Dialog.FileName = OnC("a.txt");
-    OpenSucceeds = false;
-    Dialog.show();
-    Dialog.btnView->click();
-    EXPECT_FALSE(Dialog.btnView->isEnabled());
-    Dialog.hide();
-    Dialog.show();
-    EXPECT_TRUE(Dialog.btnView->isEnabled());
-    Dialog.hide();
-
-    // A file that vanished cannot be opened either.
-    OpenSucceeds = true;
-    Dialog.FileName = OnC("gone.txt");
-    Dialog.show();
-    Dialog.btnView->click();
-    EXPECT_FALSE(Dialog.btnView->isEnabled());
-    Dialog.hide();
-}
-
-TEST_F(ReviewDialog, ViewNeverRunsAProgram)
-{
     Tree.WriteFile("run.sh", "#!/bin/sh\necho hi\n");
     chmod(Tree.Path("run.sh").c_str(), 0755);
-    Dialog.FileName = OnC("run.sh");
+    EXPECT_TRUE(View("dir/a b.txt"));
+    EXPECT_EQ(Opened, std::vector<std::string>{OnC("dir/a b.txt")});
+    EXPECT_FALSE(View("run.sh")) << "View never runs a program";
+    EXPECT_FALSE(View("gone.txt"));
+    EXPECT_EQ(Opened.size(), 1u);
+
+    OpenSucceeds = false;
+    EXPECT_FALSE(View("dir/a b.txt"));
     Dialog.show();
-    Dialog.btnView->click();
-    EXPECT_FALSE(Dialog.btnView->isEnabled());
-    EXPECT_TRUE(Opened.empty());
+    EXPECT_TRUE(Dialog.btnView->isEnabled());
     Dialog.hide();
 }
 
