@@ -1,88 +1,114 @@
-// The version component: reading, translations, version texts and flags.
+// The version component on files with blocks made to measure: strings, version texts,
+// translations, build flags, and the labels and list view it fills.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
 
+#include "platform/Drives.h"
+#include "platform/VersionBuild.h"
+#include "support/TempTree.h"
 #include "versinfo/VersInfo.h"
-#include "versinfo/VersInfoFixture.h"
 
 namespace {
 
 using Component = TvrkVersionInfoResource;
+using TRows = std::vector<std::pair<QString, QString>>;
 
-class VersInfo : public VersInfoFixture {};
+class VersInfo : public testing::Test {
+protected:
+    void SetUp() override { TDriveTable::SetCurrent(TDriveTable::FromFolders({FTree.Root()})); }
+    void TearDown() override { TDriveTable::ResetCurrent(); }
 
-TVersionBlockContent WithTranslations(std::vector<TTranslation> translations,
-                                   std::vector<TVersionStringTable> tables)
+    // Writes a PE file holding the block; returns its name in the program's form.
+    QString WritePe(const std::string& name, const TVersionBlockContent& content)
+    {
+        std::vector<std::uint8_t> image = BuildPeImage({{0x0409, BuildVersionBlock(content)}}, false).Bytes;
+        FTree.WriteFile(name, std::string(image.begin(), image.end()));
+        return QString::fromStdString("C:\\" + name);
+    }
+
+    TTempTree FTree;
+};
+
+// Every predefined string under 040904E4 (the only translation); file version 1.2.0.7,
+// product version 5.6.7.8; the flag word as given, its mask 0 (not applied).
+TVersionBlockContent Full(std::uint32_t fileFlags = 0)
 {
     TVersionBlockContent content;
-    content.Fixed = MakeFixedFileInfo(1, 0, 0, 0);
-    content.Translation = TranslationBytes(translations);
-    content.Tables = std::move(tables);
+    content.Fixed = MakeFixedFileInfo(1, 2, 0, 7, fileFlags);
+    content.Fixed->ProductVersionMS = 0x00050006;
+    content.Fixed->ProductVersionLS = 0x00070008;
+    content.Fixed->FileFlagsMask = 0;
+    content.Tables = {{"040904E4",
+                       {{"CompanyName", "Quillmoor"}, {"FileDescription", "Finds twins"}, {"FileVersion", "1.2 release"},
+                        {"InternalName", "twins"}, {"LegalCopyright", "(C) Quillmoor"}, {"LegalTrademarks", "Twins(TM)"},
+                        {"OriginalFilename", "twins.exe"}, {"ProductName", "Twins"}, {"ProductVersion", "5.6"},
+                        {"Comments", "no comment"}}}};
+    content.Translation = TranslationBytes({{0x0409, 0x04E4}});
     return content;
+}
+
+TRows Rows(const QTreeWidget& view)
+{
+    TRows rows;
+    for (int i = 0; i < view.topLevelItemCount(); ++i)
+        rows.emplace_back(view.topLevelItem(i)->text(0), view.topLevelItem(i)->text(1));
+    return rows;
 }
 
 }  // namespace
 
-TEST_F(VersInfo, ConstructionSetsDefaultsAndReadsNothing)
+TEST_F(VersInfo, ListViewShowsEveryItemInItsFixedOrder)
 {
-    QObject owner;
-    auto* c = new Component(&owner);
-    c->setObjectName("VersionInfoResource1");
-    EXPECT_EQ(c->parent(), &owner);
-    EXPECT_EQ(c->Version(), "TvrkVersionInfoResource v2.35");
-    c->SetVersion("v9");
-    EXPECT_EQ(c->property("Version").toString(), "TvrkVersionInfoResource v2.35");
-    EXPECT_EQ(c->ShowResource().Bits(), 2047);
-    EXPECT_EQ(c->TranslationIndex(), 0);
-    EXPECT_FALSE(c->ForceEXE());
-    EXPECT_FALSE(c->FileVersion().Valid());
-    EXPECT_EQ(c->BlockSize(), 0u);
-    EXPECT_TRUE(c->Translations().isEmpty());
+    QTreeWidget view;
+    Component c;
+    QString file = WritePe("twins.exe", Full(0x3F));
+    c.SetFilename(file);
+    c.SetVersionListView(&view);
+    TRows expected = {
+        {"Product Name", "Twins"},           {"Product Version", "5.6"},        {"Company Name", "Quillmoor"},
+        {"Legal Copyright", "(C) Quillmoor"}, {"Legal Trademarks", "Twins(TM)"}, {"File Description", "Finds twins"},
+        {"File Version", "1.2 release"},     {"Internal Name", "twins"},        {"Original Filename", "twins.exe"},
+        {"Build Flags", "Debug, Info Inferred, Patched, Pre-Release, Private, Special"},  // set-bit order
+        {"Comments", "no comment"},
+    };
+    EXPECT_EQ(Rows(view), expected);
+    EXPECT_EQ(view.headerItem()->text(0), "Resource");
+    EXPECT_EQ(view.headerItem()->text(1), "Value");
+    EXPECT_FALSE(view.header()->sectionsClickable());
+    EXPECT_EQ(view.editTriggers(), QAbstractItemView::NoEditTriggers);
+
+    // The same name is read again, and the list filled afresh, not on top of the old rows.
+    WritePe("twins.exe", Full(0x20));
+    c.SetFilename(file);
+    expected[9].second = "Special";
+    EXPECT_EQ(Rows(view), expected);
+    WritePe("twins.exe", Full(0));
+    c.SetFilename(file);
+    expected.erase(expected.begin() + 9);
+    EXPECT_EQ(Rows(view), expected);
+
+    // The text wins over the numbers, which stay reachable as parts.
+    EXPECT_EQ(c.FileVersion().GetPart(3), 7);
+    EXPECT_EQ(c.ProductVersion().GetPart(0), 5);
+    EXPECT_EQ(c.FileVersion().GetPart(4), 0);
+    EXPECT_EQ(c.GetPreDefValue(-1), "");
+    EXPECT_EQ(c.GetPreDefValue(kPreDefCount), "");
 }
 
-TEST_F(VersInfo, ReadsEveryStringAndBothVersions)
+TEST_F(VersInfo, NumbersStandInForAMissingTextAndEmptyOrHiddenItemsGetNoRow)
 {
+    TVersionBlockContent content = Full();
+    content.Tables[0].Strings = {{"CompanyName", "Quillmoor"}, {"Comments", ""}, {"FileVersion", ""}};
+    QTreeWidget view;
     Component c;
-    c.SetFilename(WritePe("twins.exe", FullContent()));
-    EXPECT_GT(c.BlockSize(), 0u);
-    EXPECT_EQ(c.CompanyName(), "Quillmoor");
-    EXPECT_EQ(c.FileDescription(), "Finds twins");
-    EXPECT_EQ(c.InternalName(), "twins");
-    EXPECT_EQ(c.LegalCopyright(), "(C) Quillmoor");
-    EXPECT_EQ(c.LegalTrademarks(), "Twins(TM)");
-    EXPECT_EQ(c.OriginalFilename(), "twins.exe");
-    EXPECT_EQ(c.ProductName(), "Twins");
-    EXPECT_EQ(c.Comments(), "no comment");
-    EXPECT_EQ(c.property("CompanyName").toString(), "Quillmoor");
-    EXPECT_EQ(c.GetStringValue("ProductVersion"), "5.6");
-
-    // The string table's text wins over the numbers; the numbers stay reachable as parts.
-    EXPECT_EQ(c.FileVersion().AsString(), "1.2 release");
-    EXPECT_EQ(c.ProductVersion().AsString(), "5.6");
-    const int fileParts[] = {1, 2, 0, 7}, productParts[] = {5, 6, 7, 8};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(c.FileVersion().GetPart(i), fileParts[i]);
-        EXPECT_EQ(c.ProductVersion().GetPart(i), productParts[i]);
-    }
-    EXPECT_EQ(c.FixedInfo().FileVersionMS(), 0x00010002u);
-    EXPECT_EQ(c.FixedInfo().ProductVersionLS(), 0x00070008u);
-    EXPECT_EQ(c.FixedInfo().Owner(), &c);
-}
-
-TEST_F(VersInfo, VersionNumbersWhenTheTextIsEmptyOrAbsent)
-{
-    Component c;
-    TVersionBlockContent content = FullContent();
-    content.Tables[0].Strings = {{"FileVersion", ""}};
-    c.SetFilename(WritePe("empty.exe", content));
-    EXPECT_EQ(c.FileVersion().AsString(), "1.2.0.7");
-    EXPECT_EQ(c.ProductVersion().AsString(), "5.6.7.8");  // absent
-
-    content.Tables.clear();
-    c.SetFilename(WritePe("absent.exe", content));
-    EXPECT_EQ(c.FileVersion().AsString(), "1.2.0.7");
+    c.SetVersionListView(&view);
+    c.SetFilename(WritePe("sparse.exe", content));
+    EXPECT_EQ(Rows(view), (TRows{{"Product Version", "5.6.7.8"}, {"Company Name", "Quillmoor"}, {"File Version", "1.2.0.7"}}));
+    c.SetShowResource(TPreDefs::All().Without(pdCompanyName).Without(pdProductVersion));
+    EXPECT_EQ(Rows(view), (TRows{{"File Version", "1.2.0.7"}}));
 }
 
 TEST_F(VersInfo, NoBlockLeavesEverythingEmpty)
@@ -92,146 +118,81 @@ TEST_F(VersInfo, NoBlockLeavesEverythingEmpty)
     Component c;
     c.SetVersionListView(&view);
     c.SetVersionLabel(&version);
-    c.SetFilename(WritePe("twins.exe", FullContent(0x3F)));
-    ASSERT_GT(view.topLevelItemCount(), 0);
-    ASSERT_EQ(version.text(), "1.2 release");
-    for (const QString& name : {WriteText("readme.txt", "plain text"), QString("C:\\missing.exe"), QString("Q:\\x.exe")}) {
+    FTree.WriteFile("readme.txt", "plain text");
+    for (QString name : {"C:\\readme.txt", "C:\\missing.exe", "Q:\\x.exe"}) {
+        SCOPED_TRACE(name.toStdString());
+        c.SetFilename(WritePe("twins.exe", Full(0x3F)));
+        ASSERT_EQ(version.text(), "1.2 release");
         c.SetFilename(name);
         EXPECT_EQ(c.BlockSize(), 0u);
-        EXPECT_FALSE(c.FileVersion().Valid());
-        EXPECT_FALSE(c.ProductVersion().Valid());
-        EXPECT_EQ(c.FileVersion().AsString(), "");
+        EXPECT_EQ(c.FileVersion().AsString() + c.ProductVersion().AsString(), "");
         EXPECT_EQ(c.FileVersion().GetPart(0), 0);
         EXPECT_EQ(c.CompanyName(), "");
-        EXPECT_EQ(c.GetStringValue("FileVersion"), "");
         EXPECT_TRUE(c.Translations().isEmpty());
-        EXPECT_EQ(c.FixedInfo().FileVersionMS(), 0u);
-        EXPECT_TRUE(c.FixedInfo().FileFlags().Empty());
         EXPECT_EQ(c.GetBuildFlagsText(), "");
-        EXPECT_EQ(view.columnCount(), 2);
         EXPECT_EQ(view.topLevelItemCount(), 0);
         EXPECT_EQ(version.text(), "");
     }
 }
 
-TEST_F(VersInfo, LanguageAndCodePageZeroAreUsEnglishLatin1)
+TEST_F(VersInfo, TranslationsAndTheOneTheLookupsUse)
 {
     Component c;
-    c.SetFilename(WritePe("zero.dll", WithTranslations({{0, 0}, {0x0407, 0}, {0, 0x04B0}},
-                                                       {{"040904E4", {{"CompanyName", "found"}}}})));
+    TVersionBlockContent content = Full();
+    // Language and code page 0 are US English and Windows Latin-1.
+    content.Translation = TranslationBytes({{0, 0}, {0x0407, 0}, {0, 0x04B0}});
+    c.SetFilename(WritePe("zero.dll", content));
     EXPECT_EQ(c.Translations(), QStringList({"040904E4", "040704E4", "040904B0"}));
-    EXPECT_EQ(c.CompanyName(), "found");
-}
+    EXPECT_EQ(c.CompanyName(), "Quillmoor");
 
-TEST_F(VersInfo, SeveralTranslationsInBlockOrderAndTheIndexChoosesOne)
-{
-    Component c;
-    QString file = WritePe("multi.dll", WithTranslations({{0x0407, 0x04B0}, {0x0409, 0x04E4}},
-                                                         {{"040904E4", {{"CompanyName", "English"}}},
-                                                          {"040704B0", {{"CompanyName", "Deutsch"}}}}));
-    c.SetFilename(file);
+    content.Translation = TranslationBytes({{0x0407, 0x04B0}, {0x0409, 0x04E4}});
+    content.Tables.insert(content.Tables.begin(), {"040704B0", {{"CompanyName", "Deutsch"}}});
+    QString multi = WritePe("multi.dll", content);
+    c.SetFilename(multi);
     EXPECT_EQ(c.Translations(), QStringList({"040704B0", "040904E4"}));
-    EXPECT_EQ(c.CompanyName(), "Deutsch");  // the first translation
-    c.SetTranslationIndex(1);
-    EXPECT_EQ(c.CompanyName(), "English");
-    // An index out of range falls back to 040904E4, a negative one too.
-    c.SetTranslationIndex(-1);
-    EXPECT_EQ(c.CompanyName(), "English");
-
+    EXPECT_EQ(c.CompanyName(), "Deutsch");  // the first, in block order
+    EXPECT_EQ(c.Comments(), "");            // no other translation is tried
+    c.SetTranslationIndex(-1);              // out of range: 040904E4
+    EXPECT_EQ(c.CompanyName(), "Quillmoor");
     // The index survives a read while in range, and is reset when it is not.
     c.SetTranslationIndex(1);
-    c.SetFilename(file);
+    c.SetFilename(multi);
     EXPECT_EQ(c.TranslationIndex(), 1);
-    c.SetFilename(WritePe("one.dll", WithTranslations({{0x0407, 0x04B0}}, {})));
-    EXPECT_EQ(c.TranslationIndex(), 0);
-}
-
-TEST_F(VersInfo, WithoutTranslationTableLookupsUse040904E4)
-{
-    TVersionBlockContent content = FullContent();
-    content.Translation.reset();
-    content.Tables.push_back({"040704B0", {{"CompanyName", "Deutsch"}}});
-    std::swap(content.Tables[0], content.Tables[1]);
-    Component c;
+    content.Translation.reset();  // no translation table: 040904E4
     c.SetFilename(WritePe("notrans.dll", content));
+    EXPECT_EQ(c.TranslationIndex(), 0);
     EXPECT_TRUE(c.Translations().isEmpty());
     EXPECT_EQ(c.CompanyName(), "Quillmoor");
-    // No other translation is tried when the key is absent under the chosen one.
-    c.SetFilename(WritePe("other.dll", WithTranslations({{0x0407, 0x04B0}}, {{"040904E4", {{"Comments", "x"}}}})));
-    EXPECT_EQ(c.Comments(), "");
 }
 
-TEST_F(VersInfo, AssigningTheSameFilenameReadsAgain)
+TEST_F(VersInfo, BoundLabelsLeaveTheListAndControlsWaitUntilLoaded)
 {
+    QTreeWidget view;
+    QLabel copyright, product, description;
+    auto* version = new QLabel;
     Component c;
-    QString file = WritePe("same.dll", FullContent());
-    c.SetFilename(file);
-    ASSERT_EQ(c.CompanyName(), "Quillmoor");
-    TVersionBlockContent changed = FullContent();
-    changed.Tables[0].Strings[0].second = "Changed";
-    WritePe("same.dll", changed);
-    c.SetFilename(file);
-    EXPECT_EQ(c.CompanyName(), "Changed");
+    c.BeginLoading();
+    c.SetFilename(WritePe("twins.exe", Full()));
+    c.SetVersionListView(&view);
+    c.SetCopyrightLabel(&copyright);
+    c.SetVersionLabel(version);
+    c.SetProductLabel(&product);
+    c.SetDescriptionLabel(&description);
+    EXPECT_EQ(version->text(), "");
+    EXPECT_EQ(view.columnCount(), 1);  // untouched
+    c.Loaded();
+    EXPECT_EQ(copyright.text(), "(C) Quillmoor");
+    EXPECT_EQ(version->text(), "1.2 release");
+    EXPECT_EQ(product.text(), "Twins");
+    EXPECT_EQ(description.text(), "Finds twins");
+    EXPECT_EQ(Rows(view).size(), 6u);  // 10 items with text, 4 on labels
+    // Unbinding gives nothing back to the list.
+    c.SetCopyrightLabel(nullptr);
+    c.SetFilename(c.Filename());
+    EXPECT_EQ(Rows(view).size(), 6u);
 
-    // ForceEXE reads only on a change of value.
-    WritePe("same.dll", FullContent());
-    c.SetForceEXE(false);
-    EXPECT_EQ(c.CompanyName(), "Changed");
-    c.SetForceEXE(true);
-    EXPECT_EQ(c.CompanyName(), "Quillmoor");
-}
-
-TEST_F(VersInfo, PreDefValuesByOrdinal)
-{
-    Component c;
-    c.SetFilename(WritePe("twins.exe", FullContent()));
-    EXPECT_EQ(c.GetPreDefValue(pdProductVersion), "5.6");
-    EXPECT_EQ(c.GetPreDefValue(-1), "");
-    EXPECT_EQ(c.GetPreDefValue(11), "");
-}
-
-TEST(VersInfoNumbers, PartsAndText)
-{
-    TVersionNumberInformation v(0x00010002, 0x00000007);
-    EXPECT_EQ(v.GetPart(0), 0);  // not valid yet
-    EXPECT_EQ(v.AsString(), "");
-    v.SetValid(true);
-    EXPECT_EQ(v.AsString(), "1.2.0.7");
-    EXPECT_EQ(v.GetPart(-1), 0);
-    EXPECT_EQ(v.GetPart(4), 0);
-    v.SetVersion(0xFFFF0000, 0x0000FFFF);
-    EXPECT_EQ(v.AsString(), "65535.0.0.65535");
-    v.SetText("7 beta");
-    EXPECT_EQ(v.AsString(), "7 beta");
-    v.SetValid(false);
-    EXPECT_EQ(v.AsString(), "");
-}
-
-TEST_F(VersInfo, BuildFlagsText)
-{
-    Component c;
-    c.SetFilename(WritePe("f3.dll", FullContent(0x03)));
-    EXPECT_EQ(c.GetBuildFlagsText(), "Debug, Pre-Release");
-    c.SetFilename(WritePe("f3f.dll", FullContent(0x3F)));
-    EXPECT_EQ(c.GetBuildFlagsText(), "Debug, Info Inferred, Patched, Pre-Release, Private, Special");
-    c.SetFilename(WritePe("f20.dll", FullContent(0x20)));
-    EXPECT_EQ(c.GetBuildFlagsText(), "Special");
-    // The whole word counts; the record's flag mask is not applied.
-    TVersionBlockContent masked = FullContent(0x08);
-    masked.Fixed->FileFlagsMask = 0;
-    c.SetFilename(WritePe("masked.dll", masked));
-    EXPECT_EQ(c.GetBuildFlagsText(), "Private");
-    c.SetFilename(WritePe("f0.dll", FullContent(0)));
-    EXPECT_EQ(c.GetBuildFlagsText(), "");
-}
-
-TEST(VersInfoSets, PreDefsHoldElevenItemsIn16Bits)
-{
-    TPreDefs all = TPreDefs::All();
-    EXPECT_EQ(all.Bits(), 0x7FF);
-    EXPECT_EQ(TPreDefs(0xFFFF), all);
-    EXPECT_EQ(all.Without(pdFileVersion).Bits(), 0x7FB);
-    EXPECT_FALSE(all.Without(pdComments).Contains(pdComments));
-    EXPECT_TRUE(TPreDefs().With(pdBuildFlags).Contains(pdBuildFlags));
-    EXPECT_EQ(TPreDefs().With(pdBuildFlags).Bits(), 0x400);
+    delete version;  // forgotten, not written to
+    EXPECT_EQ(c.VersionLabel(), nullptr);
+    c.SetFilename(c.Filename());
+    EXPECT_EQ(c.ProductName(), "Twins");
 }
