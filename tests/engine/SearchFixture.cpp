@@ -27,16 +27,16 @@ void SearchFixture::TearDown()
 
 void SearchFixture::UseDrives(const std::vector<std::string>& entries)
 {
-    std::string spec = "C=" + Tree.Root();
+    std::string drives = "C=" + Tree.Root();
     for (const std::string& entry : entries) {
         const std::size_t eq = entry.find('=');
         const std::size_t comma = entry.find(',', eq);
         const std::string folder = entry.substr(eq + 1, comma == std::string::npos ? comma : comma - eq - 1);
         Tree.MakeDir(folder);
-        spec += ";" + entry.substr(0, eq + 1) + Tree.Path(folder) +
+        drives += ";" + entry.substr(0, eq + 1) + Tree.Path(folder) +
                 (comma == std::string::npos ? "" : entry.substr(comma));
     }
-    TDriveTable::SetCurrent(TDriveTable::FromSpec(spec, nullptr));
+    TDriveTable::SetCurrent(TDriveTable::FromSpec(drives, nullptr));
 }
 
 std::string SearchFixture::Bytes(std::int64_t size, unsigned seed)
