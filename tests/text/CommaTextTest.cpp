@@ -7,76 +7,54 @@
 using Items = std::vector<std::string>;
 using namespace std::string_literals;
 
-TEST(CommaText, ReadingSplitsAtCommasAndBlanksAlike)
+TEST(CommaText, ReadingAndWriting)
 {
-    EXPECT_EQ(ReadCommaText("a,b c"), (Items{"a", "b", "c"}));
-    EXPECT_EQ(ReadCommaText("  a ,  b\t\r\nc  "), (Items{"a", "b", "c"}));
-    EXPECT_EQ(ReadCommaText("*.txt *.doc"), (Items{"*.txt", "*.doc"}));
-    // A quote inside an unquoted item is an ordinary character.
-    EXPECT_EQ(ReadCommaText("a\"b,c"), (Items{"a\"b", "c"}));
-    // Bytes above 127 (UTF-8 or not) never separate.
-    EXPECT_EQ(ReadCommaText("\xC3\xA9t\xC3\xA9 \xA0x"), (Items{"\xC3\xA9t\xC3\xA9", "\xA0x"}));
-}
-
-TEST(CommaText, ReadingEmptyItems)
-{
-    EXPECT_EQ(ReadCommaText(""), Items{});
-    EXPECT_EQ(ReadCommaText("   \t "), Items{});
-    EXPECT_EQ(ReadCommaText(","), (Items{""}));
-    EXPECT_EQ(ReadCommaText(",a"), (Items{"", "a"}));
-    EXPECT_EQ(ReadCommaText("a,,b"), (Items{"a", "", "b"}));
-    EXPECT_EQ(ReadCommaText("a, ,b"), (Items{"a", "", "b"}));
-    EXPECT_EQ(ReadCommaText("a,"), (Items{"a"}));
-    EXPECT_EQ(ReadCommaText("a,,"), (Items{"a", ""}));
-    EXPECT_EQ(ReadCommaText("\"\""), (Items{""}));
-    EXPECT_EQ(ReadCommaText("\"\",\"\""), (Items{"", ""}));
-}
-
-TEST(CommaText, ReadingQuotedItems)
-{
-    EXPECT_EQ(ReadCommaText("\"a b\""), (Items{"a b"}));
-    EXPECT_EQ(ReadCommaText("\"a,b\",c"), (Items{"a,b", "c"}));
-    EXPECT_EQ(ReadCommaText("\"say \"\"hi\"\"\""), (Items{"say \"hi\""}));
-    EXPECT_EQ(ReadCommaText("\"\"\"\""), (Items{"\""}));
-    // The closing quote ends the item; what follows starts the next one.
-    EXPECT_EQ(ReadCommaText("\"ab\"cd,e"), (Items{"ab", "cd", "e"}));
-    EXPECT_EQ(ReadCommaText("x\"a b\""), (Items{"x\"a", "b\""}));
-}
-
-TEST(CommaText, ReadingUnterminatedQuoteRunsToTheEnd)
-{
-    EXPECT_EQ(ReadCommaText("a,\"b c"), (Items{"a", "b c"}));
-    EXPECT_EQ(ReadCommaText("\"b\"\"c"), (Items{"b\"c"}));
-    EXPECT_EQ(ReadCommaText("\"b\"\""), (Items{"b\""}));
-    EXPECT_EQ(ReadCommaText("\""), (Items{""}));
-}
-
-TEST(CommaText, ReadingNulIsABlankOutsideQuotesAndKeptInside)
-{
-    EXPECT_EQ(ReadCommaText("a\0b"s), (Items{"a", "b"}));
-    EXPECT_EQ(ReadCommaText("\"a\0b\""s), (Items{"a\0b"s}));
-}
-
-TEST(CommaText, WritingRules)
-{
-    EXPECT_EQ(WriteCommaText({}), "");
-    EXPECT_EQ(WriteCommaText({""}), "\"\"");
-    EXPECT_EQ(WriteCommaText({"*.doc", "*.txt"}), "*.doc,*.txt");
-    EXPECT_EQ(WriteCommaText({"a b"}), "\"a b\"");
-    EXPECT_EQ(WriteCommaText({"a,b"}), "\"a,b\"");
-    EXPECT_EQ(WriteCommaText({"say \"hi\""}), "\"say \"\"hi\"\"\"");
-    EXPECT_EQ(WriteCommaText({"tab\there"}), "\"tab\there\"");
-    EXPECT_EQ(WriteCommaText({"a\0b"s}), "\"a\0b\""s);
-    EXPECT_EQ(WriteCommaText({"\xC3\xA9", "\x7F"}), "\xC3\xA9,\x7F");
-    // Empty items other than a lone one are written as nothing.
-    EXPECT_EQ(WriteCommaText({"", "a"}), ",a");
+    const struct {
+        std::string text;
+        Items items;     // what the text reads as
+        bool canonical;  // the items are written as this text
+    } cases[] = {
+        {"", {}, true},
+        {"  a ,  b\t\r\nc  ", {"a", "b", "c"}, false},  // blanks separate as commas do
+        {"*.doc,*.txt", {"*.doc", "*.txt"}, true},
+        // Bytes above 127 never separate, nor need quoting.
+        {"\xC3\xA9t\xC3\xA9 \xA0x", {"\xC3\xA9t\xC3\xA9", "\xA0x"}, false},
+        {"\xC3\xA9,\x7F", {"\xC3\xA9", "\x7F"}, true},
+        // Empty items: a leading comma or two in a row give one, a trailing comma none.
+        {",a", {"", "a"}, true},
+        {"a,,b", {"a", "", "b"}, true},
+        {"a, ,b", {"a", "", "b"}, false},
+        {"a,", {"a"}, false},
+        {"a,,", {"a", ""}, false},
+        {"\"\"", {""}, true},
+        {"\"\",\"\"", {"", ""}, false},
+        // Quoted items, the closing quote ending the item; a quote inside an unquoted item is
+        // ordinary.
+        {"\"a b\"", {"a b"}, true},
+        {"\"a,b\",c", {"a,b", "c"}, true},
+        {"\"say \"\"hi\"\"\"", {"say \"hi\""}, true},
+        {"\"tab\there\"", {"tab\there"}, true},
+        {"\"ab\"cd,e", {"ab", "cd", "e"}, false},
+        {"x\"a b\"", {"x\"a", "b\""}, false},
+        // An unterminated quote runs to the end.
+        {"a,\"b c", {"a", "b c"}, false},
+        {"\"b\"\"c", {"b\"c"}, false},
+        {"\"", {""}, false},
+        // NUL is a blank outside quotes and kept inside.
+        {"a\0b"s, {"a", "b"}, false},
+        {"\"a\0b\""s, {"a\0b"s}, true},
+        // A longer list loses its last item when that is empty (written as nothing).
+        {"512,\"   A\",,", {"512", "   A", ""}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.text));
+        EXPECT_EQ(ReadCommaText(c.text), c.items);
+        if (c.canonical) {
+            EXPECT_EQ(WriteCommaText(c.items), c.text);
+        }
+    }
     EXPECT_EQ(WriteCommaText({"512", "   A", "", ""}), "512,\"   A\",,");
-}
-
-TEST(CommaText, ALongerListLosesItsLastItemWhenThatIsEmpty)
-{
-    EXPECT_EQ(ReadCommaText(WriteCommaText({"512", "   A", "", ""})), (Items{"512", "   A", ""}));
-    EXPECT_EQ(ReadCommaText(WriteCommaText({"a", ""})), (Items{"a"}));
+    EXPECT_EQ(WriteCommaText({"a", ""}), "a,");
 }
 
 TEST(CommaText, RoundTripOfArbitraryBytes)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <ctime>
 #include <limits>
@@ -9,104 +10,91 @@
 
 namespace {
 
-struct TFields {
-    int Y, Mo, D, H, Mi, S;
-    bool operator==(const TFields&) const = default;
-};
+using TFields = std::array<int, 6>;  // year, month, day, hour, minute, second
 
 TFields Decode(TDateTime dt)
 {
     TFields f{};
-    DecodeDateTime(dt, f.Y, f.Mo, f.D, f.H, f.Mi, f.S);
+    DecodeDateTime(dt, f[0], f[1], f[2], f[3], f[4], f[5]);
     return f;
 }
 
-void PrintTo(const TFields& f, std::ostream* os)
+TDateTime Encode(const TFields& f)
 {
-    *os << f.Y << "-" << f.Mo << "-" << f.D << " " << f.H << ":" << f.Mi << ":" << f.S;
+    return EncodeDateTime(f[0], f[1], f[2], f[3], f[4], f[5]);
 }
 
 }  // namespace
 
-TEST(DateTime, KnownDayNumbers)
+TEST(DateTime, CalendarValues)
 {
-    EXPECT_EQ(EncodeDateTime(1899, 12, 30, 0, 0, 0), 0.0);
-    EXPECT_EQ(EncodeDateTime(1900, 1, 1, 0, 0, 0), 2.0);
-    EXPECT_EQ(EncodeDateTime(2001, 6, 19, 0, 0, 0), 37061.0);
-    EXPECT_EQ(EncodeDateTime(1970, 1, 1, 0, 0, 0), 25569.0);
-    EXPECT_EQ(EncodeDateTime(2001, 6, 19, 18, 0, 0), 37061.75);
-    // Continuous before the epoch: 18:00 of the day before is -0.25, not -1.75.
-    EXPECT_EQ(EncodeDateTime(1899, 12, 29, 18, 0, 0), -0.25);
-    EXPECT_EQ(Decode(-0.25), (TFields{1899, 12, 29, 18, 0, 0}));
-    EXPECT_EQ(Decode(-109205.0), (TFields{1601, 1, 1, 0, 0, 0}));
-}
-
-TEST(DateTime, FieldsCarryInsteadOfFailing)
-{
+    // Both ways; the scale is continuous before the epoch (-0.25 is 18:00 of the day before).
+    const std::pair<TFields, TDateTime> known[] = {
+        {{1899, 12, 30, 0, 0, 0}, 0.0},    {{1900, 1, 1, 0, 0, 0}, 2.0},
+        {{1970, 1, 1, 0, 0, 0}, 25569.0},  {{2001, 6, 19, 18, 0, 0}, 37061.75},
+        {{1899, 12, 29, 18, 0, 0}, -0.25}, {{1601, 1, 1, 0, 0, 0}, -109205.0},
+    };
+    for (const auto& [fields, value] : known) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(Encode(fields), value);
+        EXPECT_EQ(Decode(value), fields);
+    }
+    // Fields out of range carry instead of failing.
     EXPECT_EQ(Decode(EncodeDateTime(2000, 13, 1, 0, 0, 0)), (TFields{2001, 1, 1, 0, 0, 0}));
     EXPECT_EQ(Decode(EncodeDateTime(2001, 0, 1, 0, 0, 0)), (TFields{2000, 12, 1, 0, 0, 0}));
     EXPECT_EQ(Decode(EncodeDateTime(2001, 3, 0, 0, 0, 0)), (TFields{2001, 2, 28, 0, 0, 0}));
     EXPECT_EQ(Decode(EncodeDateTime(2000, 2, 29, 23, 59, 60)), (TFields{2000, 3, 1, 0, 0, 0}));
+    // Values outside the calendar read as its limits.
+    const TFields last{9999, 12, 31, 23, 59, 59};
+    EXPECT_EQ(Decode(1e300), last);
+    EXPECT_EQ(Decode(2958465.99999999), last);
+    EXPECT_EQ(Decode(std::numeric_limits<double>::infinity()), last);
+    EXPECT_EQ(Decode(-1e300), (TFields{1, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(Decode(std::nan("")), (TFields{1899, 12, 30, 0, 0, 0}));
 }
 
 TEST(DateTime, EveryEncodedSecondDecodesToItself)
 {
-    // Whole seconds across leap years, centuries and the epoch; a truncating decode would read
-    // many of these one second early.
+    // A truncating decode would read many of these one second early.
     for (int year : {1601, 1899, 1900, 1980, 2000, 2024, 2100, 9999}) {
         for (int month = 1; month <= 12; month += 11) {
             for (int second = 0; second < 86400; second += 7) {
                 const TFields f{
                     year,       month, month == 12 ? 31 : 1, second / 3600, second / 60 % 60,
                     second % 60};
-                ASSERT_EQ(Decode(EncodeDateTime(f.Y, f.Mo, f.D, f.H, f.Mi, f.S)), f);
+                ASSERT_EQ(Decode(Encode(f)), f);
             }
         }
     }
-    EXPECT_EQ(Decode(EncodeDateTime(2000, 2, 29, 12, 0, 0)), (TFields{2000, 2, 29, 12, 0, 0}));
 }
 
-TEST(DateTime, ValuesOutsideTheCalendarReadAsItsLimits)
-{
-    EXPECT_EQ(Decode(1e300), (TFields{9999, 12, 31, 23, 59, 59}));
-    EXPECT_EQ(Decode(2958465.99999999), (TFields{9999, 12, 31, 23, 59, 59}));
-    EXPECT_EQ(Decode(-1e300), (TFields{1, 1, 1, 0, 0, 0}));
-    EXPECT_EQ(Decode(std::numeric_limits<double>::infinity()), (TFields{9999, 12, 31, 23, 59, 59}));
-    EXPECT_EQ(Decode(std::nan("")), (TFields{1899, 12, 30, 0, 0, 0}));
-}
-
-TEST(DateTime, FileTimes)
+TEST(DateTime, FileTimesAndUnixTimes)
 {
     EXPECT_EQ(FileTimeToDateTime(0), -109205.0);
     EXPECT_EQ(FileTimeToDateTime(116444736000000000ull), 25569.0);  // 1970-01-01 UTC
     // 2001-02-22 10:11:12 UTC; fractions count to the nearest millisecond, then seconds are cut.
     const std::uint64_t ft = (982836672ull + 11644473600ull) * 10000000ull;
-    EXPECT_EQ(Decode(FileTimeToDateTime(ft)), (TFields{2001, 2, 22, 10, 11, 12}));
-    EXPECT_EQ(Decode(FileTimeToDateTime(ft + 9990000)), (TFields{2001, 2, 22, 10, 11, 12}));
+    const TFields at{2001, 2, 22, 10, 11, 12};
+    EXPECT_EQ(Decode(FileTimeToDateTime(ft)), at);
+    EXPECT_EQ(Decode(FileTimeToDateTime(ft + 9990000)), at);
     EXPECT_EQ(Decode(FileTimeToDateTime(ft + 9996000)), (TFields{2001, 2, 22, 10, 11, 13}));
-    EXPECT_EQ(Decode(FileTimeToDateTime(ft - 1)), (TFields{2001, 2, 22, 10, 11, 12}));
-    EXPECT_EQ(Decode(FileTimeToDateTime(~0ull)).Y, 9999);
-}
-
-TEST(DateTime, UnixTimesFollowTheTimeZone)
-{
+    EXPECT_EQ(Decode(FileTimeToDateTime(ft - 1)), at);
+    EXPECT_EQ(Decode(FileTimeToDateTime(~0ull))[0], 9999);
     {
         TEnvGuard tz("TZ", "UTC0");
         tzset();
-        EXPECT_EQ(UnixToLocalDateTime(0), 25569.0);
-        EXPECT_EQ(Decode(UnixToLocalDateTime(982836672)), (TFields{2001, 2, 22, 10, 11, 12}));
+        EXPECT_EQ(Decode(UnixToLocalDateTime(982836672)), at);
         EXPECT_EQ(Decode(UnixToLocalDateTime(-1)), (TFields{1969, 12, 31, 23, 59, 59}));
     }
     {
         TEnvGuard tz("TZ", "CET-1");
         tzset();
         EXPECT_EQ(Decode(UnixToLocalDateTime(982836672)), (TFields{2001, 2, 22, 11, 11, 12}));
-        const double now = Now();
-        EXPECT_NEAR(now, UnixToLocalDateTime(std::time(nullptr)), 3.0 / 86400);
+        EXPECT_NEAR(Now(), UnixToLocalDateTime(std::time(nullptr)), 3.0 / 86400);
     }
     tzset();
     // Far beyond what the C library converts: still a value, read as the calendar's limit.
-    EXPECT_EQ(Decode(UnixToLocalDateTime(INT64_MAX)).Y, 9999);
+    EXPECT_EQ(Decode(UnixToLocalDateTime(INT64_MAX))[0], 9999);
 }
 
 TEST(DateTime, DosDateTimePacking)
