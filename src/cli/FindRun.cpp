@@ -44,8 +44,18 @@ bool ResolveFolders(const std::vector<std::string>& folders, std::vector<std::st
     return true;
 }
 
-// The drive letters to search, A to Z: the FOLDERs' drives, those of --drives (each must be a
-// present drive), or the fixed drives as the drive list chooses them.
+// Whether the drive of this letter is searched: named by --drives (in either case), else every
+// FOLDER's drive, else the fixed drives as the drive list chooses them.
+bool Wanted(const TFindOptions& options, char letter, int type)
+{
+    if (options.Drives) {
+        const char lower = static_cast<char>(letter - 'A' + 'a');
+        return options.Drives->find_first_of(std::string{letter, lower}) != std::string::npos;
+    }
+    return options.Folders.empty() ? type == dtFixed : type >= dtRemovable;
+}
+
+// The drive letters to search, A to Z; false (and a message) for a drive named that is absent.
 bool ChooseDrives(const TFindOptions& options, std::string& drives, std::string& error)
 {
     if (!options.Folders.empty()) {
@@ -55,16 +65,12 @@ bool ChooseDrives(const TFindOptions& options, std::string& drives, std::string&
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const int type = GetDriveType(std::string(1, letter) + ":\\");
-        const bool present = type >= dtRemovable;
-        bool wanted = options.Drives ? options.Drives->find_first_of(
-                                           std::string{letter, static_cast<char>(letter + 32)}) !=
-                                           std::string::npos
-                                     : (options.Folders.empty() ? type == dtFixed : present);
-        if (wanted && !present) {
+        if (!Wanted(options, letter, type)) continue;
+        if (type < dtRemovable) {
             error = std::string("there is no drive ") + letter + ": (see ZARVEX_DRIVES)";
             return false;
         }
-        if (wanted) drives.push_back(letter);
+        drives.push_back(letter);
     }
     return true;
 }
