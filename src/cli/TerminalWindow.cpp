@@ -95,6 +95,7 @@ void TTerminalWindow::ProcessMessages()
         MeasureGap(place.empty() ? "sorting the catalogue" : place, phase);
     }
     if (gInterruptRequested && !FInterrupted) {
+        gInterruptRequested = 0;
         FInterrupted = true;
         std::signal(SIGINT, SIG_DFL);  // a second Ctrl+C ends the program at once
         if (OnInterrupt) OnInterrupt();
