@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -30,7 +31,8 @@ std::string ProgramPath()
 
 }  // namespace
 
-TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::string& drives)
+TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::string& drives,
+                          int interruptAfterMs)
 {
     TTempTree capture;  // apart from any searched tree
     const std::string outPath = capture.Path("out"), errPath = capture.Path("err");
@@ -54,6 +56,10 @@ TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::strin
         dup2(err, 2);
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
+    }
+    if (pid > 0 && interruptAfterMs >= 0) {
+        usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
+        kill(pid, SIGINT);
     }
     TProgramRun run;
     int status = 0;

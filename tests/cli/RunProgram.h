@@ -10,4 +10,6 @@ struct TProgramRun {
 };
 
 // args without the program name. drives: the ZARVEX_DRIVES value, or empty for none.
-TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::string& drives = "");
+// interruptAfterMs: when not negative, a SIGINT (Ctrl+C) is sent that long after the start.
+TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::string& drives = "",
+                          int interruptAfterMs = -1);

@@ -1,6 +1,7 @@
 // zarvex-find end to end: the real program on temporary trees, its exact output and status.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -189,6 +190,23 @@ TEST_F(ZarvexFindTest, OutputThatCannotBeWrittenFailsWithStatusOne)
         RunZarvexFind({"-q", "--new-duplicates", "/dev/full", Tree.Root()});
     EXPECT_EQ(fullDuplicates.Status, 1);
     EXPECT_NE(fullDuplicates.Out.find(kHeaderLine), std::string::npos);
+}
+
+TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
+{
+    // A pair of sparse 4 GiB files takes many seconds to compare; Ctrl+C comes after one.
+    for (const char* name : {"big1", "big2"}) {
+        std::ofstream(Tree.Path(name)).put('x');
+        ASSERT_EQ(truncate(Tree.Path(name).c_str(), std::int64_t{4} << 30), 0);
+    }
+    Write("small/a.txt", "a pair found first");
+    Write("small/b.txt", "a pair found first");
+
+    const TProgramRun run = RunZarvexFind({"--no-same-stamp", Tree.Root()}, "", 1000);
+
+    EXPECT_EQ(run.Status, 130);
+    EXPECT_EQ(run.Out, "");  // the walk meets the largest size first
+    EXPECT_EQ(run.Err, "Comparison interrupted\nBytes: 0  Files: 0\n");
 }
 
 TEST_F(ZarvexFindTest, HelpAndVersion)
