@@ -1,6 +1,7 @@
 #pragma once
-// A main window on temporary drives, with its own settings and data folders, for the window
-// tests. Message boxes answer themselves with their default unless a test queues an answer.
+// A main window on temporary drives C: and D:, with its own settings, data folder and trash,
+// for the window tests. Message boxes answer themselves with their default unless a test
+// queues an answer.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,22 +13,31 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "app/ResultsHandling.h"
+#include "dialogs/FilProps.h"
 #include "platform/Drives.h"
+#include "platform/Settings.h"
 #include "support/TempTree.h"
+#include "views/FileList.h"
 #include "views/MessageBox.h"
+
+using Pic = std::vector<std::string>;
 
 class WindowFixture : public testing::Test {
 protected:
     TTempTree FTree;
     TEnvGuard FConfig{"XDG_CONFIG_HOME", FTree.Path("config")};
     TEnvGuard FData{"XDG_DATA_HOME", FTree.Path("data")};
+    TEnvGuard FHome{"HOME", FTree.Root()};
     std::unique_ptr<TEnvGuard> FDrives;
+    std::unique_ptr<TfrmFileProperties1> Dialog;
     std::unique_ptr<TfrmMain> Form;
 
     void SetUp() override
     {
         FTree.MakeDir("c");
         FTree.MakeDir("d");
+        FTree.MakeDir("data");
         SetDrives("C=" + FTree.Path("c") + ";D=" + FTree.Path("d"));
         TMessageBox::ClearHistory();
         TMessageBox::SetUnattended(true);
@@ -47,17 +57,46 @@ protected:
         FDrives = std::make_unique<TEnvGuard>("ZARVEX_DRIVES", spec);
         TDriveTable::ResetCurrent();
     }
+    void File(const std::string& path, std::int64_t size, unsigned seed)
+    {
+        FTree.WriteSized(path, size, seed);
+        FTree.SetTime(path, 1700000000);
+    }
+
+    // Duplicates across two drives, in folders and names as a user has them.
+    void MakeSampleTree()
+    {
+        File("c/Documents/Report 2023.odt", 48213, 1);
+        File("c/Backup/Documents/Report 2023.odt", 48213, 1);
+        File("c/Documents/Budget.ods", 20911, 2);
+        File("c/Photos/Holiday/IMG_0412.jpg", 1843007, 3);
+        File("d/Camera/IMG_0412.jpg", 1843007, 3);
+        File("d/Camera/IMG_0413.jpg", 1790522, 4);
+        File("c/Music/Intro.mp3", 3211264, 5);
+        File("d/Old Music/Intro.mp3", 3211264, 5);
+        File("d/Old Music/Copy of Intro.mp3", 3211264, 5);
+    }
 
     std::string KeyFile() const { return FTree.Path("config/Quillmoor/Zarvex.conf"); }
     void WriteSettings(const std::string& general)
     {
         FTree.WriteFile("config/Quillmoor/Zarvex.conf", "[General]\n" + general);
     }
+    std::string Stored(const char* name) const
+    {
+        std::string value = "<absent>";
+        TSettingsKey().ReadString(name, value);
+        return value;
+    }
 
-    // A window as the program creates it, its list files kept in the temporary tree.
+    // A window as the program creates it, with its review dialog, its list files kept in
+    // the temporary tree.
     TfrmMain& Open()
     {
+        Form.reset();
+        Dialog = std::make_unique<TfrmFileProperties1>();
         Form = std::make_unique<TfrmMain>();
+        Form->frmFileProperties1 = Dialog.get();
         Form->ListFilePath = FTree.Path("data/Zarvex.lis");
         Form->SkipListFilePath = FTree.Path("data/SkipDupl.lis");
         Form->NewListFilePath = FTree.Path("data/NewDupl.lis");
@@ -66,8 +105,7 @@ protected:
     // Opened, shown, and past its first timer tick (the drive list is filled).
     TfrmMain& OpenAndStart()
     {
-        Open();
-        Form->show();
+        Open().show();
         Form->Timer1Timer();
         return *Form;
     }
@@ -80,10 +118,28 @@ protected:
     }
     QLineEdit* Edit(const char* name) const { return Find<QLineEdit>(name); }
     QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
-    QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
     std::string Panel(int index) const
     {
         return Find<QLabel>(("StatusPanel" + std::to_string(index)).c_str())->text().toStdString();
     }
     std::string Title() const { return Form->windowTitle().toStdString(); }
+
+    // The rows: "H" for a header, else the caption without a leading "C:\".
+    Pic Picture() const
+    {
+        Pic out;
+        for (const TResultRow& row : Form->FileListView1->Rows().Rows()) {
+            const std::string& c = row.Caption;
+            out.push_back(IsGroupHeader(c) ? "H" : c.rfind("C:\\", 0) == 0 ? c.substr(3) : c);
+        }
+        return out;
+    }
+    int RowOf(const std::string& caption) const
+    {
+        const auto& rows = Form->FileListView1->Rows().Rows();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].Caption == caption) return static_cast<int>(i);
+        }
+        return -1;
+    }
 };
