@@ -1,5 +1,5 @@
-// The main window without a search: settings, the size rule, the caption, the layout, the
-// first timer tick, the default button, and that no text is clipped.
+// The main window: settings, the size rule, the caption, the layout, the default button,
+// whole searches with Stop, Exit and the close box, and that no text is clipped.
 #include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -9,29 +9,34 @@
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <filesystem>
-#include <fstream>
 
 #include "WindowFixture.h"
 #include "app/Application.h"
+#include "engine/SearchDriver.h"
 #include "versinfo/VersInfo.h"
 #include "views/DiskList.h"
+#include "views/ResultRowsModel.h"
 
 namespace {
 
+const std::string kKey = "config/Quillmoor/Zarvex.conf";
+
+void PressEnter(QWidget* widget, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"));
+    QApplication::sendEvent(widget, &event);
+}
+void LoseFocus(QWidget* widget)
+{
+    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(widget, &event);
+}
+
 class MainFormTest : public WindowFixture {
 protected:
-    void LoseFocus(QWidget* widget)
-    {
-        QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(widget, &event);
-    }
-    void PressEnter(QWidget* widget, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QKeyEvent event(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"));
-        QApplication::sendEvent(widget, &event);
-    }
-    // The file name and stamp rule boxes: "on", "off", with "/locked" when disabled.
+    // The file name and stamp rule boxes: "on" or "off", with "/locked" when disabled.
     std::string NameAndStampRules() const
     {
         std::string text;
@@ -42,37 +47,47 @@ protected:
         }
         return text;
     }
+    // Runs action at the first event pump of a search where when() holds.
+    void AtPump(std::function<bool()> when, std::function<void()> action)
+    {
+        auto done = std::make_shared<bool>(false);
+        Form->OnProcessMessages = [=] {
+            if (*done || !when()) return;
+            *done = true;
+            action();
+        };
+    }
+    bool Walking()
+    {
+        return Form->Driver().TreeScanner1.SearchInProgress() &&
+               Form->State.FolderList.Count() >= 5;
+    }
+    // Many folders with a copy each, so that the walk and the comparison pump many times.
+    void MakeManyCopies(int folders)
+    {
+        for (int i = 0; i < folders; ++i) File("c/f" + std::to_string(i) + "/same.dat", 4096, 7);
+    }
 };
 
-TEST_F(MainFormTest, FirstStartShowsDefaultsCreatesTheKeyAndWritesItAtClose)
+TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbled)
 {
     TfrmMain& form = Open();
     EXPECT_EQ(Edit("edtFileMask")->text(), "*.*");
     EXPECT_EQ(Edit("edtRootDir")->text(), "\\");
-    EXPECT_EQ(Edit("edtSkipFolder")->text(), "");
     for (const char* name : {"chkSkipEmptyFiles", "chkFloppyIsMaster", "chkSkipSysbckup",
                              "chkSkipDesktopFolders", "chkCheckFilesize"})
         EXPECT_TRUE(Check(name)->isChecked()) << name;
     EXPECT_EQ(NameAndStampRules(), "off on");
     EXPECT_EQ(Title(), "Zarvex");
-    EXPECT_EQ(Find<QTabWidget>("PageControl1")->currentWidget()->objectName(), "TabSheetBasic");
-    EXPECT_EQ(Panel(0) + "|" + Panel(1) + "|" + Panel(2) + "|" + Panel(3), "|Bytes:|Files:|");
-    EXPECT_FALSE(form.ProgressBar->isVisibleTo(&form));
     const QString version = form.VersionInfoResource1->FileVersion().AsString();
     EXPECT_FALSE(version.isEmpty());
     EXPECT_EQ(form.lblVersion->text(), "Zarvex version: V" + version + " \u00A9 Quillmoor");
+    EXPECT_TRUE(std::filesystem::exists(FTree.Path(kKey))) << "the key exists from the start";
     EXPECT_EQ(Stored("FileMask"), "<absent>");
-    EXPECT_TRUE(std::ifstream(KeyFile()).good()) << "the key exists from the first start";
-
     form.close();
-    EXPECT_EQ(Stored("FoldersToIgnore"), "");
-    EXPECT_EQ(Stored("FileMask"), "*.*");
-    EXPECT_EQ(Stored("RootFolder"), "\\");
+    EXPECT_EQ(Stored("FileMask") + Stored("RootFolder") + Stored("FoldersToIgnore"), "*.*\\");
     EXPECT_EQ(Stored("CheckFileStamp") + Stored("CheckFileName"), "10");
-}
 
-TEST_F(MainFormTest, StoredSettingsAsStoredElseTheDefaults)
-{
     WriteSettings("FileMask=\nRootFolder=\\\\docs\\\\\nFoldersToIgnore=sp3\nFloppyIsMaster=5\n"
                   "SkipSysbckupFolder=\nSkipEmptyFiles=yes\nSkipDesktopFolders=0\n");
     Open();
@@ -88,9 +103,8 @@ TEST_F(MainFormTest, StoredSettingsAsStoredElseTheDefaults)
     Open().close();
     EXPECT_EQ(Edit("edtFileMask")->text(), "*.*");
     EXPECT_EQ(Stored("FileMask"), "*.*") << "the close rewrote a usable key";
-
-    std::filesystem::remove(KeyFile());
-    FTree.MakeDir("config/Quillmoor/Zarvex.conf");
+    std::filesystem::remove(FTree.Path(kKey));
+    FTree.MakeDir(kKey);
     Open().close();  // neither read nor write can succeed; the window does not mind
     EXPECT_TRUE(Check("chkCheckFilesize")->isChecked());
 }
@@ -102,7 +116,6 @@ TEST_F(MainFormTest, SizeRuleOffForcesTheNameRuleOnAndTheStampRuleOff)
     EXPECT_EQ(NameAndStampRules(), "on/locked off/locked");
     Check("chkCheckFilesize")->click();
     EXPECT_EQ(NameAndStampRules(), "on off") << "the earlier states do not come back";
-
     WriteSettings("CheckFileSize=1\nCheckFileName=1\nCheckFileStamp=0\n");
     Open();
     EXPECT_EQ(NameAndStampRules(), "on off");
@@ -115,9 +128,15 @@ TEST_F(MainFormTest, SizeRuleOffForcesTheNameRuleOnAndTheStampRuleOff)
     EXPECT_EQ(NameAndStampRules(), "on/locked off/locked") << "the next start";
 }
 
-TEST_F(MainFormTest, CaptionNamesMaskDrivesAndFolders)
+TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
 {
-    TfrmMain& form = OpenAndStart();
+    TfrmMain& form = Open();
+    QElapsedTimer clock;
+    clock.start();
+    while (form.DiskListView1->topLevelItemCount() == 0 && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(form.DiskListView1->SelectedDrives(), "CD");
+    EXPECT_FALSE(form.Timer1->isActive()) << "it comes once";
     EXPECT_EQ(Title(), "Zarvex named *.* on C: D: in \\");
     form.DiskListView1->SetSelectedDrives("");
     EXPECT_EQ(Title(), "Zarvex named *.* on in \\");
@@ -129,18 +148,9 @@ TEST_F(MainFormTest, CaptionNamesMaskDrivesAndFolders)
     Edit("edtRootDir")->setText("\\docs\\");
     LoseFocus(Edit("edtRootDir"));
     EXPECT_EQ(Title(), "Zarvex named *.txt on in \\docs\\");
-}
-
-TEST_F(MainFormTest, FirstTickComesOnceFromTheEventLoopAndFillsTheDrives)
-{
-    TfrmMain& form = Open();
-    EXPECT_EQ(form.DiskListView1->topLevelItemCount(), 0);
-    QElapsedTimer clock;
-    clock.start();
-    while (form.DiskListView1->topLevelItemCount() == 0 && clock.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_EQ(form.DiskListView1->SelectedDrives(), "CD");
-    EXPECT_FALSE(form.Timer1->isActive());
+    SetDrives("");
+    OpenAndStart();
+    EXPECT_EQ(Title(), "Zarvex") << "no drive at all";
 }
 
 TEST_F(MainFormTest, MinimumSizeResultsListTakesTheExtraRoomAndTabOrder)
@@ -149,17 +159,12 @@ TEST_F(MainFormTest, MinimumSizeResultsListTakesTheExtraRoomAndTabOrder)
     form.show();  // a hidden window is laid out when shown
     const QSize created = form.size();
     EXPECT_EQ(form.minimumSize(), created - QSize(10, 50));
-    form.resize(100, 100);
-    EXPECT_EQ(form.size(), form.minimumSize());
-    form.resize(created);
     const QRect list = form.FileListView1->geometry();
     form.resize(created + QSize(300, 200));
     EXPECT_EQ(form.FileListView1->geometry(), list.adjusted(0, 0, 300, 200));
     EXPECT_EQ(form.PageControl1->geometry().right(), form.width() - 5);
     EXPECT_EQ(form.btnExit->geometry().right(), form.GroupBox1->width() - 9);
-    EXPECT_EQ(form.DiskListView1->geometry().right(), form.btnSearch->x() - 15);
     EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, form.height() - 20, form.width(), 20));
-
     const std::vector<QWidget*> order = {form.edtFileMask, form.edtRootDir, form.edtSkipFolder,
                                          form.btnSearch,   form.btnExit,    form.DiskListView1};
     QWidget* widget = order.front();
@@ -178,8 +183,6 @@ TEST_F(MainFormTest, EnterAnywhereInTheWindowPressesTheDefaultButton)
     PressEnter(Edit("edtSkipFolder"));
     PressEnter(form.FileListView1);
     EXPECT_EQ(searches, 2);
-    EXPECT_EQ(Panel(3), "Scan complete");
-
     PressEnter(form.FileListView1, Qt::ControlModifier);
     QWidget elsewhere;
     PressEnter(&elsewhere);
@@ -189,6 +192,117 @@ TEST_F(MainFormTest, EnterAnywhereInTheWindowPressesTheDefaultButton)
     form.SetDefaultButton(nullptr);
     PressEnter(form.FileListView1);
     EXPECT_EQ(searches, 2);
+}
+
+TEST_F(MainFormTest, WholeSearchListsGroupsTotalsAndTextsAndASecondStartsAfresh)
+{
+    File("c/docs/a.txt", 1000, 1);
+    File("d/copy/a.txt", 1000, 1);
+    File("c/x.txt", 1000, 3);  // same size and stamp, other contents
+    File("c/b.bin", 2000, 2);
+    File("d/b2.bin", 2000, 2);
+    TfrmMain& form = OpenAndStart();
+    form.edtRootDir->setText("\\docs, \\, Docs");
+    form.edtFileMask->setText("");
+    form.btnSearch->click();
+    EXPECT_EQ(Picture(),
+              (Pic{"H", "b.bin", "D:\\b2.bin", "", "H", "docs\\a.txt", "D:\\copy\\a.txt"}));
+    EXPECT_EQ(form.FileListView1->RowsModel()->rowCount(), 7) << "every row reached the view";
+    EXPECT_EQ(Panel(0) + "|" + Panel(1) + "|" + Panel(2) + "|" + Panel(3),
+              "Duplicates found....|Bytes: 3,000|Files: 2|Scan complete");
+    EXPECT_EQ(form.btnSearch->text(), "Find Now");
+    EXPECT_EQ(form.lblFileListCaption->text(),
+              "What duplicates were found - double-click a file to review ...");
+    EXPECT_FALSE(form.ProgressBar->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The inputs as the search rewrote them (the overlap of the folders told in a box); the
+    // caption was rebuilt once the folders were rewritten, before the mask was.
+    EXPECT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_EQ(form.edtRootDir->text(), "\\");
+    EXPECT_EQ(form.edtFileMask->text(), "*.*");
+    EXPECT_EQ(Title(), "Zarvex named  on C: D: in \\");
+
+    form.DiskListView1->SetSelectedDrives("C");
+    form.btnSearch->click();
+    EXPECT_TRUE(Picture().empty()) << "the C:-only search finds no pair";
+    EXPECT_EQ(Panel(0) + "|" + Panel(1) + "|" + Panel(2), "|Bytes: 0|Files: 0");
+}
+
+TEST_F(MainFormTest, StopWhileWalkingOrComparing)
+{
+    MakeManyCopies(40);
+    File("d/a1.txt", 3000, 4);
+    File("d/a2.txt", 3000, 4);
+    const struct {
+        const char* what;
+        bool comparing;   // stop during the comparison, else during the walk
+        bool enterTwice;  // Enter presses the button, now captioned Stop, twice
+    } cases[] = {{"Stop while walking", false, false},
+                 {"Enter twice while walking", false, true},
+                 {"Stop while comparing", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TfrmMain& form = OpenAndStart();
+        int clicks = 0;
+        QObject::connect(form.btnSearch, &QPushButton::clicked, [&clicks] { ++clicks; });
+        std::string caption;
+        AtPump([&] { return c.comparing ? form.FileListView1->Rows().Count() > 0 : Walking(); },
+               [&] {
+                   caption = form.btnSearch->text().toStdString();
+                   PressEnter(form.edtSkipFolder);
+                   if (c.enterTwice) PressEnter(form.edtSkipFolder);
+               });
+        form.btnSearch->click();
+        EXPECT_EQ(caption, "Stop");
+        EXPECT_EQ(clicks, c.enterTwice ? 3 : 2);
+        if (c.comparing) {
+            ASSERT_FALSE(Picture().empty());
+            EXPECT_EQ(Picture()[0], "H");
+            EXPECT_LT(Picture().size(), 45u) << "the comparison went on";
+        } else {
+            EXPECT_LT(form.State.FolderList.Count(), 40) << "the walk went on";
+            EXPECT_TRUE(Picture().empty());
+        }
+        EXPECT_FALSE(form.SearchActive());
+        EXPECT_EQ(form.btnSearch->text(), "Find Now");
+        EXPECT_EQ(Panel(3), "Comparison interrupted");
+        EXPECT_FALSE(form.ProgressBar->isVisible());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+// As in the program: the event loop runs the search; Exit ends the loop only once the search
+// has unwound, and the window is destroyed after that.
+TEST_F(MainFormTest, ExitEndsTheEventLoopOnlyAfterTheSearchReturned)
+{
+    MakeManyCopies(40);
+    TfrmMain& form = OpenAndStart();
+    form.edtFileMask->setText("*.dat");
+    bool searchingWhenLoopEnded = true;
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &form,
+                     [&] { searchingWhenLoopEnded = form.SearchActive(); });
+    AtPump([this] { return Walking(); }, [&] { form.btnExit->click(); });
+    QTimer::singleShot(0, &form, [&] { form.btnSearch->click(); });
+    QTimer::singleShot(20000, &form, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(searchingWhenLoopEnded);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_LT(form.State.FolderList.Count(), 40);
+    EXPECT_EQ(form.btnSearch->text(), "Find Now");
+    EXPECT_EQ(Stored("FileMask"), "*.dat");
+}
+
+TEST_F(MainFormTest, CloseDuringTheComparisonEndsTheSearch)
+{
+    MakeManyCopies(20);
+    TfrmMain& form = OpenAndStart();
+    AtPump([this] { return Form->State.Busy; }, [&] { form.close(); });
+    form.btnSearch->click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(Stored("CheckFileSize"), "1");
+    EXPECT_FALSE(form.SearchActive());
+    EXPECT_EQ(Panel(3), "Comparison interrupted");
+    EXPECT_TRUE(Picture().empty());
 }
 
 class MainFormLookTest : public WindowFixture {
@@ -205,15 +319,14 @@ TEST_F(MainFormLookTest, NoTextIsClipped)
 {
     TfrmMain& form = Open();
     form.show();
-    // A check box draws its text from the left edge of its contents on.
     for (QCheckBox* box : form.findChildren<QCheckBox*>()) {
         QStyleOptionButton option;
         option.initFrom(box);
         option.text = box->text();
-        const QRect contents =
-            box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
+        const int left =
+            box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).left();
         const int text = box->fontMetrics().size(Qt::TextShowMnemonic, box->text()).width();
-        EXPECT_LE(contents.left() + text, box->width()) << box->objectName().toStdString();
+        EXPECT_LE(left + text, box->width()) << box->objectName().toStdString();
     }
     // A push button's size hint has a style minimum; what counts is its text and margins.
     for (QPushButton* button : form.findChildren<QPushButton*>()) {

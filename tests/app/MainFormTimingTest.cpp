@@ -95,7 +95,7 @@ TEST_F(TimingTest, LongestGapBetweenEventsDuringASearch)
         const std::string now = form.StatusPanels[3]->text().toStdString();
         if (gap > longest) {
             longest = gap;
-            where = "at pump " + std::to_string(pumps) + " from \"" + before + "\" to \"" + now + "\"";
+            where = "at pump " + std::to_string(pumps) + " from \"" + before + "\" to \"" + now;
         }
         longestCpu = std::max(longestCpu, cpu);
         if (form.Driver().TreeScanner1.SearchInProgress()) longestWalk = std::max(longestWalk, gap);
@@ -108,7 +108,7 @@ TEST_F(TimingTest, LongestGapBetweenEventsDuringASearch)
     last = start;
     form.btnSearch->click();
     std::printf("search of %s: %.0f ms, %ld pumps, %zu rows; after the last pump %.1f ms\n"
-                "  longest gap %.1f ms %s; in the walk %.1f ms; in CPU time %.1f ms\n",
+                "  longest gap %.1f ms %s\"; in the walk %.1f ms; in CPU time %.1f ms\n",
                 tree.constData(), MsSince(start), pumps, form.FileListView1->Rows().Count(),
                 MsSince(last), longest, where.c_str(), longestWalk, longestCpu);
 }

@@ -1,10 +1,12 @@
-#include <gtest/gtest.h>
+// The results list: which file a row names, the groups that vanish when they fall to one
+// file, and the list under the user's hands (clicks, Enter, review, Delete and Shift+Delete).
+#include <QKeyEvent>
+#include <QTimer>
+#include <filesystem>
 
-#include "app/ResultsHandling.h"
+#include "WindowFixture.h"
 
 namespace {
-
-using Pic = std::vector<std::string>;
 
 // Rows from a compact picture: "H" a header, "" an empty row, anything else a file row.
 TResultRows Layout(const Pic& captions)
@@ -17,14 +19,6 @@ TResultRows Layout(const Pic& captions)
             rows.Append({c, c.empty() ? Pic{} : Pic{"1", "t", "d", "A"}});
     }
     return rows;
-}
-
-Pic Picture(const TResultRows& rows)
-{
-    Pic out;
-    for (const TResultRow& row : rows.Rows())
-        out.push_back(IsGroupHeader(row.Caption) ? "H" : row.Caption);
-    return out;
 }
 
 TEST(ResultsHandling, SelectedFilePathNamesOnlyFileRows)
@@ -61,7 +55,7 @@ TEST(ResultsHandling, TidyGroupRemovesOnlyAGroupFallenToOneFile)
     for (const auto& c : cases) {
         TResultRows rows = Layout(c.before);
         TidyGroup(rows, c.row);
-        EXPECT_EQ(Picture(rows), c.after) << c.what;
+        EXPECT_EQ(PictureOf(rows), c.after) << c.what;
     }
 }
 
@@ -75,6 +69,178 @@ TEST(ResultsHandling, GroupCompanionsAreTheOtherFilesOfTheGroup)
     EXPECT_EQ(GroupCompanions(edited, 0), (Pic{"y"}));
     EXPECT_TRUE(GroupCompanions(edited, 3).empty());
     EXPECT_TRUE(GroupCompanions(edited, 99).empty());
+}
+
+namespace fs = std::filesystem;
+
+class ResultsWindow : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        Open();
+        Form->Timer1->stop();
+    }
+
+    // Groups of identical files on C:, laid out as a search lists them.
+    void ListGroups(std::initializer_list<std::initializer_list<const char*>> groups)
+    {
+        unsigned seed = 1;
+        for (const auto& group : groups) {
+            if (Form->RowCount() > 0) Form->AddRow("");
+            Form->AddRow(kGroupHeaderCaption);
+            for (const char* name : group) {
+                File(std::string("c/") + name, 100, seed);
+                std::int64_t size = 0;
+                ASSERT_TRUE(Form->AddFile(std::string("C:\\") + name, size)) << name;
+            }
+            ++seed;
+        }
+    }
+    void Select(const std::string& name) { Form->FileListView1->SelectRow(RowOf("C:\\" + name)); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        Form->FileListView1KeyDown(&event);
+    }
+    void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+                   int answer = mrYes)
+    {
+        TMessageBox::AnswerNext(answer);
+        Select(name);
+        Press(Qt::Key_Delete, modifiers);
+    }
+    // The file name the review dialog shows when it comes up next; it is closed with OK.
+    void WhenReviewed(std::string& reviewed)
+    {
+        QTimer::singleShot(0, Dialog.get(), [this, &reviewed] {
+            if (Dialog->isVisible()) reviewed = Dialog->FileName;
+            Dialog->btnOK->click();
+        });
+    }
+    bool Exists(const std::string& name) const { return fs::exists(FTree.Path("c/" + name)); }
+    bool InTrash(const std::string& name) const
+    {
+        return fs::exists(FTree.Path("data/Trash/files/" + name));
+    }
+};
+
+TEST_F(ResultsWindow, AClickedFileTakesEnterAClickedHeaderGivesItBackToFindNow)
+{
+    ListGroups({{"x1", "x2"}});  // "a" would be a reserved name to a search
+    Form->Timer1Timer();  // fills and chooses the drives
+    Form->show();
+    Select("x1");
+    Form->FileListView1Click();
+    EXPECT_EQ(Form->FileListView1->Hint(), "C:\\x1");
+    EXPECT_EQ(Form->DefaultButton(), nullptr);
+    std::string reviewed;
+    WhenReviewed(reviewed);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(Form->FileListView1, &enter);
+    EXPECT_EQ(reviewed, "C:\\x1");
+
+    Form->FileListView1->SelectRow(0);
+    Form->FileListView1Click();
+    EXPECT_EQ(Form->FileListView1->Hint(), "Double-click a file to review");
+    EXPECT_EQ(Form->DefaultButton(), Form->btnSearch);
+    QApplication::sendEvent(Form->FileListView1, &enter);
+    EXPECT_EQ(Panel(0), "Duplicates found....") << "Enter pressed Find Now";
+    EXPECT_EQ(Picture(), (Pic{"H", "x1", "x2"}));
+}
+
+TEST_F(ResultsWindow, DeletingEitherFileOfAPairRemovesTheWholeGroup)
+{
+    ListGroups({{"a", "b"}, {"c", "d"}, {"e", "f"}});
+    DeleteKey("d");  // a middle group, its second file
+    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "e", "f"}));
+    EXPECT_TRUE(InTrash("d"));
+    DeleteKey("a");  // the first group, its first file
+    EXPECT_EQ(Picture(), (Pic{"H", "e", "f"}));
+    DeleteKey("e");  // the last and only group
+    EXPECT_TRUE(Picture().empty());
+    EXPECT_TRUE(Exists("b") && Exists("c") && Exists("f"));
+    EXPECT_EQ(Form->FileListView1->Hint(), "Double-click a file to review");
+}
+
+TEST_F(ResultsWindow, ShiftAloneDeletesForGoodAndNoRowStaysSelected)
+{
+    ListGroups({{"a", "b", "c", "d", "e"}});
+    DeleteKey("a", Qt::ShiftModifier);
+    EXPECT_FALSE(Exists("a"));
+    EXPECT_FALSE(InTrash("a"));
+    EXPECT_TRUE(TMessageBox::History()[0].Request.Text.contains("permanently"));
+    // A second Delete right away finds no row instead of a neighbour.
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_EQ(Picture(), (Pic{"H", "b", "c", "d", "e"}));
+
+    DeleteKey("b", Qt::ControlModifier);
+    DeleteKey("c", Qt::ShiftModifier | Qt::ControlModifier);
+    DeleteKey("d", Qt::ShiftModifier | Qt::AltModifier);
+    for (const char* name : {"b", "c", "d"}) {
+        EXPECT_FALSE(Exists(name)) << name;
+        EXPECT_TRUE(InTrash(name)) << name;
+    }
+}
+
+TEST_F(ResultsWindow, ARefusalOrTheLastCopyKeepsFileAndRows)
+{
+    ListGroups({{"a", "b"}});
+    DeleteKey("a", Qt::NoModifier, mrNo);
+    EXPECT_TRUE(Exists("a"));
+
+    TMessageBox::ClearHistory();
+    FTree.WriteFile("c/b", "changed after the search");
+    Select("a");
+    Press(Qt::Key_Delete);  // unattended: the default answer, No
+    ASSERT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_TRUE(TMessageBox::History()[0].Request.Text.contains("last copy"));
+    EXPECT_EQ(TMessageBox::History()[0].Request.DefaultButton, mrNo);
+    EXPECT_TRUE(Exists("a"));
+    EXPECT_EQ(Picture(), (Pic{"H", "a", "b"}));
+}
+
+TEST_F(ResultsWindow, ReviewOrDeletionRemovesTheRowOfAFileGone)
+{
+    ListGroups({{"a", "b", "c"}, {"d", "e"}, {"f", "g"}});
+    // A file that vanished since the search loses its row without a question or a dialog.
+    fs::remove(FTree.Path("c/c"));
+    Select("c");
+    Form->FileListView1DblClick();
+    fs::remove(FTree.Path("c/b"));
+    Select("b");
+    Press(Qt::Key_Delete);
+    EXPECT_TRUE(TMessageBox::History().isEmpty());
+    EXPECT_EQ(Picture(), (Pic{"H", "d", "e", "", "H", "f", "g"}));
+
+    Select("e");
+    TMessageBox::AnswerNext(mrYes);
+    QTimer::singleShot(0, Dialog.get(), [this] {
+        EXPECT_EQ(Dialog->FileName, "C:\\e");
+        EXPECT_EQ(Dialog->Companions, std::vector<std::string>{"C:\\d"});
+        Dialog->btnDelete->click();
+    });
+    Form->FileListView1DblClick();
+    EXPECT_FALSE(Exists("e"));
+    EXPECT_EQ(Picture(), (Pic{"H", "f", "g"}));
+}
+
+TEST_F(ResultsWindow, AHandEditedListStartingWithAFileIsHandled)
+{
+    FTree.WriteSized("c/a", 10, 1);
+    FTree.WriteSized("c/b", 10, 1);
+    Form->AddRow("C:\\a");
+    Form->AddRow("C:\\b");
+    DeleteKey("a");
+    EXPECT_EQ(Picture(), (Pic{"b"}));
+    EXPECT_TRUE(InTrash("a"));
+    std::string reviewed;
+    WhenReviewed(reviewed);
+    Select("b");
+    Form->FileListView1DblClick();
+    EXPECT_EQ(reviewed, "C:\\b");
+    EXPECT_EQ(Picture(), (Pic{"b"}));
 }
 
 }  // namespace

@@ -1,21 +1,29 @@
-#include <gtest/gtest.h>
+// The saved lists: the line forms, safe writing and reload of the list files, and the window's
+// side (written when the window goes, offered and reloaded on the first timer tick). With
+// ZARVEX_SCREENSHOT_DIR set, the session test saves the review dialog and the reloaded window
+// there (review-dialog.png, main-window-reload.png).
 #include <sys/stat.h>
 
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "WindowFixture.h"
+#include "app/Application.h"
 #include "app/SavedLists.h"
-#include "support/TempTree.h"
 #include "text/Format.h"
+#include "views/DiskList.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
+namespace fs = std::filesystem;
 
 const TResultRow kHeader{kGroupHeaderCaption, {}};
 
-TResultRow File(const std::string& path, const std::string& size = "1")
+TResultRow FileRow(const std::string& path, const std::string& size = "1")
 {
     return {path, {size, "Text Document", "2001/02/22 10:11", "   A", "", ""}};
 }
@@ -40,7 +48,7 @@ TEST(SavedListsLines, LineFormsOfEveryRowKind)
     EXPECT_EQ(ListLine(kHeader), "\"Duplicate files .....\"");
     EXPECT_EQ(ListLine({"", {}}), "\"\"");
     // Size unquoted; texts with blanks quoted; empty versions as nothing after their commas.
-    EXPECT_EQ(ListLine(File("C:\\Data\\report.txt", "512")),
+    EXPECT_EQ(ListLine(FileRow("C:\\Data\\report.txt", "512")),
               "\"C:\\Data\\report.txt\",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
     EXPECT_EQ(ListLine({"C:\\a.dll", {"7", "x", "d", "A", "1.0", "2.0"}}),
               "\"C:\\a.dll\",7,x,d,A,1.0,2.0");
@@ -56,11 +64,11 @@ TEST(SavedListsLines, LineFormsOfEveryRowKind)
 TEST(SavedListsLines, EveryGroupMemberIsANewDuplicateAndBrokenNamesAreLeftOut)
 {
     const TListLines lines = BuildListLines(
-        RowsOf({kHeader, File("C:\\A.txt"), File("C:\\B.txt"), {"", {}}, kHeader,
-                File("\\\\server\\share\\x"), File("D:\\y"), File("C:\\x\\a\nb")}));
+        RowsOf({kHeader, FileRow("C:\\A.txt"), FileRow("C:\\B.txt"), {"", {}}, kHeader,
+                FileRow("\\\\server\\share\\x"), FileRow("D:\\y"), FileRow("C:\\x\\a\nb")}));
     ASSERT_EQ(lines.Results.size(), 7u) << "the name with a line break is not split in two";
     EXPECT_EQ(lines.Results[3], "\"\"");
-    EXPECT_EQ(lines.NewDuplicates, (Lines{"C:\\A.txt", "C:\\B.txt", "D:\\y"}));
+    EXPECT_EQ(lines.NewDuplicates, (Pic{"C:\\A.txt", "C:\\B.txt", "D:\\y"}));
 }
 
 class SavedListsFiles : public testing::Test {
@@ -71,7 +79,7 @@ protected:
 
 TEST_F(SavedListsFiles, WritesBothFilesWithCrLf)
 {
-    EXPECT_TRUE(WriteListFiles(RowsOf({kHeader, File("C:\\A"), File("C:\\B")}), Paths));
+    EXPECT_TRUE(WriteListFiles(RowsOf({kHeader, FileRow("C:\\A"), FileRow("C:\\B")}), Paths));
     EXPECT_EQ(Slurp(Paths.List),
               "\"Duplicate files .....\"\r\n"
               "\"C:\\A\",1,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,\r\n"
@@ -95,9 +103,9 @@ TEST_F(SavedListsFiles, NothingOrAFailureLeavesTheOlderFilesAsTheyWere)
     // A failed first file skips the second and leaves no temporary file.
     TListFilePaths paths = Paths;
     paths.List = Tree.Path("missing-folder/Zarvex.lis");
-    EXPECT_FALSE(WriteListFiles(RowsOf({kHeader, File("C:\\A")}), paths));
+    EXPECT_FALSE(WriteListFiles(RowsOf({kHeader, FileRow("C:\\A")}), paths));
     EXPECT_EQ(Slurp(Paths.NewList), "C:\\old\r\n");
-    const auto entries = std::distance(std::filesystem::directory_iterator(Tree.Root()), {});
+    const auto entries = std::distance(fs::directory_iterator(Tree.Root()), {});
     EXPECT_EQ(entries, 2);
 }
 
@@ -106,7 +114,7 @@ TEST(SavedListsReload, RowsTrimmedAndTotalsOfEveryMemberButTheFirst)
     const TResultRow row = RowFromLine(
         "\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
     EXPECT_EQ(row.Caption, "C:\\Data\\report.txt");
-    EXPECT_EQ(row.SubItems, (Lines{"512", "Text Document", "2001/02/22 10:11", "A", ""}));
+    EXPECT_EQ(row.SubItems, (Pic{"512", "Text Document", "2001/02/22 10:11", "A", ""}));
     EXPECT_TRUE(RowFromLine("\"\"").Caption.empty());
     EXPECT_TRUE(RowFromLine("\"Duplicate files .....\"").SubItems.empty());
 
@@ -145,10 +153,10 @@ TEST(SavedListsFolder, BesideTheExecutableWhenWritableElseInTheDataFolder)
     const std::string exe = tree.MakeDir("bin");
     const std::string data = tree.Path("data/Quillmoor/Zarvex");
     EXPECT_EQ(ListFolder(exe, data), exe);
-    EXPECT_FALSE(std::filesystem::exists(data));
+    EXPECT_FALSE(fs::exists(data));
     // Root ignores permissions, so the unwritable folder is one that is no folder at all.
     EXPECT_EQ(ListFolder(tree.WriteFile("file", "x"), data), data);
-    EXPECT_TRUE(std::filesystem::is_directory(data));
+    EXPECT_TRUE(fs::is_directory(data));
     TEnvGuard home("XDG_DATA_HOME", tree.Path("xdg"));
     EXPECT_EQ(UserDataFolder(), tree.Path("xdg") + "/Quillmoor/Zarvex");
 }
@@ -178,6 +186,128 @@ TEST(SavedListsPrompts, TextsAndTheStampOfTheFile)
     EXPECT_EQ(ListFileStamp(tree.Path("none.lis")), "");
     EXPECT_TRUE(ListFileExists(tree.MakeDir("dir.lis"))) << "any kind of entry counts";
     EXPECT_FALSE(ListFileExists(tree.Path("none.lis")));
+}
+
+class SavedListsWindow : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        SetFormatLocale("C");
+    }
+    std::string SlurpData(const char* name) const { return Slurp(FTree.Path("data/") + name); }
+    const TResultRows& Rows() const { return Form->FileListView1->Rows(); }
+    int DriveRows() const { return Form->DiskListView1->topLevelItemCount(); }
+    static void Shoot(QWidget* widget, const char* name)
+    {
+        const QByteArray folder = qgetenv("ZARVEX_SCREENSHOT_DIR");
+        if (folder.isEmpty()) return;
+        QApplication::processEvents();
+        EXPECT_TRUE(widget->grab().save(QString::fromLocal8Bit(folder) + "/" + name));
+    }
+};
+
+// Search, review a duplicate and delete it from the review dialog, close the program, start
+// it again, answer No to both questions, then start once more and reload.
+TEST_F(SavedListsWindow, SessionSearchDeleteCloseRestartAndReload)
+{
+    PrepareApplication();
+    SetDrives("C=" + FTree.Path("c") + ",fixed,System;D=" + FTree.Path("d") + ",fixed,Data");
+    MakeSampleTree();
+    const char* sample = "/usr/x86_64-w64-mingw32/lib/zlib1.dll";  // installed by make test
+    const bool pe = fs::exists(sample);
+    for (const char* copy : {"c/Tools/zlib1.dll", "d/Downloads/zlib1.dll"}) {
+        FTree.WriteSized(copy, 4096, 6);
+        if (pe) fs::copy_file(sample, FTree.Path(copy), fs::copy_options::overwrite_existing);
+        FTree.SetTime(copy, 1700000000);
+    }
+
+    TfrmMain& first = OpenAndStart();
+    EXPECT_TRUE(TMessageBox::History().isEmpty()) << "nothing saved yet";
+    first.btnSearch->click();
+    const std::size_t found = Rows().Count();
+    first.FileListView1->SelectRow(RowOf("D:\\Downloads\\zlib1.dll"));
+    first.FileListView1Click();
+    TMessageBox::AnswerNext(mrYes);
+    QTimer::singleShot(0, Dialog.get(), [&] {
+        EXPECT_EQ(Dialog->VersionTabVisible(), pe);
+        if (pe) Dialog->PageControl1->setCurrentWidget(Dialog->tabVersion);
+        Dialog->lbxNames->setCurrentRow(0);
+        Shoot(Dialog.get(), "review-dialog.png");
+        Dialog->btnDelete->click();
+    });
+    first.FileListView1DblClick();
+    EXPECT_FALSE(fs::exists(FTree.Path("d/Downloads/zlib1.dll")));
+    EXPECT_TRUE(fs::exists(FTree.Path("c/Tools/zlib1.dll")));
+    EXPECT_EQ(RowOf("C:\\Tools\\zlib1.dll"), -1) << "its group fell to one file and went";
+    const std::vector<TResultRow> kept = Rows().Rows();
+    EXPECT_LT(kept.size(), found);
+    first.close();
+    Form.reset();  // the window goes: the lists are written
+    EXPECT_EQ(SlurpData("NewDupl.lis").find("zlib1.dll"), std::string::npos);
+
+    FTree.WriteFile("data/SkipDupl.lis", "C:\\known\\one.txt\r\nC:\\known\\two.txt\r\n");
+    FTree.SetTime("data/SkipDupl.lis", 1000000000);
+    FTree.SetTime("data/Zarvex.lis", 1100000000);
+    const std::string saved = SlurpData("Zarvex.lis");
+    TMessageBox::ClearHistory();
+    TMessageBox::AnswerNext(mrNo);
+    TMessageBox::AnswerNext(mrNo);
+    OpenAndStart();
+    EXPECT_EQ(TMessageBox::History().size(), 2);
+    EXPECT_EQ(Form->State.KnownDuplicates.Count(), 0);
+    EXPECT_EQ(Rows().Count(), 0u);
+    EXPECT_GT(DriveRows(), 0);
+    Form.reset();
+    EXPECT_EQ(SlurpData("Zarvex.lis"), saved) << "offered again next time";
+
+    TMessageBox::ClearHistory();
+    TMessageBox::AnswerNext(mrYes);
+    TMessageBox::AnswerNext(mrYes);
+    TfrmMain& last = OpenAndStart();
+    ASSERT_EQ(TMessageBox::History().size(), 2);
+    const TMessageBoxRequest& skip = TMessageBox::History()[0].Request;
+    const TMessageBoxRequest& previous = TMessageBox::History()[1].Request;
+    EXPECT_EQ(skip.Title, "Zarvex - known duplicates to skip list found");
+    EXPECT_EQ(previous.Title, "Zarvex - previous list found");
+    // Each question carries its own file's stamp.
+    EXPECT_TRUE(skip.Text.contains(PreviousRunText(UnixToLocalDateTime(1000000000)).c_str()));
+    EXPECT_TRUE(previous.Text.contains(PreviousRunText(UnixToLocalDateTime(1100000000)).c_str()));
+    EXPECT_EQ(last.State.KnownDuplicates.Count(), 2);
+    EXPECT_GE(last.State.KnownDuplicates.IndexOf("c:\\KNOWN\\one.txt"), 0);
+    ASSERT_EQ(Rows().Count(), kept.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(Rows().Row(i).Caption, kept[i].Caption);
+    EXPECT_EQ(Panel(0) + "|" + Panel(1) + "|" + Panel(2),
+              "Duplicates read from file .....|Bytes: 8,313,748|Files: 4");
+    EXPECT_FALSE(last.ProgressBar->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_GT(DriveRows(), 0);
+    last.FileListView1->SelectRow(RowOf("D:\\Camera\\IMG_0412.jpg"));
+    last.FileListView1Click();
+    Shoot(&last, "main-window-reload.png");
+}
+
+TEST_F(SavedListsWindow, AnEmptyOrUnreadableListReloadsNothingAndTheTickGoesOn)
+{
+    FTree.WriteFile("data/Zarvex.lis", "");
+    OpenAndStart();
+    EXPECT_EQ(TMessageBox::History().size(), 1);  // asked, answered Yes by default
+    EXPECT_EQ(Rows().Count(), 0u);
+    EXPECT_NE(Panel(0), "Duplicates read from file .....");
+    EXPECT_FALSE(Form->ProgressBar->isVisible());
+    EXPECT_GT(DriveRows(), 0);
+
+    // A folder in the list's place exists as an entry but cannot be read.
+    Form.reset();
+    fs::remove(FTree.Path("data/Zarvex.lis"));
+    FTree.MakeDir("data/Zarvex.lis/inside");
+    FTree.MakeDir("data/SkipDupl.lis");
+    TMessageBox::ClearHistory();
+    OpenAndStart();
+    EXPECT_EQ(TMessageBox::History().size(), 2);
+    EXPECT_EQ(Rows().Count(), 0u);
+    EXPECT_EQ(Form->State.KnownDuplicates.Count(), 0);
+    EXPECT_GT(DriveRows(), 0);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #pragma once
-// A main window on temporary drives C: and D:, with its own settings, data folder and trash,
-// for the window tests. Message boxes answer themselves with their default unless a test
-// queues an answer.
+// A main window on temporary drives C: and D:, with its own settings, data folder and trash.
+// Message boxes answer themselves with their default unless a test queues an answer.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -10,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <memory>
-#include <string>
 
 #include "app/MainForm.h"
 #include "app/ResultsHandling.h"
@@ -22,6 +20,17 @@
 #include "views/MessageBox.h"
 
 using Pic = std::vector<std::string>;
+
+// The rows: "H" for a header, else the caption without a leading "C:\".
+inline Pic PictureOf(const TResultRows& rows)
+{
+    Pic out;
+    for (const TResultRow& row : rows.Rows()) {
+        const std::string& c = row.Caption;
+        out.push_back(IsGroupHeader(c) ? "H" : c.rfind("C:\\", 0) == 0 ? c.substr(3) : c);
+    }
+    return out;
+}
 
 class WindowFixture : public testing::Test {
 protected:
@@ -53,7 +62,7 @@ protected:
 
     void SetDrives(const std::string& spec)
     {
-        FDrives.reset();
+        FDrives.reset();  // the old guard restores its value first
         FDrives = std::make_unique<TEnvGuard>("ZARVEX_DRIVES", spec);
         TDriveTable::ResetCurrent();
     }
@@ -62,22 +71,17 @@ protected:
         FTree.WriteSized(path, size, seed);
         FTree.SetTime(path, 1700000000);
     }
-
     // Duplicates across two drives, in folders and names as a user has them.
     void MakeSampleTree()
     {
         File("c/Documents/Report 2023.odt", 48213, 1);
         File("c/Backup/Documents/Report 2023.odt", 48213, 1);
-        File("c/Documents/Budget.ods", 20911, 2);
         File("c/Photos/Holiday/IMG_0412.jpg", 1843007, 3);
         File("d/Camera/IMG_0412.jpg", 1843007, 3);
-        File("d/Camera/IMG_0413.jpg", 1790522, 4);
         File("c/Music/Intro.mp3", 3211264, 5);
         File("d/Old Music/Intro.mp3", 3211264, 5);
         File("d/Old Music/Copy of Intro.mp3", 3211264, 5);
     }
-
-    std::string KeyFile() const { return FTree.Path("config/Quillmoor/Zarvex.conf"); }
     void WriteSettings(const std::string& general)
     {
         FTree.WriteFile("config/Quillmoor/Zarvex.conf", "[General]\n" + general);
@@ -89,8 +93,7 @@ protected:
         return value;
     }
 
-    // A window as the program creates it, with its review dialog, its list files kept in
-    // the temporary tree.
+    // A window as the program creates it, with its review dialog and its list files in the tree.
     TfrmMain& Open()
     {
         Form.reset();
@@ -118,22 +121,13 @@ protected:
     }
     QLineEdit* Edit(const char* name) const { return Find<QLineEdit>(name); }
     QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
-    std::string Panel(int index) const
+    std::string Panel(int i) const
     {
-        return Find<QLabel>(("StatusPanel" + std::to_string(index)).c_str())->text().toStdString();
+        return Find<QLabel>(("StatusPanel" + std::to_string(i)).c_str())->text().toStdString();
     }
     std::string Title() const { return Form->windowTitle().toStdString(); }
 
-    // The rows: "H" for a header, else the caption without a leading "C:\".
-    Pic Picture() const
-    {
-        Pic out;
-        for (const TResultRow& row : Form->FileListView1->Rows().Rows()) {
-            const std::string& c = row.Caption;
-            out.push_back(IsGroupHeader(c) ? "H" : c.rfind("C:\\", 0) == 0 ? c.substr(3) : c);
-        }
-        return out;
-    }
+    Pic Picture() const { return PictureOf(Form->FileListView1->Rows()); }
     int RowOf(const std::string& caption) const
     {
         const auto& rows = Form->FileListView1->Rows().Rows();
