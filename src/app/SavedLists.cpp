@@ -9,7 +9,6 @@
 
 #include "app/MainForm.h"
 #include "platform/Process.h"
-#include "text/CommaText.h"
 #include "text/Format.h"
 #include "text/TextFile.h"
 #include "text/TextUtil.h"
@@ -17,35 +16,6 @@
 #include "views/ResultRowsModel.h"
 
 namespace {
-
-bool HasLineBreak(const std::string& s)
-{
-    return s.find_first_of("\r\n") != std::string::npos;
-}
-
-// Version strings come from the files themselves and may hold line breaks; in a line they
-// become blanks, as they show in a one-line cell anyway.
-std::string OneLine(std::string s)
-{
-    for (char& c : s) {
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    }
-    return s;
-}
-
-// Quotes inside the caption are doubled, so a name holding one (possible on Linux) reads back
-// as itself instead of as another path.
-std::string QuotedCaption(const std::string& caption)
-{
-    std::string out = "\"";
-    for (char c : caption) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + '"';
-}
 
 bool IsWritableFolder(const std::string& folder)
 {
@@ -80,42 +50,12 @@ TListFilePaths ListFilePaths()
     return ListFilePathsIn(ListFolder(ExecutableFolder(), UserDataFolder()));
 }
 
-std::string ListLine(const TResultRow& row)
-{
-    std::string line = QuotedCaption(row.Caption);
-    if (row.SubItems.empty())
-        return line;
-    std::vector<std::string> items;
-    items.reserve(row.SubItems.size());
-    for (const std::string& item : row.SubItems) items.push_back(OneLine(item));
-    return line + ',' + WriteCommaText(items);
-}
-
-bool IsNewDuplicatePath(const std::string& caption)
-{
-    return caption.size() > 2 && caption[1] == ':';
-}
-
-TListLines BuildListLines(const TResultRows& rows)
-{
-    TListLines lines;
-    lines.Results.reserve(rows.Count());
-    for (const TResultRow& row : rows.Rows()) {
-        if (HasLineBreak(row.Caption))
-            continue;
-        lines.Results.push_back(ListLine(row));
-        if (IsNewDuplicatePath(row.Caption))
-            lines.NewDuplicates.push_back(row.Caption);
-    }
-    return lines;
-}
-
 bool WriteLinesSafely(const std::vector<std::string>& lines, const std::string& nativePath)
 {
     std::string text;
     for (const std::string& line : lines) {
         text += line;
-        text += "\r\n";
+        text += kListLineEnd;
     }
     return WriteWholeFile(nativePath, text);
 }
@@ -127,17 +67,6 @@ bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths)
     const TListLines lines = BuildListLines(rows);
     return WriteLinesSafely(lines.Results, paths.List) &&
            WriteLinesSafely(lines.NewDuplicates, paths.NewList);
-}
-
-TResultRow RowFromLine(const std::string& line)
-{
-    const std::vector<std::string> items = ReadCommaText(line);
-    TResultRow row;
-    if (items.empty())
-        return row;
-    row.Caption = Trim(items[0]);
-    for (std::size_t i = 1; i < items.size(); ++i) row.SubItems.push_back(Trim(items[i]));
-    return row;
 }
 
 TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,

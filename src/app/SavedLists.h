@@ -1,11 +1,7 @@
 #pragma once
 // The saved lists: Zarvex.lis (every row of the results list, one line a row), NewDupl.lis
 // (the path of every listed file) and SkipDupl.lis (known duplicates, read only, same form
-// as NewDupl.lis). Lines end in CR LF and are read back with CR, LF or the pair.
-//
-// Zarvex.lis line of a row: the caption in double quotes, then, when the row has sub-items,
-// a comma and the comma text of the sub-items ("Duplicate files ....." in quotes for a header,
-// two double quotes for an empty row).
+// as NewDupl.lis), in the line forms of views/ListLines.h.
 //
 // Paths here are native. The files lie beside the executable, or in the per-user data folder
 // when the executable's folder is not writable (an installed copy).
@@ -15,6 +11,7 @@
 #include <vector>
 
 #include "text/StringList.h"
+#include "views/ListLines.h"
 #include "views/MessageBox.h"
 #include "views/ResultRows.h"
 
@@ -33,19 +30,6 @@ std::string UserDataFolder();
 TListFilePaths ListFilePaths();
 TListFilePaths ListFilePathsIn(const std::string& folder);
 
-// The Zarvex.lis line of one row.
-std::string ListLine(const TResultRow& row);
-// True for a caption that NewDupl.lis takes: longer than 2 characters, ":" second.
-bool IsNewDuplicatePath(const std::string& caption);
-
-struct TListLines {
-    std::vector<std::string> Results;        // Zarvex.lis
-    std::vector<std::string> NewDuplicates;  // NewDupl.lis
-};
-// A file name with a line break cannot be stored in a line: its row is left out of both
-// lists rather than saved as two broken rows that could name other files on reloading.
-TListLines BuildListLines(const TResultRows& rows);
-
 // Writes the lines, each ended by CR LF, to a temporary file in the same folder and renames
 // it over `nativePath`, so the old file stays whole until the new one is complete.
 bool WriteLinesSafely(const std::vector<std::string>& lines, const std::string& nativePath);
@@ -57,8 +41,6 @@ struct TReloadTotals {
     std::int64_t Files = 0;
     std::int64_t Bytes = 0;
 };
-// The row of one Zarvex.lis line: caption and sub-items trimmed.
-TResultRow RowFromLine(const std::string& line);
 // Appends one row per line and counts the totals as a search does: every file row that
 // follows another file row of its group, with its size. progress(i) is told each line index.
 TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,

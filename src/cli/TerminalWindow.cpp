@@ -6,9 +6,9 @@
 #include <csignal>
 #include <ctime>
 
-#include "cli/ListText.h"
 #include "text/TextUtil.h"
 #include "views/FileRow.h"
+#include "views/ListLines.h"
 
 namespace {
 
@@ -188,14 +188,16 @@ void TTerminalWindow::Write(std::FILE* file, const std::string& line)
 
 void TTerminalWindow::AddRow(const std::string& caption)
 {
-    Write(ResultList, ResultListLine(TResultRow{caption, {}}));
-    ++FRowCount;
+    WriteRow(TResultRow{caption, {}});
 }
 
-void TTerminalWindow::WriteFileRow(const TResultRow& row)
+// A row left out of the lists (a name with a line break) still counts as added, as it stays in
+// the window's list.
+void TTerminalWindow::WriteRow(const TResultRow& row)
 {
-    Write(ResultList, ResultListLine(row));
-    if (IsDrivePath(row.Caption)) Write(DuplicateList, row.Caption);
+    const TRowLines lines = LinesOfRow(row);
+    if (!lines.Result.empty()) Write(ResultList, lines.Result);
+    if (!lines.NewDuplicate.empty()) Write(DuplicateList, lines.NewDuplicate);
     ++FRowCount;
 }
 
@@ -203,7 +205,7 @@ bool TTerminalWindow::AddFile(const std::string& path, std::int64_t& size)
 {
     TResultRow row;
     if (!DescribeFile(path, row, size)) return false;
-    WriteFileRow(row);
+    WriteRow(row);
     return true;
 }
 
@@ -212,6 +214,6 @@ bool TTerminalWindow::AddOpenFile(const std::string& path, std::int64_t& size,
 {
     TResultRow row;
     if (!DescribeFile(path, content, row, size)) return false;
-    WriteFileRow(row);
+    WriteRow(row);
     return true;
 }

@@ -83,7 +83,7 @@ public:
 
 private:
     void Write(std::FILE* file, const std::string& line);
-    void WriteFileRow(const TResultRow& row);
+    void WriteRow(const TResultRow& row);
     void DrawProgress(bool now);
     std::string ProgressLine() const;
 

@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include "cli/ListText.h"
 #include "cli/TerminalWindow.h"
 #include "engine/SearchDriver.h"
 #include "platform/Drives.h"
@@ -68,21 +67,6 @@ TEST(OptionsTest, MistakesAreNamed)
     EXPECT_NE(ParseError(many).find("24"), std::string::npos);
     // Help wins over everything else on the line.
     EXPECT_TRUE(Parse({"--drives", "C", "/tmp", "--help"}).Help);
-}
-
-TEST(ListTextTest, LinesOfTheResultsList)
-{
-    EXPECT_EQ(ResultListLine({"Duplicate files .....", {}}), "\"Duplicate files .....\"");
-    EXPECT_EQ(ResultListLine({"", {}}), "\"\"");
-    EXPECT_EQ(ResultListLine({"C:\\Data\\report.txt",
-                              {"512", "Text Document", "2001/02/22 10:11", "   A", "", ""}}),
-              "\"C:\\Data\\report.txt\",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
-    EXPECT_EQ(ResultListLine({"C:\\say \"hi\".txt", {"1", "x", "y", "z", "1.0", "2,0"}}),
-              "\"C:\\say \"hi\".txt\",1,x,y,z,1.0,\"2,0\"");
-    EXPECT_TRUE(IsDrivePath("C:\\a"));
-    EXPECT_FALSE(IsDrivePath("C:"));
-    EXPECT_FALSE(IsDrivePath("\\\\server\\share"));
-    EXPECT_FALSE(IsDrivePath("Duplicate files ....."));
 }
 
 // Ctrl+C is a click on Stop: taken in at the next pump, the search ends and says so.

@@ -120,15 +120,22 @@ TEST_F(ZarvexFindTest, NestedFoldersAreReportedAndKnownDuplicatesLeftAlone)
               "Scan complete\nBytes: 8  Files: 1\n");
 }
 
-TEST_F(ZarvexFindTest, HostileNamesAreWrittenAsTheyAre)
+// Lines as the window saves them: a quote in a name doubled in the results list, a name with a
+// line break in neither list.
+TEST_F(ZarvexFindTest, HostileNamesAreWrittenAsTheWindowSavesThem)
 {
+    TTempTree lists;
     Write("x/a \"b\",c.txt", "hostile");
     Write("y/a \"b\",c.txt", "hostile");
+    Write("z/new\nline.txt", "hostile");
 
-    const TProgramRun run = RunZarvexFind({"-q", Tree.Root()});
+    const TProgramRun run =
+        RunZarvexFind({"--new-duplicates", lists.Path("NewDupl.lis"), Tree.Root()});
 
-    EXPECT_EQ(run.Out, std::string(kHeaderLine) + TextRow("C:\\x\\a \"b\",c.txt", 7) +
-                           TextRow("C:\\y\\a \"b\",c.txt", 7));
+    EXPECT_EQ(run.Err, "Scan complete\nBytes: 14  Files: 2\n");  // the third file is in the group
+    EXPECT_EQ(run.Out, std::string(kHeaderLine) + TextRow("C:\\x\\a \"\"b\"\",c.txt", 7) +
+                           TextRow("C:\\y\\a \"\"b\"\",c.txt", 7));
+    EXPECT_EQ(Read(lists.Path("NewDupl.lis")), "C:\\x\\a \"b\",c.txt\r\nC:\\y\\a \"b\",c.txt\r\n");
 }
 
 TEST_F(ZarvexFindTest, DrivesComeFromTheDriveTable)

@@ -1,0 +1,77 @@
+#include "views/ListLines.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const TResultRow kHeader{kGroupHeaderCaption, {}};
+
+TResultRow File(const std::string& path, const std::string& size = "1")
+{
+    return {path, {size, "Text Document", "2001/02/22 10:11", "   A", "", ""}};
+}
+
+TEST(ListLinesTest, LineOfEveryRowKind)
+{
+    const struct {
+        TResultRow Row;
+        std::string Line;
+    } cases[] = {
+        {kHeader, "\"Duplicate files .....\""},
+        {{"", {}}, "\"\""},
+        // Size unquoted; texts with blanks quoted; empty versions as nothing after their commas.
+        {File("C:\\Data\\report.txt", "512"),
+         "\"C:\\Data\\report.txt\",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,"},
+        {{"C:\\a.dll", {"7", "x", "d", "A", "1.0", "2,0"}}, "\"C:\\a.dll\",7,x,d,A,1.0,\"2,0\""},
+        // A quote in a name is doubled, so the name reads back whole, not as a shorter path.
+        {{"C:\\x\\a \"b\",c.txt", {"5"}}, "\"C:\\x\\a \"\"b\"\",c.txt\",5"},
+        // A version text with a line break stays on its line.
+        {{"C:\\v.dll", {"1", "t", "d", "A", "1.0\r\nbeta", ""}},
+         "\"C:\\v.dll\",1,t,d,A,\"1.0  beta\","},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Row.Caption);
+        EXPECT_EQ(ListLine(c.Row), c.Line);
+    }
+}
+
+TEST(ListLinesTest, EveryFileOnADriveIsANewDuplicateAndBrokenNamesAreLeftOut)
+{
+    TResultRows rows;
+    for (const TResultRow& row :
+         {kHeader, File("C:\\A.txt"), File("C:\\B.txt"), TResultRow{"", {}}, kHeader,
+          File("\\\\server\\share\\x"), File("D:\\y"), File("C:\\x\\a\nb"), File("C:"),
+          File("C:\\x\\c\rd")})
+        rows.Append(row);
+
+    const TListLines lines = BuildListLines(rows);
+
+    ASSERT_EQ(lines.Results.size(), 8u) << "a name with a line break is not split in two";
+    EXPECT_EQ(lines.Results[3], "\"\"");
+    EXPECT_EQ(lines.NewDuplicates, (Lines{"C:\\A.txt", "C:\\B.txt", "D:\\y"}));
+    const TRowLines broken = LinesOfRow(File("C:\\x\\a\nb"));
+    EXPECT_TRUE(broken.Result.empty() && broken.NewDuplicate.empty());
+}
+
+TEST(ListLinesTest, RowsReadBackTrimmedAndWrittenRowsReadBackAsThemselves)
+{
+    const TResultRow row =
+        RowFromLine("\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
+    EXPECT_EQ(row.Caption, "C:\\Data\\report.txt");
+    EXPECT_EQ(row.SubItems, (Lines{"512", "Text Document", "2001/02/22 10:11", "A", ""}));
+    EXPECT_TRUE(RowFromLine("\"\"").Caption.empty());
+    EXPECT_TRUE(RowFromLine("\"Duplicate files .....\"").SubItems.empty());
+
+    for (const TResultRow& written :
+         {kHeader, TResultRow{"", {}}, TResultRow{"C:\\x\\a \"b\",c.txt", {"5", "t", "d", "A"}},
+          TResultRow{"C:\\\"\"", {"0"}}, TResultRow{"C:\\y", {"1", "", "", "", "1.0", "2.0"}}}) {
+        SCOPED_TRACE(written.Caption);
+        const TResultRow read = RowFromLine(ListLine(written));
+        EXPECT_EQ(read.Caption, written.Caption);
+        EXPECT_EQ(read.SubItems, written.SubItems);
+    }
+}
+
+}  // namespace
