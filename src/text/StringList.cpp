@@ -181,6 +181,37 @@ int TStringList::IndexOf(std::string_view s) const
     return -1;
 }
 
+namespace {
+
+// A buffered add while sorting: the first 8 key bytes and its index among the adds. Most
+// comparisons never leave these 16 bytes.
+struct TRef {
+    std::uint64_t Prefix;
+    std::uint32_t Index;
+};
+
+// Sorted in steps: chunks of this many adds, then merges of neighbouring sorted runs.
+constexpr std::size_t kSortChunk = 8192;
+
+}  // namespace
+
+// The key order, equal keys by their adding: newest first (accepted) or oldest first (ignored).
+// Ties go by the index, so the order is total and any sort or merge of it gives the same result.
+struct TStringList::TRefLess {
+    const std::vector<TItem>& Pending;
+    bool NewestFirst;
+
+    bool operator()(const TRef& a, const TRef& b) const
+    {
+        if (a.Prefix != b.Prefix)
+            return a.Prefix < b.Prefix;
+        const int c = CompareKeys(Pending[a.Index].Key, Pending[b.Index].Key);
+        if (c != 0)
+            return c < 0;
+        return NewestFirst ? a.Index > b.Index : a.Index < b.Index;
+    }
+};
+
 // One-by-one insertion puts a new string before the equal ones already present, so equal
 // strings end up newest first (accepted) or only the oldest survives (ignored). The buffered
 // adds are ordered the same way here and then merged.
@@ -188,92 +219,113 @@ void TStringList::Normalize() const
 {
     if (FPending.empty())
         return;
-    SortPending();
+    SortPending(FPending, {});
     if (FDuplicates == TDuplicates::dupIgnore)
-        DropIgnoredPending();
-    MergePending();
+        DropIgnoredPending(FPending);
+    MergePending(FPending);
 }
 
-void TStringList::SortPending() const
+void TStringList::Prepare(const std::function<void()>& pump)
 {
-    // Sorted as small references (the first 8 key bytes and the index) rather than as the
-    // items: 16 extra bytes an item, and most comparisons never leave the reference array.
-    struct TRef {
-        std::uint64_t Prefix;
-        std::uint32_t Index;
-    };
-    const bool newestFirst = FDuplicates == TDuplicates::dupAccept;
-    std::vector<TRef> refs(FPending.size());
-    for (std::size_t i = 0; i < refs.size(); ++i)
-        refs[i] = {KeyPrefix(FPending[i].Key), static_cast<std::uint32_t>(i)};
-    std::sort(refs.begin(), refs.end(), [&](const TRef& a, const TRef& b) {
-        if (a.Prefix != b.Prefix)
-            return a.Prefix < b.Prefix;
-        const int c = CompareKeys(FPending[a.Index].Key, FPending[b.Index].Key);
-        if (c != 0)
-            return c < 0;
-        return newestFirst ? a.Index > b.Index : a.Index < b.Index;
-    });
+    if (FPending.empty())
+        return;
+    // Taken out of the list while the pump runs, so the list stays whole whatever it reads.
+    std::vector<TItem> pending;
+    pending.swap(FPending);
+    SortPending(pending, pump ? pump : [] {});
+    if (FDuplicates == TDuplicates::dupIgnore)
+        DropIgnoredPending(pending);
+    MergePending(pending);
+}
+
+void TStringList::SortPending(std::vector<TItem>& pending,
+                              const std::function<void()>& pump) const
+{
+    // Sorted as small references rather than as the items: 16 extra bytes an item.
+    const TRefLess less{pending, FDuplicates == TDuplicates::dupAccept};
+    const std::size_t n = pending.size();
+    std::vector<TRef> refs(n);
+    for (std::size_t i = 0; i < n; ++i)
+        refs[i] = {KeyPrefix(pending[i].Key), static_cast<std::uint32_t>(i)};
+    if (!pump) {
+        std::sort(refs.begin(), refs.end(), less);
+    } else {
+        for (std::size_t from = 0; from < n; from += kSortChunk) {
+            std::sort(refs.begin() + from, refs.begin() + std::min(n, from + kSortChunk), less);
+            pump();
+        }
+        std::vector<TRef> merged(n);
+        for (std::size_t width = kSortChunk; width < n; width *= 2) {
+            for (std::size_t from = 0; from < n; from += 2 * width) {
+                const auto first = refs.begin() + from;
+                const auto middle = refs.begin() + std::min(n, from + width);
+                const auto last = refs.begin() + std::min(n, from + 2 * width);
+                std::merge(first, middle, middle, last, merged.begin() + from, less);
+                pump();
+            }
+            refs.swap(merged);
+        }
+    }
     // Apply the permutation in place, one cycle at a time: position i receives item
     // refs[i].Index.
-    for (std::size_t i = 0; i < refs.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (refs[i].Index == i)
             continue;
-        TItem held = std::move(FPending[i]);
+        TItem held = std::move(pending[i]);
         std::size_t to = i;
         for (;;) {
             const std::size_t from = refs[to].Index;
             refs[to].Index = static_cast<std::uint32_t>(to);
             if (from == i) {
-                FPending[to] = std::move(held);
+                pending[to] = std::move(held);
                 break;
             }
-            FPending[to] = std::move(FPending[from]);
+            pending[to] = std::move(pending[from]);
             to = from;
         }
     }
 }
 
-void TStringList::DropIgnoredPending() const
+void TStringList::DropIgnoredPending(std::vector<TItem>& pending) const
 {
     // Pending is sorted, oldest first among equals: keep the first of each run, and none that
     // equals an item already merged (which is older still).
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < FPending.size(); ++i) {
-        if (kept > 0 && CompareKeys(FPending[kept - 1].Key, FPending[i].Key) == 0)
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (kept > 0 && CompareKeys(pending[kept - 1].Key, pending[i].Key) == 0)
             continue;
         const auto it = std::lower_bound(
-            FItems.begin(), FItems.end(), FPending[i].Key,
+            FItems.begin(), FItems.end(), pending[i].Key,
             [](const TItem& item, const TKey& k) { return CompareKeys(item.Key, k) < 0; });
-        if (it != FItems.end() && CompareKeys(it->Key, FPending[i].Key) == 0)
+        if (it != FItems.end() && CompareKeys(it->Key, pending[i].Key) == 0)
             continue;
         if (kept != i)
-            FPending[kept] = std::move(FPending[i]);
+            pending[kept] = std::move(pending[i]);
         ++kept;
     }
-    FPending.resize(kept);
+    pending.resize(kept);
 }
 
-void TStringList::MergePending() const
+void TStringList::MergePending(std::vector<TItem>& pending) const
 {
     if (FItems.empty()) {
-        FItems.swap(FPending);
-        std::vector<TItem>().swap(FPending);
+        FItems.swap(pending);
+        std::vector<TItem>().swap(pending);
         return;
     }
     // Merged from the back into the grown vector, so no second copy of the items is needed.
     // On equal keys the merged item stays behind the pending one: newer goes first.
     std::size_t i = FItems.size();
-    std::size_t j = FPending.size();
+    std::size_t j = pending.size();
     FItems.resize(i + j);
     std::size_t k = FItems.size();
     while (j > 0) {
-        if (i > 0 && CompareKeys(FItems[i - 1].Key, FPending[j - 1].Key) >= 0)
+        if (i > 0 && CompareKeys(FItems[i - 1].Key, pending[j - 1].Key) >= 0)
             FItems[--k] = std::move(FItems[--i]);
         else
-            FItems[--k] = std::move(FPending[--j]);
+            FItems[--k] = std::move(pending[--j]);
     }
-    std::vector<TItem>().swap(FPending);
+    std::vector<TItem>().swap(pending);
 }
 
 std::string TStringList::CommaText() const

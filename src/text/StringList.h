@@ -14,6 +14,7 @@
 // An index out of range never crashes: reading gives an empty string and object 0, writing and
 // deleting do nothing.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +36,11 @@ public:
     TDuplicates Duplicates() const { return FDuplicates; }
 
     int Count() const;
+    // Merges the buffered adds now, in steps, calling pump between steps (every few thousand
+    // entries) so that a window stays responsive; the order is the one the next read would give.
+    // The pump must leave this list alone: while it runs, the list holds only the items merged
+    // before the call.
+    void Prepare(const std::function<void()>& pump);
     const std::string& Strings(int index) const;
     const std::string& operator[](int index) const { return Strings(index); }
     std::int64_t Objects(int index) const;
@@ -94,11 +100,13 @@ private:
     };
     static TKey MakeKey(std::string_view s);
     static int CompareKeys(const TKey& a, const TKey& b);
+    struct TRefLess;  // the order of buffered adds
     bool InRange(int index) const;
     void Normalize() const;  // merges buffered adds into the sorted items
-    void SortPending() const;
-    void DropIgnoredPending() const;
-    void MergePending() const;
+    // An empty pump sorts in one piece.
+    void SortPending(std::vector<TItem>& pending, const std::function<void()>& pump) const;
+    void DropIgnoredPending(std::vector<TItem>& pending) const;
+    void MergePending(std::vector<TItem>& pending) const;
     void AddLines(std::string_view text);
 
     bool FSorted = false;

@@ -115,6 +115,31 @@ TEST(StringList, BufferedAddsGiveExactlyTheOrderOfOneByOneInsertion)
     }
 }
 
+TEST(StringList, PreparingInStepsGivesTheOrderOfOneMerge)
+{
+    for (TDuplicates dup : {TDuplicates::dupAccept, TDuplicates::dupIgnore}) {
+        std::mt19937 rng(7);
+        TStringList plain(true, dup), stepped(true, dup);
+        for (TStringList* list : {&plain, &stepped}) {
+            list->Add("  12 ab", -1);
+            list->Add("  12 Ac", -2);
+            list->Count();  // items merged already, older than every add below
+        }
+        // Not a whole number of steps, and many equal strings that differ in case only.
+        for (int i = 0; i < 30000; ++i) {
+            std::string s = "  12 a";
+            s += static_cast<char>('a' + rng() % 20);
+            if (rng() % 2) s[5] = 'A';
+            plain.Add(s, i);
+            stepped.Add(s, i);
+        }
+        int pumps = 0;
+        stepped.Prepare([&] { ++pumps; });
+        EXPECT_GE(pumps, 4);
+        EXPECT_EQ(Contents(stepped), Contents(plain));
+    }
+}
+
 TEST(StringList, FindOnSortedListsGivesTheFirstEqualOrTheInsertionPoint)
 {
     TStringList list(true);
