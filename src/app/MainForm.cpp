@@ -19,6 +19,7 @@
 #include "app/SavedLists.h"
 #include "dialogs/FilProps.h"
 #include "engine/SearchDriver.h"
+#include "platform/ShellInfo.h"
 #include "versinfo/VersInfo.h"
 #include "views/DiskList.h"
 #include "views/FileList.h"
@@ -171,6 +172,8 @@ void TfrmMain::Timer1Timer()
     Timer1->stop();
     LoadSavedLists();
     DiskListView1->FillDrives();
+    // Now rather than at the first results row of a search.
+    WarmUpTypeNames();
 }
 
 void TfrmMain::DiskListView1Change()

@@ -183,6 +183,13 @@ std::string FolderTypeName()
     return InodeTypeComment("inode/directory");
 }
 
+void WarmUpTypeNames()
+{
+    // By name alone: nothing is read from any file.
+    RegularFileTypeName("warm-up.txt", TFileContent());
+    FolderTypeName();
+}
+
 bool GetFileTypeName(std::string_view programPath, std::string& typeName)
 {
     const auto native = ToNativePath(programPath);

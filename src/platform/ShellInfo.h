@@ -21,5 +21,9 @@ bool GetFileTypeName(std::string_view programPath, std::string& typeName);
 std::string RegularFileTypeName(std::string_view name, const TFileContent& content);
 std::string FolderTypeName();
 
+// Loads what the first type name of a process waits for (the MIME database, its glob lists, a
+// comment: some 55 ms), for a moment when the program has nothing else to do.
+void WarmUpTypeNames();
+
 // What the MIME database needs of a file's contents to tell its type; more is never read.
 inline constexpr std::size_t kTypeSniffBytes = 16384;
