@@ -60,10 +60,10 @@ protected:
         TDriveTable::ResetCurrent();
     }
 
-    void SetDrives(const std::string& spec)
+    void SetDrives(const std::string& drives)
     {
         FDrives.reset();  // the old guard restores its value first
-        FDrives = std::make_unique<TEnvGuard>("ZARVEX_DRIVES", spec);
+        FDrives = std::make_unique<TEnvGuard>("ZARVEX_DRIVES", drives);
         TDriveTable::ResetCurrent();
     }
     void File(const std::string& path, std::int64_t size, unsigned seed)
@@ -94,10 +94,10 @@ protected:
     }
 
     // A window as the program creates it, with its review dialog and its list files in the tree.
-    TfrmMain& Open()
+    TfrmMain& Open(bool withReviewDialog = true)
     {
         Form.reset();
-        Dialog = std::make_unique<TfrmFileProperties1>();
+        Dialog.reset(withReviewDialog ? new TfrmFileProperties1 : nullptr);
         Form = std::make_unique<TfrmMain>();
         Form->frmFileProperties1 = Dialog.get();
         Form->ListFilePath = FTree.Path("data/Zarvex.lis");
