@@ -33,7 +33,7 @@ protected:
     }
 };
 
-// Also the first and second file rows: the first pays for loading the type database.
+// With the first and the second file row.
 TEST_F(TimingTest, OpenWindowAndFirstFileRows)
 {
     FTree.WriteSized("c/a.txt", 100);
