@@ -43,34 +43,6 @@ std::string Slurp(const std::string& path)
     return s.str();
 }
 
-TEST(SavedListsLines, LineFormsOfEveryRowKind)
-{
-    EXPECT_EQ(ListLine(kHeader), "\"Duplicate files .....\"");
-    EXPECT_EQ(ListLine({"", {}}), "\"\"");
-    // Size unquoted; texts with blanks quoted; empty versions as nothing after their commas.
-    EXPECT_EQ(ListLine(FileRow("C:\\Data\\report.txt", "512")),
-              "\"C:\\Data\\report.txt\",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
-    EXPECT_EQ(ListLine({"C:\\a.dll", {"7", "x", "d", "A", "1.0", "2.0"}}),
-              "\"C:\\a.dll\",7,x,d,A,1.0,2.0");
-    // A quote in a name is doubled so the name reads back whole, not as a shorter path.
-    const TResultRow quoted{"C:\\x\\a\"b.txt", {"5"}};
-    EXPECT_EQ(ListLine(quoted), "\"C:\\x\\a\"\"b.txt\",5");
-    EXPECT_EQ(RowFromLine(ListLine(quoted)).Caption, "C:\\x\\a\"b.txt");
-    // A version text with a line break stays on its line.
-    const TResultRow version{"C:\\v.dll", {"1", "t", "d", "A", "1.0\r\nbeta", ""}};
-    EXPECT_EQ(ListLine(version).find_first_of("\r\n"), std::string::npos);
-}
-
-TEST(SavedListsLines, EveryGroupMemberIsANewDuplicateAndBrokenNamesAreLeftOut)
-{
-    const TListLines lines = BuildListLines(
-        RowsOf({kHeader, FileRow("C:\\A.txt"), FileRow("C:\\B.txt"), {"", {}}, kHeader,
-                FileRow("\\\\server\\share\\x"), FileRow("D:\\y"), FileRow("C:\\x\\a\nb")}));
-    ASSERT_EQ(lines.Results.size(), 7u) << "the name with a line break is not split in two";
-    EXPECT_EQ(lines.Results[3], "\"\"");
-    EXPECT_EQ(lines.NewDuplicates, (Pic{"C:\\A.txt", "C:\\B.txt", "D:\\y"}));
-}
-
 class SavedListsFiles : public testing::Test {
 protected:
     TTempTree Tree;
@@ -109,42 +81,41 @@ TEST_F(SavedListsFiles, NothingOrAFailureLeavesTheOlderFilesAsTheyWere)
     EXPECT_EQ(entries, 2);
 }
 
-TEST(SavedListsReload, RowsTrimmedAndTotalsOfEveryMemberButTheFirst)
+TEST(SavedListsReload, TotalsCountEveryMemberButTheFirstOfEachGroup)
 {
-    const TResultRow row = RowFromLine(
-        "\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
-    EXPECT_EQ(row.Caption, "C:\\Data\\report.txt");
-    EXPECT_EQ(row.SubItems, (Pic{"512", "Text Document", "2001/02/22 10:11", "A", ""}));
-    EXPECT_TRUE(RowFromLine("\"\"").Caption.empty());
-    EXPECT_TRUE(RowFromLine("\"Duplicate files .....\"").SubItems.empty());
-
-    TStringList lines;
-    for (const char* line : {"\"Duplicate files .....\"", "\"C:\\a1\",999,t", "\"C:\\a2\",100,t",
-                             "\"\"", "\"Duplicate files .....\"", "\"C:\\b1\",5000,t",
-                             "\"C:\\b2\",300,t"})
-        lines.Add(line);
-    TResultRows rows;
-    std::vector<int> progress;
-    const TReloadTotals totals = ReloadRows(lines, rows, [&](int i) { progress.push_back(i); });
-    EXPECT_EQ(totals.Files, 2);
-    EXPECT_EQ(totals.Bytes, 400);
-    EXPECT_EQ(rows.Count(), 7u);
-    EXPECT_EQ(progress, (std::vector<int>{0, 1, 2, 3, 4, 5, 6}));
-}
-
-TEST(SavedListsReload, HandEditedListsReloadWithoutHarm)
-{
-    // A file row first, a size that is no integer, a 64-bit size, a very long caption.
+    const std::string header = "\"Duplicate files .....\"";
     const std::string longName = "C:\\" + std::string(100000, 'n');
-    TStringList lines;
-    for (const std::string& line : {std::string("\"C:\\first\",10"), std::string("\"C:\\x\",abc"),
-                                    std::string("\"C:\\y\",5000000000"), "\"" + longName + "\",1"})
-        lines.Add(line);
-    TResultRows rows;
-    const TReloadTotals totals = ReloadRows(lines, rows);
-    EXPECT_EQ(totals.Files, 3) << "the size that is no integer still counts as a file";
-    EXPECT_EQ(totals.Bytes, 5000000001);
-    EXPECT_EQ(rows.Row(3).Caption, longName);
+    const struct {
+        const char* what;
+        Pic lines;
+        std::int64_t files, bytes;
+    } cases[] = {
+        {"two groups",
+         {header, "\"C:\\a1\",999,t", "\"C:\\a2\",100,t", "\"\"", header, "\"C:\\b1\",5000,t",
+          "\"C:\\b2\",300,t"},
+         2, 400},
+        // A file row first, a size that is no integer (still a file), a 64-bit size, a very
+        // long name.
+        {"hand-edited",
+         {"\"C:\\first\",10", "\"C:\\x\",abc", "\"C:\\y\",5000000000", "\"" + longName + "\",1"},
+         3, 5000000001},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TStringList lines;
+        for (const std::string& line : c.lines) lines.Add(line);
+        TResultRows rows;
+        int progress = -1;
+        const TReloadTotals totals = ReloadRows(lines, rows, [&](int i) {
+            EXPECT_EQ(i, progress + 1);
+            progress = i;
+        });
+        EXPECT_EQ(totals.Files, c.files);
+        EXPECT_EQ(totals.Bytes, c.bytes);
+        ASSERT_EQ(rows.Count(), c.lines.size());
+        EXPECT_EQ(progress + 1, static_cast<int>(c.lines.size()));
+        EXPECT_EQ(rows.Row(rows.Count() - 1).Caption, RowFromLine(c.lines.back()).Caption);
+    }
 }
 
 TEST(SavedListsFolder, BesideTheExecutableWhenWritableElseInTheDataFolder)
