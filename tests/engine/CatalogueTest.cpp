@@ -1,42 +1,37 @@
+#include "engine/Catalogue.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
+#include <functional>
+#include <utility>
 
-#include "engine/Catalogue.h"
-#include "engine/FakeWindow.h"
-#include "platform/Drives.h"
-#include "support/TempTree.h"
-
-namespace fs = std::filesystem;
-using Lines = std::vector<std::string>;
+#include "engine/SearchFixture.h"
 
 namespace {
 
-// The handlers bound to a real scanner walking a temporary tree mapped to drive C:. The rules
-// start neutral (nothing skipped, empty files kept, size mode); each test turns on its own.
-class CatalogueTest : public testing::Test {
+class CatalogueTest : public SearchFixture {
 protected:
     void SetUp() override
     {
-        TDriveTable::SetCurrent(TDriveTable::FromSpec("C=" + Tree.Root(), nullptr));
-        Catalogue.Bind(Scanner);
-        Scanner.SetFileMask("*.*");
-        Scanner.SetFindHiddenFiles(true);
-        State.SkipSysbckupFolder = false;
-        State.SkipDesktopIniFolders = false;
-        State.IncludeEmptyFiles = true;
-        State.RequireSameSize = true;
-        State.ScanMode = TScanMode::smNormal;
+        SearchFixture::SetUp();
+        Neutral();
     }
-    void TearDown() override { TDriveTable::ResetCurrent(); }
-
+    // The rules as each case starts: nothing skipped, empty files kept, size mode, no lists.
+    void Neutral()
+    {
+        for (TStringList* list : {&State.Catalogue, &State.FolderList, &State.MasterKeys,
+                                  &State.SkipFolders, &State.KnownDuplicates})
+            list->Clear();
+        State.SkipSysbckupFolder = State.SkipDesktopIniFolders = false;
+        State.IncludeEmptyFiles = State.RequireSameSize = true;
+    }
+    // The driver's scanner, bound to the catalogue, walking alone.
     void Walk(std::string_view root = "C:\\")
     {
-        Scanner.SetInitialDirectory(root);
-        Scanner.Search();
+        Driver.TreeScanner1.SetFileMask("*.*");
+        Driver.TreeScanner1.SetInitialDirectory(root);
+        Driver.TreeScanner1.Search();
     }
     Lines Entries() const
     {
@@ -44,217 +39,135 @@ protected:
         for (int i = 0; i < State.Catalogue.Count(); ++i) lines.push_back(State.Catalogue[i]);
         return lines;
     }
-    // The full paths of the catalogued files, in catalogue order: folder line + entry's name.
+    // The full paths of the catalogued files: folder line + the name after the key.
     Lines Paths() const
     {
         Lines paths;
         for (int i = 0; i < State.Catalogue.Count(); ++i) {
             const std::string& entry = State.Catalogue[i];
-            const auto folder = static_cast<int>(State.Catalogue.Objects(i));
-            paths.push_back(State.FolderList[folder] + NameOfEntry(entry));
+            const std::size_t name = State.RequireSameSize
+                                         ? entry.find(' ', entry.find_first_not_of(' ')) + 1
+                                         : entry.find('\\') + 1;
+            paths.push_back(State.FolderList[static_cast<int>(State.Catalogue.Objects(i))] +
+                            entry.substr(name));
         }
         return paths;
     }
-    // The file name after the key: after the size field's space, or after the name's backslash.
-    std::string NameOfEntry(const std::string& entry) const
-    {
-        if (!State.RequireSameSize)
-            return entry.substr(entry.find('\\') + 1);
-        return entry.substr(entry.find(' ', entry.find_first_not_of(' ')) + 1);
-    }
-    Lines Folders() const
-    {
-        Lines lines;
-        for (int i = 0; i < State.FolderList.Count(); ++i) lines.push_back(State.FolderList[i]);
-        return lines;
-    }
-
-    TTempTree Tree;
-    TSearchState State;
-    TFakeWindow Window;
-    TTreeScanner Scanner;
-    TCatalogue Catalogue{State, Window};
 };
 
-TEST(CatalogueKeyTest, SizeFieldIsNineWideOrInFullAndNamesEndInABackslash)
+TEST_F(CatalogueTest, KeysAndEntriesOfSizeAndNameMode)
 {
     EXPECT_EQ(TCatalogue::CatalogueKey(true, 999'999'999, "x"), "999999999 ");
-    EXPECT_EQ(TCatalogue::CatalogueKey(true, 1'234'567'890, "x"), "1234567890 ");
-    EXPECT_EQ(TCatalogue::CatalogueKey(true, 9'000'000'000'000'000'000, "x"),
-              "9000000000000000000 ");
+    EXPECT_EQ(TCatalogue::CatalogueKey(true, 9'000'000'000'000'000'000, "x"), "9000000000000000000 ");
     EXPECT_EQ(TCatalogue::CatalogueKey(false, 1234, "ReadMe.TXT"), "ReadMe.TXT\\");
-
     EXPECT_EQ(TCatalogue::NameOfPath("C:\\Data\\a.txt"), "a.txt");
     EXPECT_EQ(TCatalogue::NameOfPath("C:a.txt"), "a.txt");
-    EXPECT_EQ(TCatalogue::NameOfPath("a.txt"), "a.txt");
-}
 
-TEST_F(CatalogueTest, SizeModeEntriesHoldTheSizeFieldAndTheName)
-{
-    Tree.WriteSized("Data/readme.txt", 1234);
-    ASSERT_EQ(truncate(Tree.WriteFile("Data/big.bin", "").c_str(), 1'234'567'890), 0);
-    ASSERT_EQ(truncate(Tree.WriteFile("huge.img", "").c_str(), 5'000'000'000LL), 0);
+    ASSERT_EQ(truncate(Write("Data/big.bin", "").c_str(), 1'234'567'890), 0);
+    ASSERT_EQ(truncate(Write("huge.img", "").c_str(), 5'000'000'000LL), 0);
+    for (const auto& [name, size] : std::vector<std::pair<std::string, std::size_t>>{
+             {"b100", 100}, {"z9", 9}, {"A9", 9}, {"A/same.txt", 10}, {"B/same.txt", 10}})
+        Write(name, std::string(size, 'x'));
     Walk();
-    EXPECT_EQ(Entries(),
-              (Lines{"     1234 readme.txt", "1234567890 big.bin", "5000000000 huge.img"}));
-    EXPECT_EQ(Paths(), (Lines{"C:\\Data\\readme.txt", "C:\\Data\\big.bin", "C:\\huge.img"}));
-}
-
-TEST_F(CatalogueTest, NameModeKeysOnTheStoredNameWhateverItsCase)
-{
-    State.RequireSameSize = false;
-    Tree.WriteSized("ReadMe.TXT", 3);
-    Tree.WriteSized("sub/readme.txt", 7);
-    Tree.WriteSized("other", 3);
-    Walk();
-    // Equal names stand together, whatever the case of their letters.
-    EXPECT_EQ(Entries(),
-              (Lines{"other\\other", "readme.txt\\readme.txt", "ReadMe.TXT\\ReadMe.TXT"}));
-}
-
-TEST_F(CatalogueTest, SizesGroupInNumericOrderAndEqualEntriesStayWithTheLaterFoundFirst)
-{
-    Tree.WriteSized("b100", 100);
-    Tree.WriteSized("z9", 9);
-    Tree.WriteSized("A9", 9);
-    Tree.WriteSized("A/same.txt", 10);
-    Tree.WriteSized("B/same.txt", 10);
-    Walk();
+    // Numeric order of sizes; equal entries stay together with the later found first.
     EXPECT_EQ(Entries(), (Lines{"        9 A9", "        9 z9", "       10 same.txt",
-                                "       10 same.txt", "      100 b100"}));
+                                "       10 same.txt", "      100 b100", "1234567890 big.bin",
+                                "5000000000 huge.img"}));
     EXPECT_EQ(Paths()[2], "C:\\B\\same.txt");
-    EXPECT_EQ(Paths()[3], "C:\\A\\same.txt");
+    EXPECT_EQ(Paths()[5], "C:\\Data\\big.bin");
+
+    UseDrives({}, "names");
+    Neutral();
+    State.RequireSameSize = false;
+    Write("ReadMe.TXT", "123");
+    Write("sub/readme.txt", "1234567");
+    Write("other", "123");
+    Walk();
+    EXPECT_EQ(Entries(), (Lines{"other\\other", "readme.txt\\readme.txt", "ReadMe.TXT\\ReadMe.TXT"}));
 }
 
-TEST_F(CatalogueTest, EmptyFilesFollowTheirRule)
+TEST_F(CatalogueTest, SkipRules)
 {
-    Tree.WriteFile("empty", "");
-    Tree.WriteFile("full", "x");
-    Walk();
-    EXPECT_EQ(Entries(), (Lines{"        0 empty", "        1 full"}));
-
-    State.Catalogue.Clear();
-    State.IncludeEmptyFiles = false;
-    Walk();
-    EXPECT_EQ(Entries(), Lines{"        1 full"});
-}
-
-TEST_F(CatalogueTest, SwapFileNamesAndEveryPieceOfThemAreNeverCatalogued)
-{
-    for (const char* name : {"mm256.dat", "MM2048.DAT", "dat", ".dat", "a", "mm512.dat"}) {
-        Tree.WriteFile(name, "data");
+    const struct {
+        const char* Name;
+        std::function<void(TSearchState&)> Rule;
+        Lines Files, Listed;
+    } cases[] = {
+        {"empty files kept", [](TSearchState&) {}, {"empty", "full"}, {"C:\\empty", "C:\\full"}},
+        {"empty files skipped", [](TSearchState& s) { s.IncludeEmptyFiles = false; },
+         {"empty", "full"}, {"C:\\full"}},
+        {"swap file names and every piece of them", [](TSearchState&) {},
+         {"mm256.dat", "MM2048.DAT", "dat", ".dat", "a", "mm512.dat"}, {"C:\\mm512.dat"}},
+        {"SYSBCKUP folders and everything below", [](TSearchState& s) { s.SkipSysbckupFolder = true; },
+         {"WINDOWS/SYSBCKUP/s1", "WINDOWS/sysbckup/deep/s2", "SYSBCKUPX/s3", "WINDOWS/s4"},
+         {"C:\\SYSBCKUPX\\s3", "C:\\WINDOWS\\s4"}},
+        {"user skip folders match whole names at any depth",
+         [](TSearchState& s) {
+             s.SkipFolders.Add("\\sp3\\");
+             s.SkipFolders.Add("");  // never matches everything
+         },
+         {"i386/sp3/u1", "I386/SP3/update/u2", "sp30/u3", "i386/u4"}, {"C:\\sp30\\u3", "C:\\i386\\u4"}},
+        {"desktop.ini skips its own folder only", [](TSearchState& s) { s.SkipDesktopIniFolders = true; },
+         {"custom/desktop.ini", "custom/photo", "custom/plain/below", "odd/desktop.ini/x", "odd/y"},
+         {"C:\\custom\\plain\\below", "C:\\odd\\desktop.ini\\x", "C:\\odd\\y"}},
+        {"known duplicates in any letter case",
+         [](TSearchState& s) { s.KnownDuplicates.Add("C:\\DATA\\KNOWN.TXT"); },
+         {"Data/known.txt", "Data/new.txt"}, {"C:\\Data\\new.txt"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        UseDrives({}, "case" + std::to_string(&c - cases));
+        Neutral();
+        c.Rule(State);
+        for (const std::string& file : c.Files) Write(file, file == "empty" ? "" : "1");
+        Walk();
+        EXPECT_EQ(Paths(), c.Listed);
     }
-    Walk();
-    EXPECT_EQ(Entries(), Lines{"        4 mm512.dat"});
-}
-
-TEST_F(CatalogueTest, SysbckupFoldersAndEverythingBelowAreSkipped)
-{
-    Tree.WriteFile("WINDOWS/SYSBCKUP/s1", "1");
-    Tree.WriteFile("WINDOWS/sysbckup/deep/s2", "1");
-    Tree.WriteFile("SYSBCKUPX/s3", "1");
-    Tree.WriteFile("WINDOWS/s4", "1");
-    State.SkipSysbckupFolder = true;
-    Walk();
-    EXPECT_EQ(Paths(), (Lines{"C:\\SYSBCKUPX\\s3", "C:\\WINDOWS\\s4"}));
-
-    State.Catalogue.Clear();
-    State.SkipSysbckupFolder = false;
-    Walk();
-    EXPECT_EQ(State.Catalogue.Count(), 4);
-}
-
-TEST_F(CatalogueTest, UserSkipFoldersMatchWholeComponentsAtAnyDepth)
-{
-    Tree.WriteFile("i386/sp3/u1", "1");
-    Tree.WriteFile("I386/SP3/update/u2", "1");
-    Tree.WriteFile("sp30/u3", "1");
-    Tree.WriteFile("i386/u4", "1");
-    Tree.WriteFile("keep/u5", "1");
-    State.SkipFolders.Add("\\sp3\\");
-    State.SkipFolders.Add("");  // never matches everything
-    Walk();
-    EXPECT_EQ(Paths(), (Lines{"C:\\sp30\\u3", "C:\\i386\\u4", "C:\\keep\\u5"}));
-}
-
-TEST_F(CatalogueTest, DesktopIniSkipsItsOwnFolderOnly)
-{
-    Tree.WriteFile("custom/desktop.ini", "[.ShellClassInfo]");
-    Tree.WriteFile("custom/photo", "1");
-    Tree.WriteFile("custom/plain/below", "1");
-    Tree.WriteFile("odd/desktop.ini/x", "1");  // a folder of that name is no desktop.ini file
-    Tree.WriteFile("odd/y", "1");
-    State.SkipDesktopIniFolders = true;
-    Walk();
-    EXPECT_EQ(Paths(),
-              (Lines{"C:\\custom\\plain\\below", "C:\\odd\\desktop.ini\\x", "C:\\odd\\y"}));
-}
-
-TEST_F(CatalogueTest, KnownDuplicatesAreLeftOutInAnyLetterCase)
-{
-    Tree.WriteFile("Data/known.txt", "1");
-    Tree.WriteFile("Data/new.txt", "2");
-    State.KnownDuplicates.Add("C:\\DATA\\KNOWN.TXT");
-    Walk();
-    EXPECT_EQ(Paths(), Lines{"C:\\Data\\new.txt"});
 }
 
 TEST_F(CatalogueTest, FilteredPassKeepsOnlyKeysOfTheMasterPass)
 {
-    Tree.WriteSized("master/k10", 10);
-    Tree.WriteSized("master/k20", 20);
-    Tree.WriteSized("other/o20", 20);
-    Tree.WriteSized("other/o30", 30);
-    State.ScanMode = TScanMode::smMaster;
-    Walk("C:\\master\\");
-    State.ScanMode = TScanMode::smFiltered;
-    Walk("C:\\other\\");
-    EXPECT_EQ(State.MasterKeys.CommaText(), "\"       10 \",\"       20 \"");
-    EXPECT_EQ(Paths(), (Lines{"C:\\master\\k10", "C:\\master\\k20", "C:\\other\\o20"}));
-
-    // In name mode the keys are names, matched ignoring case.
-    State.Catalogue.Clear();
-    State.MasterKeys.Clear();
-    State.RequireSameSize = false;
-    Tree.WriteSized("master/Photo.JPG", 1);
-    Tree.WriteSized("other/photo.jpg", 2);
-    State.ScanMode = TScanMode::smMaster;
-    Walk("C:\\master\\");
-    State.ScanMode = TScanMode::smFiltered;
-    Walk("C:\\other\\");
-    EXPECT_EQ(Paths(), (Lines{"C:\\master\\k10", "C:\\master\\k20", "C:\\other\\photo.jpg",
-                              "C:\\master\\Photo.JPG"}));
+    for (const bool sameSize : {true, false}) {
+        SCOPED_TRACE(sameSize);
+        Neutral();
+        State.RequireSameSize = sameSize;
+        Write("master/k10", std::string(10, 'x'));
+        Write("master/Photo.JPG", std::string(20, 'x'));
+        Write("other/o20", std::string(20, 'x'));
+        Write("other/photo.jpg", std::string(30, 'x'));  // in name mode, the name matches in any case
+        State.ScanMode = TScanMode::smMaster;
+        Walk("C:\\master\\");
+        State.ScanMode = TScanMode::smFiltered;
+        Walk("C:\\other\\");
+        const Lines listed = sameSize ? Lines{"C:\\master\\k10", "C:\\other\\o20", "C:\\master\\Photo.JPG"}
+                                      : Lines{"C:\\master\\k10", "C:\\other\\photo.jpg", "C:\\master\\Photo.JPG"};
+        EXPECT_EQ(Paths(), listed);
+    }
 }
 
-TEST_F(CatalogueTest, EveryFolderTakesALineAndShowsInTheStatusBar)
+TEST_F(CatalogueTest, FoldersTakeALineEachAndShowAndBracketsCloseAfterAStop)
 {
-    Tree.WriteFile("WINDOWS/SYSBCKUP/a", "1");
-    Tree.WriteFile("docs/b", "1");
+    Write("WINDOWS/SYSBCKUP/a", "1");
+    Write("docs/b", "1");
     State.SkipSysbckupFolder = true;
     Walk();
-    const Lines folders{"C:\\", "C:\\docs\\", "C:\\WINDOWS\\", "C:\\WINDOWS\\SYSBCKUP\\"};
-    EXPECT_EQ(Folders(), folders);
+    EXPECT_EQ(State.FolderList.CommaText(), "C:\\,C:\\docs\\,C:\\WINDOWS\\,C:\\WINDOWS\\SYSBCKUP\\");
     EXPECT_EQ(Window.StatusHistory[3],
               (Lines{"C:\\", "C:\\docs\\", "C:\\WINDOWS\\", "Skipping C:\\WINDOWS\\SYSBCKUP\\"}));
-    EXPECT_EQ(Window.StatusRepaints, 4);
-    EXPECT_TRUE(Window.StatusHistory[0].empty());
-    EXPECT_EQ(Paths(), Lines{"C:\\docs\\b"});
-}
 
-TEST_F(CatalogueTest, UpdateBracketsNestOnePairPerFolderAndCloseAfterAStop)
-{
-    Tree.WriteFile("a/b/c/f", "1");
-    Tree.WriteFile("z/g", "1");
+    UseDrives({}, "stopped");
+    Neutral();
+    Write("a/b/c/f", "1");
+    Write("z/g", "1");
     int deepest = 0;
-    auto found = Scanner.OnDirectoryFound;
-    Scanner.OnDirectoryFound = [&](TTreeScanner* s) {
+    auto found = Driver.TreeScanner1.OnDirectoryFound;
+    Driver.TreeScanner1.OnDirectoryFound = [&](TTreeScanner* s) {
         found(s);
         deepest = std::max(deepest, State.Catalogue.UpdateCount());
-        if (s->FileFound() == "C:\\a\\b\\c\\")
-            s->KeepSearching = false;
+        if (s->FileFound() == "C:\\a\\b\\c\\") s->KeepSearching = false;
     };
     Walk();
-    EXPECT_EQ(deepest, 4);
+    EXPECT_EQ(deepest, 4);  // one bracket per folder, nested
     EXPECT_EQ(State.Catalogue.UpdateCount(), 0);
     EXPECT_EQ(Paths(), Lines{"C:\\a\\b\\c\\f"});
 }

@@ -4,61 +4,44 @@
 #include <unistd.h>
 
 #include "engine/ContentHash.h"
-#include "platform/Drives.h"
-#include "support/TempTree.h"
+#include "engine/SearchFixture.h"
 
 namespace {
 
-class ContentReaderTest : public testing::Test {
+class ContentReaderTest : public SearchFixture {
 protected:
-    void SetUp() override { TDriveTable::SetCurrent(TDriveTable::FromFolders({Tree.Root()})); }
-    void TearDown() override { TDriveTable::ResetCurrent(); }
-
     // An open file of the given contents.
     const TFileContent& File(const std::string& name, const std::string& contents)
     {
-        Tree.WriteFile(name, contents);
+        Write(name, contents);
         Files.emplace_back(std::make_unique<TFileContent>());
-        EXPECT_TRUE(Files.back()->Open("C:\\" + name));
+        EXPECT_TRUE(Files.back()->Open(C(name)));
         return *Files.back();
     }
-    static std::string Data(std::size_t size, unsigned seed)
-    {
-        std::string data(size, '\0');
-        for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 131 + seed * 7) % 251);
-        return data;
-    }
 
-    TTempTree Tree;
     std::vector<std::unique_ptr<TFileContent>> Files;
     TContentReader Reader;
 };
 
 TEST_F(ContentReaderTest, ChecksumAddsLittleEndianWordsOfTheFirst512Bytes)
 {
-    const std::string words("\x01\x00\x00\x00\x02\x00\x00\x00\xFF\xFF\xFF\xFF\x07", 13);
     // 1 + 2 + 0xFFFFFFFF wraps to 2; the 13th byte is no whole word.
-    EXPECT_EQ(TContentReader::HeadChecksum(words, 13), 2u);
-    EXPECT_EQ(TContentReader::HeadChecksum(std::string(4, '\xFF'), 4), 0x7FFFFFFFu);  // bit 31 cleared
-    EXPECT_EQ(TContentReader::HeadChecksum("abc", 3), 0u);
+    EXPECT_EQ(TContentReader::HeadChecksum({"\1\0\0\0\2\0\0\0\xFF\xFF\xFF\xFF\7", 13}, 13), 2u);
+    EXPECT_EQ(TContentReader::HeadChecksum(std::string(4, '\xFF'), 4), 0x7FFFFFFFu);  // bit 31 off
     std::string big(600, '\0');
-    big[0] = 1;
-    big[520] = 1;  // beyond the 128th word: not counted
+    big[0] = big[520] = 1;  // beyond the 128th word: not counted
     EXPECT_EQ(TContentReader::HeadChecksum(big, 600), 1u);
     // A head shorter than the size promises (the file shrank): no checksum.
-    EXPECT_EQ(TContentReader::HeadChecksum("\x01\x00\x00\x00", 8), 0u);
+    EXPECT_EQ(TContentReader::HeadChecksum({"\1\0\0\0", 4}, 8), 0u);
 }
 
 TEST_F(ContentReaderTest, ContentsCompareWholeAndNeverPastTheRealEnd)
 {
-    const std::string data = Data(700'000, 1);  // several blocks
-    std::string late = data;
-    late.back() ^= 1;
+    const std::string data = Bytes(700'000, 1);  // several blocks
     const TFileContent& a = File("a", data);
     const TFileContent& b = File("b", data);
-    const TFileContent& c = File("c", late);
+    const TFileContent& c = File("c", Bytes(700'000, 1, 699'999));
     const TFileContent& shorter = File("d", data.substr(0, 699'999));
-
     EXPECT_TRUE(Reader.SameContents(a, b, 700'000));
     EXPECT_FALSE(Reader.SameContents(a, c, 700'000));
     EXPECT_FALSE(Reader.SameContents(a, shorter, 700'000));
@@ -66,74 +49,46 @@ TEST_F(ContentReaderTest, ContentsCompareWholeAndNeverPastTheRealEnd)
 
     std::string headA, headB;
     ASSERT_TRUE(TContentReader::ReadHead(a, 700'000, headA));
-    ASSERT_TRUE(TContentReader::ReadHead(c, 700'000, headB));
+    ASSERT_TRUE(TContentReader::ReadHead(b, 700'000, headB));
     EXPECT_EQ(headA.size(), kHeadBytes);
-    EXPECT_FALSE(Reader.SameContents(a, c, 700'000, headA, headB));
     headB[0] ^= 1;  // the heads given are trusted: a difference there decides
     EXPECT_FALSE(Reader.SameContents(a, b, 700'000, headA, headB));
-}
 
-TEST_F(ContentReaderTest, AFileThatShrinksAfterOpeningIsReadShort)
-{
-    const std::string data = Data(300'000, 2);
-    const TFileContent& a = File("a", data);
-    const TFileContent& b = File("b", data);
+    std::uint64_t hashA = 0, hashB = 0, hashC = 0;
+    ASSERT_TRUE(Reader.HashContents(a, 700'000, hashA) && Reader.HashContents(b, 700'000, hashB) &&
+                Reader.HashContents(c, 700'000, hashC));
+    EXPECT_EQ(hashA, hashB);
+    EXPECT_NE(hashA, hashC);
+
+    // A file that shrinks after opening is read short by every reader.
     ASSERT_EQ(truncate(Tree.Path("b").c_str(), 1000), 0);
+    EXPECT_FALSE(Reader.SameContents(a, b, 700'000));
+    EXPECT_FALSE(Reader.HashContents(b, 700'000, hashB));
+    EXPECT_FALSE(TContentReader::ReadHead(b, 700'000, headB));
 
-    EXPECT_FALSE(Reader.SameContents(a, b, 300'000));
-    std::uint64_t hash = 0;
-    EXPECT_FALSE(Reader.HashContents(b, 300'000, hash));
-    std::string head;
-    EXPECT_FALSE(TContentReader::ReadHead(b, 300'000, head));
-}
-
-TEST_F(ContentReaderTest, TheCallbackBetweenBlocksMayAbandonTheRead)
-{
-    const std::string data = Data(1'000'000, 3);
-    const TFileContent& a = File("a", data);
-    const TFileContent& b = File("b", data);
+    // The callback between blocks may abandon the read.
     int calls = 0;
     Reader.OnBlock = [&calls] { return ++calls < 2; };
-
-    EXPECT_FALSE(Reader.SameContents(a, b, 1'000'000));
+    EXPECT_FALSE(Reader.SameContents(a, File("e", data), 700'000));
     EXPECT_EQ(calls, 2);
-    Reader.OnBlock = [&calls] { return ++calls > 0; };
-    EXPECT_TRUE(Reader.SameContents(a, b, 1'000'000));
-}
-
-TEST_F(ContentReaderTest, HashesAgreeForEqualContentsOnly)
-{
-    const std::string data = Data(400'000, 4);
-    std::string other = data;
-    other[123'456] ^= 0x40;
-    std::uint64_t h1 = 0, h2 = 0, h3 = 0;
-    ASSERT_TRUE(Reader.HashContents(File("a", data), 400'000, h1));
-    ASSERT_TRUE(Reader.HashContents(File("b", data), 400'000, h2));
-    ASSERT_TRUE(Reader.HashContents(File("c", other), 400'000, h3));
-    EXPECT_EQ(h1, h2);
-    EXPECT_NE(h1, h3);
 }
 
 TEST(ContentHashTest, PiecesOfAnyLengthGiveTheHashOfTheWhole)
 {
     const std::string data = "The quick brown fox jumps over the lazy dog, twice over.";
-    TContentHash whole;
-    whole.Update(data.data(), data.size());
+    const auto hash = [](std::initializer_list<std::string_view> pieces) {
+        TContentHash h;
+        for (std::string_view piece : pieces) h.Update(piece.data(), piece.size());
+        return h.Final();
+    };
+    const std::string_view all = data;
     for (std::size_t cut = 0; cut <= data.size(); ++cut) {
-        TContentHash pieces;
-        pieces.Update(data.data(), cut);
-        pieces.Update(data.data() + cut, 3 < data.size() - cut ? 3 : data.size() - cut);
-        pieces.Update(data.data() + cut + std::min<std::size_t>(3, data.size() - cut),
-                      data.size() - cut - std::min<std::size_t>(3, data.size() - cut));
-        EXPECT_EQ(pieces.Final(), whole.Final()) << cut;
+        const std::size_t mid = std::min<std::size_t>(3, data.size() - cut);
+        EXPECT_EQ(hash({all.substr(0, cut), all.substr(cut, mid), all.substr(cut + mid)}), hash({all}))
+            << cut;
     }
-    TContentHash shorter, zeros;
-    shorter.Update(data.data(), data.size() - 1);
-    EXPECT_NE(shorter.Final(), whole.Final());
-    zeros.Update("\0\0\0\0\0\0\0\0", 8);
-    TContentHash fewerZeros;
-    fewerZeros.Update("\0\0\0\0", 4);
-    EXPECT_NE(zeros.Final(), fewerZeros.Final());  // the length counts
+    EXPECT_NE(hash({all.substr(1)}), hash({all}));
+    EXPECT_NE(hash({{"\0\0\0\0\0\0\0\0", 8}}), hash({{"\0\0\0\0", 4}}));  // the length counts
 }
 
 }  // namespace

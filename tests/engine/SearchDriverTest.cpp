@@ -6,25 +6,16 @@
 
 #include "engine/SearchFixture.h"
 
-using Lines = std::vector<std::string>;
-
 namespace {
-
-constexpr const char* kHeader = "Duplicate files .....";
 
 class SearchDriverTest : public SearchFixture {
 protected:
-    bool Logged(const std::string& line) const
-    {
-        return std::find(Window.Log.begin(), Window.Log.end(), line) != Window.Log.end();
-    }
     // The folders the walks entered, as status panel 3 showed them.
     Lines FoldersShown() const
     {
         Lines folders;
-        for (const std::string& text : Window.StatusHistory[3]) {
+        for (const std::string& text : Window.StatusHistory[3])
             if (text.size() > 2 && text[1] == ':') folders.push_back(text);
-        }
         return folders;
     }
 };
@@ -32,109 +23,58 @@ protected:
 TEST(NormaliseFolderTest, BackslashesAroundTrimmedNames)
 {
     EXPECT_EQ(TSearchDriver::NormaliseFolder("\\", true), "\\");
-    EXPECT_EQ(TSearchDriver::NormaliseFolder("sp3", true), "\\sp3\\");
     EXPECT_EQ(TSearchDriver::NormaliseFolder(" Docs ", true), "\\docs\\");
     EXPECT_EQ(TSearchDriver::NormaliseFolder("\\My Files", true), "\\my files\\");
     EXPECT_EQ(TSearchDriver::NormaliseFolder("\\My Files", false), "\\My Files\\");
     EXPECT_EQ(TSearchDriver::NormaliseFolder("\xC3\x89T\xC3\x89", true), "\\\xC3\x89t\xC3\x89\\");
 }
 
-TEST_F(SearchDriverTest, NestedRootFoldersAreReportedAndRemoved)
+TEST_F(SearchDriverTest, BoxesAreNormalisedAndSearchedAsTheyNowRead)
 {
-    Window.Edits[TEditBox::ebRootDir] = "\\docs, \\ Docs";
-
-    Search();
-
-    ASSERT_EQ(Window.Messages.size(), 1u);
-    EXPECT_EQ(Window.Messages[0],
-              "Folder: \\DOCS\\  is already included in \nfolder: \\  and will therefore be removed.");
-    EXPECT_EQ(Window.Edits[TEditBox::ebRootDir], "\\");
-    EXPECT_EQ(Window.CaptionUpdates, 1);
-    // The caption is rebuilt from the rewritten box.
-    const auto edit = std::find(Window.Log.begin(), Window.Log.end(), "edit 1: \\");
-    EXPECT_LT(edit, std::find(Window.Log.begin(), Window.Log.end(), "caption"));
+    for (const char* file : {"Docs/a.dat", "Docs2/a.dat", "i386/sp3/a.dat", "program files/a.txt",
+                             "sp30/a.txt"})
+        Write(file, Bytes(300, 1));
+    const Lines all{kHeader, C("Docs/a.dat"), C("Docs2/a.dat"), C("i386/sp3/a.dat"),
+                    C("program files/a.txt"), C("sp30/a.txt")};
+    const struct {
+        TEditBox Box;
+        std::string Typed, Reads, Message;
+        Lines Rows;
+    } cases[] = {
+        {TEditBox::ebRootDir, "\\docs, \\ Docs", "\\",
+         "Folder: \\DOCS\\  is already included in \nfolder: \\  and will therefore be removed.", all},
+        // Folders keep the case of their letters; a shared prefix is no nesting.
+        {TEditBox::ebRootDir, "\\Docs,\\Docs2", "\\Docs\\,\\Docs2\\", "",
+         {kHeader, C("Docs/a.dat"), C("Docs2/a.dat")}},
+        {TEditBox::ebRootDir, "\\Docs2,,\"\",\\sp30", "\\Docs2\\,\\sp30\\", "",
+         {kHeader, C("Docs2/a.dat"), C("sp30/a.txt")}},
+        {TEditBox::ebRootDir, "  ", "\\", "", all},
+        {TEditBox::ebSkipFolder, "SP3, \\, \"Program Files\"", "\"\\program files\\\",\\sp3\\", "",
+         {kHeader, C("Docs/a.dat"), C("Docs2/a.dat"), C("sp30/a.txt")}},
+        {TEditBox::ebFileMask, "", "*.*", "", all},
+        {TEditBox::ebFileMask, "*.txt *.bin, *.TXT", "*.bin,*.txt", "",
+         {kHeader, C("program files/a.txt"), C("sp30/a.txt")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Typed);
+        Defaults();
+        Window.Edits[c.Box] = c.Typed;
+        Window.Messages.clear();
+        Window.Log.clear();
+        Search();
+        EXPECT_EQ(Window.Edits[c.Box], c.Reads);
+        EXPECT_EQ(Window.Messages, c.Message.empty() ? Lines{} : Lines{c.Message});
+        EXPECT_EQ(Rows(), c.Rows);
+        // The caption is rebuilt once, from the root box as it now reads.
+        const auto caption = std::find(Window.Log.begin(), Window.Log.end(), "caption");
+        ASSERT_EQ(std::count(caption, Window.Log.end(), "caption"), 1);
+        EXPECT_EQ(caption[-1], "edit " + Window.Edits[TEditBox::ebRootDir]);
+    }
 }
 
-TEST_F(SearchDriverTest, SiblingsSharingAPrefixAreBothKept)
+TEST_F(SearchDriverTest, FloppyAsMasterFiltersTheLaterDrivesAndNeedsDriveA)
 {
-    Window.Edits[TEditBox::ebRootDir] = "\\Docs,\\Docs2";
-    Sized("Docs/a.dat", 300, 1);
-    Sized("Docs2/a.dat", 300, 1);
-    Sized("Other/a.dat", 300, 1);
-
-    Search();
-
-    EXPECT_TRUE(Window.Messages.empty());
-    EXPECT_EQ(Window.Edits[TEditBox::ebRootDir], "\\Docs\\,\\Docs2\\");
-    // Folders keep the case of their letters: "Docs" is the folder Docs.
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("Docs/a.dat"), C("Docs2/a.dat")}));
-}
-
-TEST_F(SearchDriverTest, EmptyRootItemsDoNotWidenTheSearch)
-{
-    Window.Edits[TEditBox::ebRootDir] = "\\in,,\"\"";
-    Sized("in/a.dat", 300, 1);
-    Sized("out/a.dat", 300, 1);
-
-    Search();
-
-    EXPECT_EQ(Window.Edits[TEditBox::ebRootDir], "\\in\\");
-    EXPECT_EQ(FoldersShown(), (Lines{"C:\\in\\"}));
-
-    Window.Edits[TEditBox::ebRootDir] = "  ";  // blank: the whole drive
-    Search();
-    EXPECT_EQ(Window.Edits[TEditBox::ebRootDir], "\\");
-    EXPECT_EQ(Rows().size(), 3u);
-}
-
-TEST_F(SearchDriverTest, SkipFoldersAreNormalisedSortedAndQuoted)
-{
-    Window.Edits[TEditBox::ebSkipFolder] = "SP3, \\, \"Program Files\"";
-    Sized("i386/sp3/update/a.dat", 300, 1);
-    Sized("program files/a.dat", 300, 1);
-    Sized("sp30/a.dat", 300, 1);
-    Sized("keep/a.dat", 300, 1);
-
-    Search();
-
-    EXPECT_EQ(Window.Edits[TEditBox::ebSkipFolder], "\"\\program files\\\",\\sp3\\");
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("keep/a.dat"), C("sp30/a.dat")}));
-}
-
-TEST_F(SearchDriverTest, MaskBoxShowsTheMasksAsTheScannerTookThem)
-{
-    Window.Edits[TEditBox::ebFileMask] = "";
-    Search();
-    EXPECT_EQ(Window.Edits[TEditBox::ebFileMask], "*.*");
-
-    Window.Edits[TEditBox::ebFileMask] = "*.txt *.dat, *.TXT";
-    Sized("a.dat", 300, 1);
-    Sized("b.dat", 300, 1);
-    Sized("c.bin", 300, 1);
-    Search();
-    EXPECT_EQ(Window.Edits[TEditBox::ebFileMask], "*.dat,*.txt");
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("a.dat"), C("b.dat")}));
-}
-
-TEST_F(SearchDriverTest, StatusPanelsDuringAndAfterTheScan)
-{
-    Sized("d/a.dat", 300, 1);
-
-    Search();
-
-    EXPECT_EQ(Window.StatusHistory[1].front(), "Bytes:");
-    EXPECT_EQ(Window.StatusHistory[2].front(), "Files:");
-    EXPECT_EQ(Window.StatusHistory[0].front(), "Scanning folders ....");
-    EXPECT_EQ(FoldersShown(), (Lines{"C:\\", "C:\\d\\"}));
-    EXPECT_TRUE(Logged("status 0: "));
-    EXPECT_TRUE(Logged("status 3: "));
-    EXPECT_EQ(Window.SearchCaptionHistory, (Lines{"Stop", "Find Now"}));
-    EXPECT_TRUE(Logged("list caption: Searching ..."));
-}
-
-TEST_F(SearchDriverTest, FloppyAsMasterFiltersTheLaterDrives)
-{
-    UseDrives({"A=floppy,removable"});
+    UseDrives({"A=floppy,removable", "D=d"});
     Window.Drives = "AC";
     const std::string master = Bytes(444, 1), other = Bytes(555, 2);
     Write("floppy/m.dat", master);
@@ -143,109 +83,58 @@ TEST_F(SearchDriverTest, FloppyAsMasterFiltersTheLaterDrives)
     Write("y/o.dat", other);
 
     Search();
-
-    EXPECT_EQ(Window.StatusHistory[0],
-              (Lines{"Scanning master folders ....", "Scanning filtered folders ....", "",
-                     "Duplicates found...."}));
+    EXPECT_EQ(Window.StatusHistory[0], (Lines{"Scanning master folders ....",
+                                              "Scanning filtered folders ....", "",
+                                              "Duplicates found...."}));
     EXPECT_EQ(Rows(), (Lines{kHeader, "A:\\m.dat", C("copy/m.dat")}));
 
-    Window.Checks[TCheckBox::cbFloppyIsMaster] = false;
-    Window.StatusHistory[0].clear();
-    Search();
-    EXPECT_EQ(Window.StatusHistory[0],
-              (Lines{"Scanning folders ....", "Scanning folders ....", "", "Duplicates found...."}));
-    EXPECT_EQ(Rows().size(), 7u);  // both groups, with the floppy's file among the first
-}
-
-TEST_F(SearchDriverTest, FloppyAsMasterNeedsDriveA)
-{
-    UseDrives({"A=floppy,removable", "D=d"});
-    Window.Drives = "CD";
-    Search();
-    EXPECT_EQ(Window.StatusHistory[0], (Lines{"Scanning folders ....", "Scanning folders ....", ""}));
+    for (const std::string drives : {"AC", "CD"}) {
+        SCOPED_TRACE(drives);
+        Window.Checks[TCheckBox::cbFloppyIsMaster] = drives == "CD";
+        Window.Drives = drives;
+        Window.StatusHistory[0].clear();
+        Search();
+        EXPECT_EQ(Window.StatusHistory[0], (Lines{"Scanning folders ....", "Scanning folders ....",
+                                                  "", "Duplicates found...."}));
+        EXPECT_EQ(Rows().size(), 7u);  // both groups, A:\m.dat being C:\floppy\m.dat
+    }
 }
 
 TEST_F(SearchDriverTest, StopDuringAWalkEndsTheSearchWithoutComparing)
 {
     UseDrives({"D=d"});
-    Window.Drives = "CD";
-    Sized("c1/a.dat", 300, 1);
-    Sized("c2/a.dat", 300, 1);
-    Sized("d/b.dat", 300, 1);
-    // The pump runs once per folder; the second folder of C: presses the button again.
-    Window.OnProcessMessages = [this](int call) {
-        if (call == 2) Driver.btnSearchClick();
+    Write("one/sub/a.dat", Bytes(300, 1));
+    Write("two/a.dat", Bytes(300, 1));
+    Write("d/a.dat", Bytes(300, 1));
+    const struct {
+        const char* Name;
+        std::string Roots;
+        int Call;  // the pump runs once per folder
+        bool CloseQuery;
+        Lines Walked;
+    } cases[] = {
+        {"click in C:'s second folder", "\\", 2, false, {"C:\\"}},
+        {"the window closing", "\\", 2, true, {"C:\\"}},
+        {"the drive's other root folders are still walked", "\\one,\\two", 1, false, {"C:\\two\\"}},
     };
-
-    Search();
-
-    EXPECT_FALSE(State.Running);
-    EXPECT_FALSE(Driver.TreeScanner1.KeepSearching);
-    EXPECT_EQ(FoldersShown(), (Lines{"C:\\"}));  // neither c1, c2 nor drive D: was entered
-    EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(Window.Status[3], "Comparison interrupted");
-    EXPECT_EQ(Window.SearchCaption, "Find Now");
-    EXPECT_FALSE(Driver.Searching());
-}
-
-TEST_F(SearchDriverTest, StopDuringAWalkStillWalksTheDrivesOtherRootFolders)
-{
-    Window.Edits[TEditBox::ebRootDir] = "\\one,\\two";
-    Sized("one/sub/a.dat", 300, 1);
-    Sized("two/a.dat", 300, 1);
-    Window.OnProcessMessages = [this](int call) {
-        if (call == 1) Driver.btnSearchClick();
-    };
-
-    Search();
-
-    EXPECT_EQ(FoldersShown(), (Lines{"C:\\two\\"}));
-    EXPECT_EQ(Window.Status[3], "Comparison interrupted");
-}
-
-TEST_F(SearchDriverTest, CloseQueryStopsTheWalkAndTheComparison)
-{
-    Sized("x/a.dat", 300, 1);
-    Sized("y/a.dat", 300, 1);
-    Window.OnProcessMessages = [this](int call) {
-        if (call == 2) Driver.StopSearch();
-    };
-
-    Search();
-
-    EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(Window.Status[3], "Comparison interrupted");
-    EXPECT_FALSE(Driver.Searching());
-}
-
-TEST_F(SearchDriverTest, NoSelectedDriveComparesAnEmptyCatalogue)
-{
-    Window.Drives = "";
-    Sized("x/a.dat", 300, 1);
-    Sized("y/a.dat", 300, 1);
-
-    Search();
-
-    EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(Window.Status[3], "Scan complete");
-    EXPECT_EQ(Window.ProgressMax, 1);
-}
-
-TEST_F(SearchDriverTest, ANewSearchStartsFromNothing)
-{
-    Sized("x/a.dat", 300, 1);
-    Sized("y/a.dat", 300, 1);
-    Search();
-    ASSERT_EQ(Rows().size(), 3u);
-
-    Window.Checks[TCheckBox::cbCheckFilesize] = false;  // name mode now: a.dat twice
-    Sized("x/b.dat", 10, 2);
-    Search();
-
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("x/a.dat"), C("y/a.dat")}));
-    EXPECT_EQ(State.DuplicateFiles, 1);
-    EXPECT_EQ(State.DuplicateBytes, 0);
-    EXPECT_EQ(Window.ClearRowsCalls, 4);  // twice per search: scan and comparison
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Window.Edits[TEditBox::ebRootDir] = c.Roots;
+        Window.Drives = "CD";
+        Window.StatusHistory[3].clear();
+        Window.OnProcessMessages = [&](int call) {
+            if (call != c.Call) return;
+            if (c.CloseQuery) Driver.StopSearch();
+            else Driver.btnSearchClick();
+        };
+        Window.PumpCalls = 0;
+        Search();
+        EXPECT_FALSE(State.Running || Driver.Searching());
+        EXPECT_EQ(FoldersShown(), c.Walked);  // drive D: never
+        EXPECT_TRUE(Rows().empty());
+        EXPECT_EQ(Window.Status[3], "Comparison interrupted");
+        EXPECT_EQ(Window.SearchCaption, "Find Now");
+    }
 }
 
 }  // namespace
