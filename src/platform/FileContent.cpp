@@ -8,8 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -30,76 +28,27 @@ void TFileContent::Close()
     FDevice = FInode = 0;
 }
 
-namespace {
-
-// Set once the process's descriptor folder turned out to be missing (no /proc mounted).
-std::atomic<bool> ProcFolderMissing{false};
-
-enum : int { kFailed = -1, kNoProcFolder = -2 };
-
-// One walk of the path: a handle that can only be looked at (taking it has no effect on a device
-// or a FIFO, and never blocks), its type checked, then the same file opened for reading through
-// the descriptor folder. The name there stands for the very file the handle holds, so the path
-// is not walked again and no other file can be swapped in between the look and the opening.
-int OpenThroughHandle(const TNativeLocation& location, struct stat& st)
-{
-    const int handle = openat(location.Fd(), location.Leaf(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (handle < 0) return kFailed;
-    if (fstat(handle, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(handle);
-        return kFailed;
-    }
-    char name[40];
-    std::snprintf(name, sizeof name, "/proc/self/fd/%d", handle);
-    // O_NONBLOCK changes nothing for a regular file; it is there should the name ever lead
-    // elsewhere.
-    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    const int openError = errno;
-    close(handle);
-    if (fd >= 0) return fd;
-    // The handle is open, so its name is missing only where the folder itself is.
-    if (openError == ENOENT) {
-        ProcFolderMissing.store(true, std::memory_order_relaxed);
-        return kNoProcFolder;
-    }
-    return kFailed;
-}
-
-// Where the descriptor folder is missing: looked at by name, then opened by name again.
-int OpenByName(const TNativeLocation& location, struct stat& st)
-{
-    // Looked at before opening: opening a device node can have effects of its own.
-    if (fstatat(location.Fd(), location.Leaf(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode)) {
-        return kFailed;
-    }
-    // O_NONBLOCK: a FIFO swapped in under the same name must not block the open.
-    int fd = openat(location.Fd(), location.Leaf(),
-                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return kFailed;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return kFailed;
-    }
-    int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return fd;
-}
-
-}  // namespace
-
 bool TFileContent::Open(std::string_view programPath)
 {
     Close();
     std::optional<std::string> native = ToNativePath(programPath);
     TNativeLocation location;
     if (!native || !location.Open(*native)) return false;
+    // Looked at before opening: opening a device node can have effects of its own.
     struct stat st;
-    int fd = ProcFolderMissing.load(std::memory_order_relaxed) ? kNoProcFolder
-                                                               : OpenThroughHandle(location, st);
-    if (fd == kNoProcFolder) fd = OpenByName(location, st);
+    if (fstatat(location.Fd(), location.Leaf(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    // O_NONBLOCK: a FIFO swapped in under the same name must not block the open. It is left on:
+    // reads of a regular file never block anyway.
+    int fd = openat(location.Fd(), location.Leaf(),
+                    O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
     FFd = fd;
     FSize = st.st_size;
     FDevice = st.st_dev;
