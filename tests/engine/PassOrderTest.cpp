@@ -1,8 +1,8 @@
-#include "engine/PassOrder.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
+
+#include "engine/PassOrder.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ struct TFiles {
     bool Collide = false;
     std::optional<std::uint64_t> Key(std::size_t i) const
     {
-        if (Contents[i] < 0) return std::nullopt;
+        if (Contents[i] < 0)
+            return std::nullopt;
         return static_cast<std::uint64_t>(Collide ? Contents[i] / 2 : Contents[i]);
     }
     bool Match(std::size_t a, std::size_t b) const
@@ -36,9 +37,12 @@ Groups Plainly(const TFiles& files)
         bool previous = false;
         for (std::size_t k = 1; k < left.size(); ++k) {
             const bool match = files.Match(head, left[k]);
-            if (match && !previous) groups.push_back({head});
-            if (match) groups.back().push_back(left[k]);
-            else unmatched.push_back(left[k]);
+            if (match && !previous)
+                groups.push_back({head});
+            if (match)
+                groups.back().push_back(left[k]);
+            else
+                unmatched.push_back(left[k]);
             previous = match;
         }
         left = unmatched;
@@ -56,9 +60,12 @@ Groups ByPassOrder(const TFiles& files, std::size_t* visits = nullptr)
     bool afterMatch = false;
     while (order.StartPass(head)) {
         while (order.NextCandidate(file, afterMatch)) {
-            if (visits) ++*visits;
-            if (!files.Match(head, file)) continue;
-            if (!afterMatch) groups.push_back({head});
+            if (visits)
+                ++*visits;
+            if (!files.Match(head, file))
+                continue;
+            if (!afterMatch)
+                groups.push_back({head});
             groups.back().push_back(file);
             order.SetMatched(file);
         }

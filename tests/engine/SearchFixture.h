@@ -33,13 +33,14 @@ public:
     std::array<std::string, 4> Status;
     std::array<Lines, 4> StatusHistory;
     Lines Messages, Rows;  // ShowMessage texts; row captions
-    std::string ListCaption, SearchCaption;
-    int PumpCalls = 0, CaptionUpdates = 0, ProgressMax = 0, FixWidthCalls = 0, OpenUpdates = 0;
+    std::string SearchCaption;
+    int PumpCalls = 0, FixWidthCalls = 0, OpenUpdates = 0;
     bool ProgressVisible = false;
 
     void ProcessMessages() override
     {
-        if (OnProcessMessages) OnProcessMessages(++PumpCalls);
+        if (OnProcessMessages)
+            OnProcessMessages(++PumpCalls);
     }
     void SetStatusText(int panel, const std::string& text) override
     {
@@ -55,17 +56,13 @@ public:
     }
     bool Checked(TCheckBox box) override { return Checks[box]; }
     std::string SelectedDrives() override { return Drives; }
-    void UpdateCaption() override
-    {
-        ++CaptionUpdates;
-        Log.push_back("caption");
-    }
+    void UpdateCaption() override { Log.push_back("caption"); }
     void ShowMessage(const std::string& text) override { Messages.push_back(text); }
-    void SetListCaption(const std::string& text) override { ListCaption = text; }
+    void SetListCaption(const std::string&) override {}
     void SetSearchCaption(const std::string& text) override { SearchCaption = text; }
     void SetListHint(const std::string&) override {}
     void SetHourglass(bool) override {}
-    void SetProgressMax(int value) override { ProgressMax = value; }
+    void SetProgressMax(int) override {}
     void SetProgressPosition(int) override {}
     void SetProgressVisible(bool visible) override { ProgressVisible = visible; }
     int RowCount() override { return static_cast<int>(Rows.size()); }
@@ -75,7 +72,8 @@ public:
     bool AddFile(const std::string& path, std::int64_t& size) override
     {
         TSearchRec rec;
-        if (!FindFile(path, rec)) return false;
+        if (!FindFile(path, rec))
+            return false;
         size = rec.Size;
         Rows.push_back(path);
         return true;
@@ -103,12 +101,10 @@ protected:
     void Defaults()
     {
         Window.Edits = {{TEditBox::ebFileMask, "*.*"}, {TEditBox::ebRootDir, "\\"}};
-        Window.Checks = {{TCheckBox::cbCheckFileTimestamp, true},
-                         {TCheckBox::cbSkipEmptyFiles, true},
-                         {TCheckBox::cbFloppyIsMaster, true},
-                         {TCheckBox::cbSkipSysbckup, true},
-                         {TCheckBox::cbSkipDesktopFolders, true},
-                         {TCheckBox::cbCheckFilesize, true}};
+        Window.Checks = {
+            {TCheckBox::cbCheckFileTimestamp, true}, {TCheckBox::cbSkipEmptyFiles, true},
+            {TCheckBox::cbFloppyIsMaster, true},     {TCheckBox::cbSkipSysbckup, true},
+            {TCheckBox::cbSkipDesktopFolders, true}, {TCheckBox::cbCheckFilesize, true}};
         Window.Drives = "C";
     }
     // Drive C: is the tree's folder `root` (where Write puts files); further entries map
@@ -143,7 +139,8 @@ protected:
         std::string data(size, '\0');
         unsigned x = seed * 2654435761u + 12345u;
         for (char& c : data) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
-        if (change < size) data[change] = static_cast<char>(data[change] ^ flip);
+        if (change < size)
+            data[change] = static_cast<char>(data[change] ^ flip);
         return data;
     }
     // The program's form of a path below drive C:'s root ("one/a.dat" gives "C:\one\a.dat").
