@@ -1,12 +1,12 @@
 // zarvex-find end to end: the real program on temporary trees, its exact output and status.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "cli/RunProgram.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -14,28 +14,61 @@ namespace {
 constexpr std::int64_t kStamp = 992959500;  // 2001-06-19 14:05 UTC
 constexpr const char* kHeaderLine = "\"Duplicate files .....\"\r\n";
 
+std::string Read(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct TProgramRun {
+    int Status = -1;  // exit status; -1 when it did not exit normally
+    std::string Out, Err;
+};
+
+// Runs the built zarvex-find with a fixed environment (C locale, UTC, ZARVEX_DRIVES when
+// given) and collects what it wrote; interrupted, it gets a SIGINT (Ctrl+C) after a second.
+TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::string& drives = "",
+                          bool interrupted = false)
+{
+    TTempTree capture;  // apart from any searched tree
+    std::string command =
+        "env -i LC_ALL=C LANG=C TZ=UTC PATH=/usr/bin:/bin HOME=" + Quoted(capture.Root());
+    if (!drives.empty())
+        command += " ZARVEX_DRIVES=" + Quoted(drives);
+    if (interrupted)
+        command += " timeout --preserve-status -s INT 1";
+    command += " " + Quoted(std::string(std::getenv("ZARVEX_BIN")) + "/zarvex-find");
+    for (const std::string& arg : args) command += " " + Quoted(arg);
+    command += " >" + Quoted(capture.Path("out")) + " 2>" + Quoted(capture.Path("err"));
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(capture.Path("out")),
+            Read(capture.Path("err"))};
+}
+
 class ZarvexFindTest : public testing::Test {
 protected:
-    std::string Write(const std::string& relative, const std::string& contents,
-                      std::int64_t stamp = kStamp)
+    void Write(const std::string& relative, const std::string& contents,
+               std::int64_t stamp = kStamp)
     {
-        std::string path = Tree.WriteFile(relative, contents);
+        Tree.WriteFile(relative, contents);
         Tree.SetTime(relative, stamp);
-        return path;
     }
-    static std::string Read(const std::string& path)
+    // The Zarvex.lis line of a file row of a plain text document without version strings.
+    static std::string TextRow(const std::string& path, std::int64_t size,
+                               const std::string& time = "2001/06/19 14:05",
+                               const std::string& type = "plain text document")
     {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    // The Zarvex.lis line of a file row whose type is "plain text document" and which has
-    // no version strings.
-    static std::string TextRow(const std::string& path, std::int64_t size)
-    {
-        return "\"" + path + "\"," + std::to_string(size) +
-               ",\"plain text document\",\"2001/06/19 14:05\",\"   A\",,\r\n";
+        return "\"" + path + "\"," + std::to_string(size) + ",\"" + type + "\",\"" + time +
+               "\",\"   A\",,\r\n";
     }
 
     TTempTree Tree;
@@ -60,24 +93,6 @@ TEST_F(ZarvexFindTest, FoldersBecomeDrivesAndGroupsAreWrittenInTheSavedListForm)
     EXPECT_EQ(run.Err, "Scan complete\nBytes: 33  Files: 3\n");
 }
 
-TEST_F(ZarvexFindTest, ListsGoToTheNamedFiles)
-{
-    TTempTree lists;
-    Write("a/x.txt", "12345");
-    Write("b/x.txt", "12345");
-
-    const TProgramRun run =
-        RunZarvexFind({"--output", lists.Path("Zarvex.lis"), "--new-duplicates=" + lists.Path("NewDupl.lis"),
-                       "--quiet", Tree.Root()});
-
-    EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Out, "");
-    EXPECT_EQ(run.Err, "");
-    EXPECT_EQ(Read(lists.Path("Zarvex.lis")),
-              std::string(kHeaderLine) + TextRow("C:\\a\\x.txt", 5) + TextRow("C:\\b\\x.txt", 5));
-    EXPECT_EQ(Read(lists.Path("NewDupl.lis")), "C:\\a\\x.txt\r\nC:\\b\\x.txt\r\n");
-}
-
 TEST_F(ZarvexFindTest, RulesFollowTheOptions)
 {
     Write("a/doc.txt", "same contents", kStamp);
@@ -86,19 +101,17 @@ TEST_F(ZarvexFindTest, RulesFollowTheOptions)
     Write("d/empty1", "");
     Write("d/empty2", "");
 
-    EXPECT_EQ(RunZarvexFind({"-q", Tree.Root()}).Out, "");
-    const TProgramRun content = RunZarvexFind({"-q", "--no-same-stamp", Tree.Root()});
-    EXPECT_EQ(content.Out, std::string(kHeaderLine) + "\"C:\\a\\doc.txt\",13,\"plain text document\","
-                                                      "\"2001/06/19 14:05\",\"   A\",,\r\n"
-                                                      "\"C:\\b\\doc.txt\",13,\"plain text document\","
-                                                      "\"2001/06/19 16:05\",\"   A\",,\r\n");
+    const TProgramRun stamps = RunZarvexFind({"-q", Tree.Root()});
+    EXPECT_EQ(stamps.Out + stamps.Err, "");
+    EXPECT_EQ(RunZarvexFind({"-q", "--no-same-stamp", Tree.Root()}).Out,
+              kHeaderLine + TextRow("C:\\a\\doc.txt", 13) +
+                  TextRow("C:\\b\\doc.txt", 13, "2001/06/19 16:05"));
     const TProgramRun names = RunZarvexFind({"--no-same-size", Tree.Root()});
     EXPECT_NE(names.Out.find("\"C:\\c\\DOC.TXT\""), std::string::npos);
     EXPECT_EQ(names.Err, "Scan complete\nBytes: 0  Files: 2\n");
-    const TProgramRun empties = RunZarvexFind({"--no-skip-empty", "-q", "--mask", "empty*", Tree.Root()});
-    EXPECT_EQ(empties.Out, std::string(kHeaderLine) +
-                               "\"C:\\d\\empty1\",0,\"empty document\",\"2001/06/19 14:05\",\"   A\",,\r\n"
-                               "\"C:\\d\\empty2\",0,\"empty document\",\"2001/06/19 14:05\",\"   A\",,\r\n");
+    EXPECT_EQ(RunZarvexFind({"--no-skip-empty", "-q", "--mask", "empty*", Tree.Root()}).Out,
+              kHeaderLine + TextRow("C:\\d\\empty1", 0, "2001/06/19 14:05", "empty document") +
+                  TextRow("C:\\d\\empty2", 0, "2001/06/19 14:05", "empty document"));
 }
 
 TEST_F(ZarvexFindTest, NestedFoldersAreReportedAndKnownDuplicatesLeftAlone)
@@ -109,20 +122,20 @@ TEST_F(ZarvexFindTest, NestedFoldersAreReportedAndKnownDuplicatesLeftAlone)
     Write("keep/c.txt", "contents");
     std::ofstream(lists.Path("SkipDupl.lis"), std::ios::binary) << "c:\\KEEP\\c.txt\r\n";
 
-    const TProgramRun run = RunZarvexFind({"--in", "\\keep,\\", "--known-duplicates",
-                                           lists.Path("SkipDupl.lis"), Tree.Root()});
+    const TProgramRun run = RunZarvexFind(
+        {"--in", "\\keep,\\", "--known-duplicates", lists.Path("SkipDupl.lis"), Tree.Root()});
 
     EXPECT_EQ(run.Status, 0);
-    EXPECT_EQ(run.Out, std::string(kHeaderLine) + TextRow("C:\\keep\\a.txt", 8) +
-                           TextRow("C:\\keep\\b.txt", 8));
-    EXPECT_EQ(run.Err,
-              "Folder: \\KEEP\\  is already included in \nfolder: \\  and will therefore be removed.\n"
-              "Scan complete\nBytes: 8  Files: 1\n");
+    EXPECT_EQ(run.Out, kHeaderLine + TextRow("C:\\keep\\a.txt", 8) + TextRow("C:\\keep\\b.txt", 8));
+    EXPECT_EQ(
+        run.Err,
+        "Folder: \\KEEP\\  is already included in \nfolder: \\  and will therefore be removed.\n"
+        "Scan complete\nBytes: 8  Files: 1\n");
 }
 
-// Lines as the window saves them: a quote in a name doubled in the results list, a name with a
-// line break in neither list.
-TEST_F(ZarvexFindTest, HostileNamesAreWrittenAsTheWindowSavesThem)
+// The lists go to the named files as the window saves them: a quote in a name doubled in the
+// results list, a name with a line break in neither list.
+TEST_F(ZarvexFindTest, HostileNamesAreWrittenToTheNamedListsAsTheWindowSavesThem)
 {
     TTempTree lists;
     Write("x/a \"b\",c.txt", "hostile");
@@ -130,11 +143,14 @@ TEST_F(ZarvexFindTest, HostileNamesAreWrittenAsTheWindowSavesThem)
     Write("z/new\nline.txt", "hostile");
 
     const TProgramRun run =
-        RunZarvexFind({"--new-duplicates", lists.Path("NewDupl.lis"), Tree.Root()});
+        RunZarvexFind({"--output", lists.Path("Zarvex.lis"),
+                       "--new-duplicates=" + lists.Path("NewDupl.lis"), Tree.Root()});
 
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_EQ(run.Out, "");
     EXPECT_EQ(run.Err, "Scan complete\nBytes: 14  Files: 2\n");  // the third file is in the group
-    EXPECT_EQ(run.Out, std::string(kHeaderLine) + TextRow("C:\\x\\a \"\"b\"\",c.txt", 7) +
-                           TextRow("C:\\y\\a \"\"b\"\",c.txt", 7));
+    EXPECT_EQ(Read(lists.Path("Zarvex.lis")), kHeaderLine + TextRow("C:\\x\\a \"\"b\"\",c.txt", 7) +
+                                                  TextRow("C:\\y\\a \"\"b\"\",c.txt", 7));
     EXPECT_EQ(Read(lists.Path("NewDupl.lis")), "C:\\x\\a \"b\",c.txt\r\nC:\\y\\a \"b\",c.txt\r\n");
 }
 
@@ -146,10 +162,8 @@ TEST_F(ZarvexFindTest, DrivesComeFromTheDriveTable)
     Write("more/x.txt", "0123456789");
     const std::string drives = "A=" + Tree.Path("stick") + ",removable;C=" + Tree.Path("fixed") +
                                ";D=" + Tree.Path("more");
-    const std::string fixedPair = std::string(kHeaderLine) + TextRow("C:\\x.txt", 10) +
-                                  TextRow("D:\\x.txt", 10);
-    const std::string stickPair = std::string(kHeaderLine) + TextRow("A:\\s.txt", 16) +
-                                  TextRow("C:\\s.txt", 16);
+    const std::string fixedPair = kHeaderLine + TextRow("C:\\x.txt", 10) + TextRow("D:\\x.txt", 10);
+    const std::string stickPair = kHeaderLine + TextRow("A:\\s.txt", 16) + TextRow("C:\\s.txt", 16);
 
     // By default the fixed drives, as the drive list chooses them.
     EXPECT_EQ(RunZarvexFind({"-q"}, drives).Out, fixedPair);
@@ -159,44 +173,54 @@ TEST_F(ZarvexFindTest, DrivesComeFromTheDriveTable)
               stickPair + "\"\"\r\n" + fixedPair);
 }
 
-TEST_F(ZarvexFindTest, BadUsageIsToldAndSearchesNothing)
+TEST_F(ZarvexFindTest, BadUsageIsToldAndSearchesNothingAndHelpAndVersionAreShown)
 {
     Write("a/x.txt", "1");
-    const std::vector<std::vector<std::string>> bad = {
-        {"--bogus"},
-        {"--mask"},
-        {"--drives", "C", Tree.Root()},
-        {"--drives", "Q"},
-        {Tree.Path("missing")},
-        {Tree.Path("a/x.txt")},
-        {"--known-duplicates", Tree.Path("missing.lis"), Tree.Root()},
+    const struct {
+        std::vector<std::string> Args;
+        std::string Message;
+    } cases[] = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"--mask"}, "option '--mask' needs a value"},
+        {{"--same-name=1"}, "option '--same-name' takes no value"},
+        {{"--drives", "C", Tree.Root()}, "it cannot be used with FOLDERs"},
+        {{"--drives", "C:"}, "drive letters only"},
+        {{"--drives", "Q"}, "there is no drive Q:"},
+        {std::vector<std::string>(25, Tree.Root()), "at most 24 FOLDERs"},
+        {{Tree.Path("missing")}, "No such file or directory"},
+        {{Tree.Path("a/x.txt")}, "not a folder"},
+        {{"--known-duplicates", Tree.Path("missing.lis"), Tree.Root()}, "cannot read the known"},
     };
-    for (const auto& args : bad) {
-        const TProgramRun run = RunZarvexFind(args, "C=" + Tree.Root());
-        EXPECT_EQ(run.Status, 2) << args[0];
-        EXPECT_EQ(run.Out, "") << args[0];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Message);
+        const TProgramRun run = RunZarvexFind(c.Args, "C=" + Tree.Root());
+        EXPECT_EQ(run.Status, 2);
+        EXPECT_EQ(run.Out, "");
         EXPECT_EQ(run.Err.rfind("zarvex-find: ", 0), 0u) << run.Err;
+        EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
     }
+    const TProgramRun help = RunZarvexFind({"--drives", "C", Tree.Root(), "--help"});
+    EXPECT_EQ(help.Status, 0);  // help wins over everything else on the line
+    EXPECT_EQ(help.Out.rfind("Usage: zarvex-find [OPTION]... [FOLDER]...\n", 0), 0u);
+    const TProgramRun version = RunZarvexFind({"--version"});
+    EXPECT_EQ(version.Out.rfind("zarvex-find (Zarvex) ", 0), 0u);
 }
 
 TEST_F(ZarvexFindTest, OutputThatCannotBeWrittenFailsWithStatusOne)
 {
     Write("a/x.txt", "same");
     Write("b/x.txt", "same");
-
-    const TProgramRun missingFolder =
-        RunZarvexFind({"-q", "--output", Tree.Path("no/such/folder.lis"), Tree.Root()});
-    EXPECT_EQ(missingFolder.Status, 1);
-    EXPECT_NE(missingFolder.Err.find("cannot write"), std::string::npos);
-
+    const TProgramRun missing =
+        RunZarvexFind({"-q", "--output", Tree.Path("no/such.lis"), Tree.Root()});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("cannot write"), std::string::npos);
     const TProgramRun full = RunZarvexFind({"-q", "--output", "/dev/full", Tree.Root()});
     EXPECT_EQ(full.Status, 1);
     EXPECT_NE(full.Err.find("No space left on device"), std::string::npos);
-
-    const TProgramRun fullDuplicates =
+    const TProgramRun fullList =
         RunZarvexFind({"-q", "--new-duplicates", "/dev/full", Tree.Root()});
-    EXPECT_EQ(fullDuplicates.Status, 1);
-    EXPECT_NE(fullDuplicates.Out.find(kHeaderLine), std::string::npos);
+    EXPECT_EQ(fullList.Status, 1);
+    EXPECT_NE(fullList.Out.find(kHeaderLine), std::string::npos);
 }
 
 TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
@@ -209,21 +233,11 @@ TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
     Write("small/a.txt", "a pair found first");
     Write("small/b.txt", "a pair found first");
 
-    const TProgramRun run = RunZarvexFind({"--no-same-stamp", Tree.Root()}, "", 1000);
+    const TProgramRun run = RunZarvexFind({"--no-same-stamp", Tree.Root()}, "", true);
 
     EXPECT_EQ(run.Status, 130);
     EXPECT_EQ(run.Out, "");  // the walk meets the largest size first
     EXPECT_EQ(run.Err, "Comparison interrupted\nBytes: 0  Files: 0\n");
-}
-
-TEST_F(ZarvexFindTest, HelpAndVersion)
-{
-    const TProgramRun help = RunZarvexFind({"--help"});
-    EXPECT_EQ(help.Status, 0);
-    EXPECT_EQ(help.Out.rfind("Usage: zarvex-find [OPTION]... [FOLDER]...\n", 0), 0u);
-    const TProgramRun version = RunZarvexFind({"--version"});
-    EXPECT_EQ(version.Status, 0);
-    EXPECT_EQ(version.Out.rfind("zarvex-find (Zarvex) ", 0), 0u);
 }
 
 }  // namespace
