@@ -1,5 +1,3 @@
-#include "views/FileRow.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,11 +11,15 @@
 #include "platform/ShellInfo.h"
 #include "support/TempTree.h"
 #include "text/Format.h"
+#include "views/FileRow.h"
 
 namespace fs = std::filesystem;
 using Items = std::vector<std::string>;
 
 namespace {
+
+// Seconds of 2001-06-19 00:00:00 UTC.
+constexpr std::int64_t kMidnight = 992908800;
 
 // Rows of files in a temporary tree that is drive C:, in UTC and the C locale so that times
 // and separators are fixed.
@@ -37,59 +39,69 @@ protected:
         tzset();
     }
 
-    // Seconds of 2001-06-19 00:00:00 UTC.
-    static constexpr std::int64_t kMidnight = 992908800;
-
     std::optional<TEnvGuard> Utc;
     TTempTree Tree;
     TResultRows Rows;
 };
 
-TEST_F(FileRowTest, AFileRowHoldsSizeTypeTimeAttributesAndEmptyVersions)
+TEST_F(FileRowTest, EveryColumnOfAFileRow)
 {
-    Tree.WriteFile("Data/report.txt", std::string(512, 'x'));
-    Tree.SetTime("Data/report.txt", kMidnight + 14 * 3600 + 5 * 60);
-    std::int64_t size = -1;
-
-    ASSERT_TRUE(AddFile(Rows, "C:\\Data\\report.txt", size));
-
-    EXPECT_EQ(size, 512);
-    ASSERT_EQ(Rows.Count(), 1u);
-    EXPECT_EQ(Rows.Row(0).Caption, "C:\\Data\\report.txt");
-    EXPECT_EQ(Rows.Row(0).SubItems,
-              (Items{"512", "plain text document", "2001/06/19 14:05", "   A", "", ""}));
+    const struct {
+        const char* Name;
+        const char* Contents;  // null: a folder
+        Items SubItems;        // "*": not compared
+    } cases[] = {
+        {"report.txt", "words", {"5", "plain text document", "2001/06/19 14:05", "   A", "", ""}},
+        {"huge.img", "x", {"7516192768", "*", "2001/06/19 14:05", "   A", "", ""}},
+        {".hidden", "x", {"1", "*", "2001/06/19 14:05", " H A", "", ""}},
+        {"locked.txt", "x", {"1", "plain text document", "2001/06/19 14:05", "R  A", "", ""}},
+        // The type comes from the name, from the contents only without an extension.
+        {"noname", "%PDF-1.4\n", {"9", "PDF document", "2001/06/19 14:05", "   A", "", ""}},
+        {"empty", "", {"0", "empty document", "2001/06/19 14:05", "   A", "", ""}},
+        {"odd.zzqx", "%PDF-1.4\n", {"9", "unknown", "2001/06/19 14:05", "   A", "", ""}},
+        {"README", "just words\n", {"11", "README document", "2001/06/19 14:05", "   A", "", ""}},
+        {"folder", nullptr, {"*", "folder", "2001/06/19 14:05", "*", "", ""}},
+    };
+    for (const auto& c : cases)
+        c.Contents ? Tree.WriteFile(c.Name, c.Contents) : Tree.MakeDir(c.Name);
+    ASSERT_EQ(truncate(Tree.Path("huge.img").c_str(), 7516192768), 0);
+    ASSERT_EQ(chmod(Tree.Path("locked.txt").c_str(), 0444), 0);
+    for (const auto& c : cases) Tree.SetTime(c.Name, kMidnight + 14 * 3600 + 5 * 60);
+    // Twice: the second time the type names are the ones kept from the first.
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.Name);
+            std::int64_t size = -1;
+            ASSERT_TRUE(AddFile(Rows, std::string("C:\\") + c.Name, size));
+            const TResultRow& row = Rows.Row(Rows.Count() - 1);
+            EXPECT_EQ(row.Caption, std::string("C:\\") + c.Name);
+            ASSERT_EQ(row.SubItems.size(), c.SubItems.size());
+            for (std::size_t i = 0; i < c.SubItems.size(); ++i) {
+                if (c.SubItems[i] != "*") {
+                    EXPECT_EQ(row.SubItems[i], c.SubItems[i]) << i;
+                }
+            }
+            EXPECT_EQ(std::to_string(size), row.SubItems[0]);
+        }
+    }
+    std::string typeName;
+    EXPECT_TRUE(GetFileTypeName("C:\\noname", typeName));
+    EXPECT_EQ(typeName, "PDF document");
+    EXPECT_FALSE(GetFileTypeName("C:\\nothing-here", typeName));
 }
 
-TEST_F(FileRowTest, MissingFilesAndLinksAddNothing)
+TEST_F(FileRowTest, MissingFilesLinksAndPipesAddNothing)
 {
     Tree.WriteFile("real.txt", "x");
     fs::create_symlink(Tree.Path("real.txt"), Tree.Path("link.txt"));
     ASSERT_EQ(mkfifo(Tree.Path("pipe").c_str(), 0600), 0);
     std::int64_t size = 77;
-
     EXPECT_FALSE(AddFile(Rows, "C:\\gone.txt", size));
     EXPECT_FALSE(AddFile(Rows, "C:\\link.txt", size));
     EXPECT_FALSE(AddFile(Rows, "C:\\pipe", size));  // and never waits on the FIFO
     EXPECT_FALSE(AddFile(Rows, "Q:\\on-no-drive.txt", size));
-
     EXPECT_EQ(size, 77);
     EXPECT_EQ(Rows.Count(), 0u);
-}
-
-TEST_F(FileRowTest, AttributeLettersStandInTheirPlaces)
-{
-    EXPECT_EQ(AttributeText(0), "    ");
-    EXPECT_EQ(AttributeText(0x01 | 0x20), "R  A");
-    EXPECT_EQ(AttributeText(0x02 | 0x04), " HS ");
-
-    Tree.WriteFile(".hidden", "x");
-    const std::string locked = Tree.WriteFile("locked.txt", "x");
-    ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
-    std::int64_t size = 0;
-    ASSERT_TRUE(AddFile(Rows, "C:\\.hidden", size));
-    ASSERT_TRUE(AddFile(Rows, "C:\\locked.txt", size));
-    EXPECT_EQ(Rows.Row(0).SubItems[3], " H A");
-    EXPECT_EQ(Rows.Row(1).SubItems[3], "R  A");
 }
 
 TEST_F(FileRowTest, MidnightShowsTheDateAloneInStepsOfTwoSeconds)
@@ -103,136 +115,84 @@ TEST_F(FileRowTest, MidnightShowsTheDateAloneInStepsOfTwoSeconds)
     EXPECT_EQ(text(kMidnight - 1), "2001/06/18 23:59");
 }
 
-TEST_F(FileRowTest, SizesBeyondFourGibibytesAreShownWhole)
-{
-    const std::string path = Tree.Path("huge.img");
-    std::ofstream(path).put('x');
-    ASSERT_EQ(truncate(path.c_str(), (std::int64_t{3} << 30) + (std::int64_t{1} << 32)), 0);
-    std::int64_t size = 0;
-
-    ASSERT_TRUE(AddFile(Rows, "C:\\huge.img", size));
-
-    EXPECT_EQ(Rows.Row(0).SubItems[0], "7516192768");
-    EXPECT_EQ(size, 7516192768);
-}
-
-TEST_F(FileRowTest, TypeComesFromTheNameAndFromTheContentsOnlyWithoutAnExtension)
-{
-    Tree.WriteFile("page.html", "plain words");
-    Tree.WriteFile("noname", "%PDF-1.4\n");
-    Tree.WriteFile("empty", "");
-    Tree.WriteFile("odd.zzqx", "%PDF-1.4\n");  // an extension no type claims
-    Tree.WriteFile("README", "just words\n");  // a name that a pattern claims
-    Tree.MakeDir("folder");
-    std::int64_t size = 0;
-    for (const char* name : {"C:\\page.html", "C:\\noname", "C:\\empty", "C:\\odd.zzqx",
-                             "C:\\README", "C:\\folder"}) {
-        ASSERT_TRUE(AddFile(Rows, name, size)) << name;
-    }
-    EXPECT_EQ(Rows.Row(0).SubItems[1], "HTML document");
-    EXPECT_EQ(Rows.Row(1).SubItems[1], "PDF document");
-    EXPECT_EQ(Rows.Row(2).SubItems[1], "empty document");
-    EXPECT_EQ(Rows.Row(3).SubItems[1], "unknown");
-    EXPECT_EQ(Rows.Row(4).SubItems[1], "README document");
-    EXPECT_EQ(Rows.Row(5).SubItems[1], "folder");
-
-    // The same answers for the same names, however often they are asked (they are kept).
-    for (const char* name : {"C:\\odd.zzqx", "C:\\page.html"}) ASSERT_TRUE(AddFile(Rows, name, size));
-    EXPECT_EQ(Rows.Row(6).SubItems[1], "unknown");
-    EXPECT_EQ(Rows.Row(7).SubItems[1], "HTML document");
-    std::string typeName;
-    EXPECT_TRUE(GetFileTypeName("C:\\noname", typeName));
-    EXPECT_EQ(typeName, "PDF document");
-    EXPECT_FALSE(GetFileTypeName("C:\\nothing-here", typeName));
-}
-
 TEST_F(FileRowTest, PeFilesShowTheirVersionStrings)
 {
     const char* sample = "/usr/x86_64-w64-mingw32/lib/zlib1.dll";
-    if (!fs::exists(sample)) GTEST_SKIP() << "make test installs " << sample;
+    if (!fs::exists(sample))
+        GTEST_SKIP() << "make test installs " << sample;
     fs::copy_file(sample, Tree.Path("zlib1.dll"));
     std::int64_t size = 0;
-
     ASSERT_TRUE(AddFile(Rows, "C:\\zlib1.dll", size));
-
     EXPECT_EQ(Rows.Row(0).SubItems[4], "1.2.13");
     EXPECT_EQ(Rows.Row(0).SubItems[5], "1.2.13");
 }
 
-TResultRow FileRow(std::string size, std::string type, std::string modified, std::string name = "x")
+TResultRow FileRow(std::string size, std::string type = "", std::string modified = "",
+                   std::string name = "x")
 {
-    return {name, {std::move(size), std::move(type), std::move(modified), "   A", "", ""}};
+    return {std::move(name),
+            {std::move(size), std::move(type), std::move(modified), "   A", "", ""}};
 }
 
-TEST(RowOrderTest, SizesCompareAsNumbersAndUnreadableOnesAsZero)
+TEST(RowOrderTest, ColumnsCompareByTheirKind)
 {
-    TRowOrder order;  // by size, ascending
-    EXPECT_LT(order.CompareRows(FileRow("9", "", ""), FileRow("10", "", "")), 0);
-    EXPECT_GT(order.CompareRows(FileRow("7516192768", "", ""), FileRow("3221225472", "", "")), 0);
-    EXPECT_EQ(order.CompareRows(FileRow("abc", "", ""), FileRow("0", "", "")), 0);
-    EXPECT_EQ(order.CompareRows(TResultRow{"Duplicate files .....", {}}, FileRow("0", "", "")), 0);
-    EXPECT_GT(order.CompareRows(FileRow("9223372036854775807", "", ""),
-                                FileRow("-9223372036854775807", "", "")),
-              0);
-    order.SortAscending = false;
-    EXPECT_GT(order.CompareRows(FileRow("9", "", ""), FileRow("10", "", "")), 0);
-}
-
-TEST(RowOrderTest, TextColumnsFoldOnlyAsciiLettersAndMissingItemsAreEqual)
-{
+    const TResultRow group{"Duplicate files .....", {}};
+    const struct {
+        int Column;
+        TResultRow A, B;
+        int Sign;
+    } cases[] = {
+        // Sizes as 64-bit numbers, unreadable ones and group rows as zero.
+        {fcSize, FileRow("9"), FileRow("10"), -1},
+        {fcSize, FileRow("7516192768"), FileRow("3221225472"), 1},
+        {fcSize, FileRow("abc"), FileRow("0"), 0},
+        {fcSize, group, FileRow("0"), 0},
+        // Texts folding only ASCII letters; missing items equal.
+        {fcName, FileRow("", "", "", "apple"), FileRow("", "", "", "BANANA"), -1},
+        {fcName, FileRow("", "", "", "README"), FileRow("", "", "", "readme"), 0},
+        {fcName, FileRow("", "", "", "\xC3\x89"), FileRow("", "", "", "\xC3\xA9"), -1},
+        {fcType, FileRow("", "folder"), FileRow("", "Text"), -1},
+        {fcType, FileRow("", "zip"), TResultRow{"", {}}, 0},
+        // Times as dates, unreadable ones and group rows as now (2020/01/01 12:00).
+        {fcModified, FileRow("", "", "2001/06/19"), FileRow("", "", "2001/06/19 00:01"), -1},
+        {fcModified, FileRow("", "", "2010/01/02"), FileRow("", "", "2009/12/31 23:59"), 1},
+        {fcModified, FileRow("", "", "garbage"), FileRow("", "", "2020/01/01 12:00"), 0},
+        {fcModified, group, FileRow("", "", "2019/12/31"), 1},
+    };
     TRowOrder order;
-    order.SortColumn = fcName;
-    EXPECT_LT(order.CompareRows(FileRow("", "", "", "apple"), FileRow("", "", "", "BANANA")), 0);
-    EXPECT_EQ(order.CompareRows(FileRow("", "", "", "README"), FileRow("", "", "", "readme")), 0);
-    EXPECT_NE(order.CompareRows(FileRow("", "", "", "\xC3\x89"), FileRow("", "", "", "\xC3\xA9")), 0);
-    order.SortColumn = fcType;
-    EXPECT_LT(order.CompareRows(FileRow("", "folder", ""), FileRow("", "Text", "")), 0);
-    EXPECT_EQ(order.CompareRows(FileRow("", "zip", ""), TResultRow{"", {}}), 0);
-}
-
-TEST(RowOrderTest, TimesCompareAsDatesAndUnreadableOnesAsNow)
-{
-    TRowOrder order;
-    order.SortColumn = fcModified;
     order.Now = EncodeDateTime(2020, 1, 1, 12, 0, 0);
-    EXPECT_LT(order.CompareRows(FileRow("", "", "2001/06/19"), FileRow("", "", "2001/06/19 00:01")), 0);
-    EXPECT_GT(order.CompareRows(FileRow("", "", "2010/01/02"), FileRow("", "", "2009/12/31 23:59")), 0);
-    EXPECT_EQ(order.CompareRows(FileRow("", "", "garbage"), FileRow("", "", "2020/01/01 12:00")), 0);
-    EXPECT_GT(order.CompareRows(TResultRow{"", {}}, FileRow("", "", "2019/12/31")), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        order.SortColumn = c.Column;
+        for (const bool ascending : {true, false}) {
+            order.SortAscending = ascending;
+            const int result = order.CompareRows(c.A, c.B);
+            EXPECT_EQ((result > 0) - (result < 0), ascending ? c.Sign : -c.Sign);
+        }
+    }
 }
 
-TEST(RowOrderTest, HeaderClicksTurnTheSizeColumnFirstAndSortOthersAscending)
+TEST(RowOrderTest, HeaderClicksAndSortingOnce)
 {
     TRowOrder order;
-    order.ColumnClick(fcSize);
-    EXPECT_EQ(order.SortColumn, fcSize);
+    order.ColumnClick(fcSize);  // the initial column: descending first
     EXPECT_FALSE(order.SortAscending);
-    order.ColumnClick(fcSize);
-    EXPECT_TRUE(order.SortAscending);
     order.ColumnClick(fcType);
-    EXPECT_EQ(order.SortColumn, fcType);
-    EXPECT_TRUE(order.SortAscending);
-}
+    EXPECT_TRUE(order.SortColumn == fcType && order.SortAscending);
 
-TEST(RowOrderTest, SortingReordersOnceAndKeepsEqualRowsInPlace)
-{
     TResultRows rows;
-    rows.Append(FileRow("30", "", "", "c"));
-    rows.Append(FileRow("10", "", "", "a1"));
-    rows.Append(FileRow("20", "", "", "b"));
-    rows.Append(FileRow("10", "", "", "a2"));
+    for (const char* row : {"30 c", "10 a1", "20 b", "10 a2"})
+        rows.Append(FileRow(std::string(row, 2), "", "", row + 3));
     int resets = 0;
     std::size_t told = 0;
     rows.OnReset = [&] { ++resets; };
     rows.OnAppended = [&](std::size_t, std::size_t count) { told += count; };
+    order.ColumnClick(fcSize);
+    SortRows(rows, order);  // ascending: the column changed
 
-    TRowOrder order;
-    order.ColumnClick(fcSize);  // descending
-    SortRows(rows, order);
-
-    std::vector<std::string> captions;
+    Items captions;
     for (const TResultRow& row : rows.Rows()) captions.push_back(row.Caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"c", "b", "a1", "a2"}));
+    EXPECT_EQ(captions, (Items{"a1", "a2", "b", "c"}));  // equal rows keep their order
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(told, 4u);  // one batch, not a notice per row
 }

@@ -1,6 +1,6 @@
-#include "views/ListLines.h"
-
 #include <gtest/gtest.h>
+
+#include "views/ListLines.h"
 
 namespace {
 
@@ -40,10 +40,9 @@ TEST(ListLinesTest, LineOfEveryRowKind)
 TEST(ListLinesTest, EveryFileOnADriveIsANewDuplicateAndBrokenNamesAreLeftOut)
 {
     TResultRows rows;
-    for (const TResultRow& row :
-         {kHeader, File("C:\\A.txt"), File("C:\\B.txt"), TResultRow{"", {}}, kHeader,
-          File("\\\\server\\share\\x"), File("D:\\y"), File("C:\\x\\a\nb"), File("C:"),
-          File("C:\\x\\c\rd")})
+    for (const TResultRow& row : {kHeader, File("C:\\A.txt"), File("C:\\B.txt"), TResultRow{"", {}},
+                                  kHeader, File("\\\\server\\share\\x"), File("D:\\y"),
+                                  File("C:\\x\\a\nb"), File("C:"), File("C:\\x\\c\rd")})
         rows.Append(row);
 
     const TListLines lines = BuildListLines(rows);
@@ -57,8 +56,8 @@ TEST(ListLinesTest, EveryFileOnADriveIsANewDuplicateAndBrokenNamesAreLeftOut)
 
 TEST(ListLinesTest, RowsReadBackTrimmedAndWrittenRowsReadBackAsThemselves)
 {
-    const TResultRow row =
-        RowFromLine("\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
+    const TResultRow row = RowFromLine(
+        "\" C:\\Data\\report.txt \",512,\"Text Document\",\"2001/02/22 10:11\",\"   A\",,");
     EXPECT_EQ(row.Caption, "C:\\Data\\report.txt");
     EXPECT_EQ(row.SubItems, (Lines{"512", "Text Document", "2001/02/22 10:11", "A", ""}));
     EXPECT_TRUE(RowFromLine("\"\"").Caption.empty());
