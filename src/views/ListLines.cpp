@@ -1,5 +1,6 @@
 #include "views/ListLines.h"
 
+#include "platform/FileFind.h"
 #include "text/CommaText.h"
 #include "text/TextUtil.h"
 
@@ -73,7 +74,11 @@ TResultRow RowFromLine(const std::string& line)
     TResultRow row;
     if (items.empty())
         return row;
+    // Linux names may begin or end with a blank: a caption whose untrimmed text names an
+    // existing entry keeps it, so the row never points at another file of the trimmed name.
     row.Caption = Trim(items[0]);
+    if (row.Caption.size() != items[0].size() && !row.Caption.empty() && FileExists(items[0]))
+        row.Caption = items[0];
     for (std::size_t i = 1; i < items.size(); ++i) row.SubItems.push_back(Trim(items[i]));
     return row;
 }

@@ -36,5 +36,6 @@ struct TListLines {
 };
 TListLines BuildListLines(const TResultRows& rows);
 
-// The row of one Zarvex.lis line: caption and sub-items trimmed.
+// The row of one Zarvex.lis line: caption and sub-items trimmed, except a caption whose
+// untrimmed text names an existing file.
 TResultRow RowFromLine(const std::string& line);

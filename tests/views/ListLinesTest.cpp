@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/Drives.h"
+#include "support/TempTree.h"
 #include "views/ListLines.h"
 
 namespace {
@@ -71,6 +73,20 @@ TEST(ListLinesTest, RowsReadBackTrimmedAndWrittenRowsReadBackAsThemselves)
         EXPECT_EQ(read.Caption, written.Caption);
         EXPECT_EQ(read.SubItems, written.SubItems);
     }
+}
+
+TEST(ListLinesTest, ACaptionWhoseBlanksBelongToAFileNameKeepsThem)
+{
+    TTempTree tree;
+    tree.WriteFile("name ", "x");
+    tree.WriteFile("name", "y");
+    {
+        TEnvGuard drives("ZARVEX_DRIVES", "C=" + tree.Root());
+        TDriveTable::ResetCurrent();
+        EXPECT_EQ(RowFromLine("\"C:\\name \",1").Caption, "C:\\name ");
+        EXPECT_EQ(RowFromLine("\"C:\\other \",1").Caption, "C:\\other");
+    }
+    TDriveTable::ResetCurrent();
 }
 
 }  // namespace
