@@ -254,16 +254,15 @@ void TStringList::SortPending(std::vector<TItem>& pending,
             std::sort(refs.begin() + from, refs.begin() + std::min(n, from + kSortChunk), less);
             pump();
         }
-        std::vector<TRef> merged(n);
+        // In place: a merge borrows room for the shorter of its two runs only.
         for (std::size_t width = kSortChunk; width < n; width *= 2) {
-            for (std::size_t from = 0; from < n; from += 2 * width) {
+            for (std::size_t from = 0; from + width < n; from += 2 * width) {
                 const auto first = refs.begin() + from;
-                const auto middle = refs.begin() + std::min(n, from + width);
+                const auto middle = first + width;
                 const auto last = refs.begin() + std::min(n, from + 2 * width);
-                std::merge(first, middle, middle, last, merged.begin() + from, less);
+                std::inplace_merge(first, middle, last, less);
                 pump();
             }
-            refs.swap(merged);
         }
     }
     // Apply the permutation in place, one cycle at a time: position i receives item
