@@ -106,34 +106,39 @@ std::string ListFileStamp(const std::string& nativePath)
     return PreviousRunText(UnixToLocalDateTime(st.st_mtime));
 }
 
-TMessageBoxRequest SkipListPrompt(const std::string& stamp)
+namespace {
+
+// Both prompts: the title, the lines around the file's stamp, Yes and No with Yes the default.
+// A carriage return alone ends a line in the box text.
+TMessageBoxRequest ReloadPrompt(const char* title, const char* found, const std::string& stamp,
+                                const char* reason)
 {
     TMessageBoxRequest request;
-    request.Title = QStringLiteral("Zarvex - known duplicates to skip list found");
-    request.Text = QStringLiteral("A list of known duplicate files to skip was found from a\r") +
-                   QString::fromStdString(stamp) +
-                   QStringLiteral(
-                       "\r\rReloading that list will prevent these known duplicates "
-                       "from being found again.\r\rDo you want to reload that list?");
+    request.Title = QString::fromUtf8(title);
+    request.Text = QString::fromUtf8(found) + QStringLiteral("\r") + QString::fromStdString(stamp) +
+                   QStringLiteral("\r\r") + QString::fromUtf8(reason) +
+                   QStringLiteral("\r\rDo you want to reload that list?");
     request.Icon = TMsgIcon::Question;
     request.Buttons = {mrYes, mrNo};
     request.DefaultButton = mrYes;
     return request;
 }
 
+}  // namespace
+
+TMessageBoxRequest SkipListPrompt(const std::string& stamp)
+{
+    return ReloadPrompt("Zarvex - known duplicates to skip list found",
+                        "A list of known duplicate files to skip was found from a", stamp,
+                        "Reloading that list will prevent these known duplicates from being "
+                        "found again.");
+}
+
 TMessageBoxRequest PreviousListPrompt(const std::string& stamp)
 {
-    TMessageBoxRequest request;
-    request.Title = QStringLiteral("Zarvex - previous list found");
-    request.Text = QStringLiteral("A list of duplicate files was found from a\r") +
-                   QString::fromStdString(stamp) +
-                   QStringLiteral(
-                       "\r\rReloading that list will save time.\r\rDo you want to "
-                       "reload that list?");
-    request.Icon = TMsgIcon::Question;
-    request.Buttons = {mrYes, mrNo};
-    request.DefaultButton = mrYes;
-    return request;
+    return ReloadPrompt("Zarvex - previous list found",
+                        "A list of duplicate files was found from a", stamp,
+                        "Reloading that list will save time.");
 }
 
 // ---- The window's side ---------------------------------------------------------------------
