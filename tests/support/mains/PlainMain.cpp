@@ -1,3 +1,4 @@
+// The main of the test programs of the layers without windows.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
