@@ -173,10 +173,7 @@ void TTreeScanner::ScanFolder(std::string folder)
 // mask is matched against the folder's names only, so it can never reach into another folder.
 bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path)
 {
-    if (ProcessMessages) {
-        TProcessMessages pump = ProcessMessages;  // may reassign itself, as events may
-        pump();
-    }
+    Pump();
     if (!KeepSearching)
         return false;
     FFileSize = 0;
@@ -188,6 +185,8 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
     const bool hiddenFiles = FFindHiddenFiles;
     std::vector<std::size_t> folders, files;
     FListing.Read(folder, &FWalkMasks);
+    if (FListing.Count() >= kLongFolder)
+        PumpIfDue();
     for (std::size_t i = 0; i < FListing.Count(); ++i) {
         const std::uint32_t attr = FListing.Entry(i).Attr;
         if (attr & (faSysFile | faVolumeID))
@@ -218,10 +217,31 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
 void TTreeScanner::ReportFiles(const std::string& folder, std::vector<std::size_t>& files)
 {
     SortByName(files, FListing);
+    std::size_t reported = 0;
     for (std::size_t i : files) {
         FFileFound.assign(folder).append(FListing.Name(i));
         FFileSize = FListing.Entry(i).Size;
         Fire(OnFileFound);
+        if (++reported % kLongFolder == 0)
+            PumpIfDue();
     }
     FFileSize = 0;
+}
+
+void TTreeScanner::Pump()
+{
+    FLastPump = std::chrono::steady_clock::now();
+    if (ProcessMessages) {
+        TProcessMessages pump = ProcessMessages;  // may reassign itself, as events may
+        pump();
+    }
+}
+
+// A folder of tens of thousands of files would keep the window from its messages for longer
+// than a user accepts; such a folder lets them run in between too, every 25 ms at most. Small
+// folders never get here, so they still see exactly one pump each. KeepSearching is not read.
+void TTreeScanner::PumpIfDue()
+{
+    if (std::chrono::steady_clock::now() - FLastPump >= std::chrono::milliseconds(25))
+        Pump();
 }

@@ -2,6 +2,7 @@
 // TTreeScanner: walks one folder tree under a list of file masks and reports what it meets
 // through events. It keeps no results; handlers read FileFound and FileSize while an event
 // runs. Paths are in the program's form ("C:\Data\").
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,7 +15,8 @@
 class TTreeScanner;
 // An event: a callback bound to its object, given the sender. Unassigned events are not fired.
 using TNotifyEvent = std::function<void(TTreeScanner* sender)>;
-// "Let pending window messages run": called once at the start of every folder visit.
+// "Let pending window messages run": called at the start of every folder visit, and in a
+// folder of many entries every 25 ms too.
 using TProcessMessages = std::function<void()>;
 
 class TTreeScanner {
@@ -63,6 +65,11 @@ private:
     bool EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path);
     void ReportFiles(const std::string& folder, std::vector<std::size_t>& files);
     void Fire(const TNotifyEvent& event);
+    void Pump();
+    void PumpIfDue();
+
+    // Folders with at least this many entries may let messages run more than once.
+    static constexpr std::size_t kLongFolder = 256;
 
     std::string FFileFound;
     std::int64_t FFileSize = 0;
@@ -77,4 +84,5 @@ private:
     // folder to folder (a folder's entries are all used before the next folder is read).
     std::vector<std::string> FWalkMasks;
     TFolderListing FListing;
+    std::chrono::steady_clock::time_point FLastPump{};
 };
