@@ -65,6 +65,8 @@ int RunBox(QWidget* parent, const TMessageBoxRequest& request)
     QMessageBox box(IconOf(request.Icon),
                     request.Title.isEmpty() ? QApplication::applicationName() : request.Title,
                     request.Text, QMessageBox::NoButton, parent);
+    // Texts carry file and folder names typed or found anywhere: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
     for (int result : request.Buttons) {
         const auto standard = StandardButtonOf(result);
         if (standard != QMessageBox::NoButton) box.addButton(standard);
