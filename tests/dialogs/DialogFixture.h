@@ -32,7 +32,6 @@ protected:
         TDriveTable::ResetCurrent();
     }
 
-    // "dir/a.txt" as the program names it: "C:\dir\a.txt".
     static std::string OnC(std::string relative)
     {
         std::replace(relative.begin(), relative.end(), '/', '\\');
@@ -43,7 +42,6 @@ protected:
         return std::filesystem::exists(Tree.Path(relative));
     }
 
-    // The one box shown so far.
     static TMessageBoxRecord OnlyBox()
     {
         EXPECT_EQ(TMessageBox::History().size(), 1);

