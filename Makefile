@@ -4,9 +4,10 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: run test bench build deps-build deps-test deps-bench test-asan fuzz screenshot install clean
+.PHONY: run test bench configure build deps-build deps-test deps-bench test-asan fuzz screenshot install clean
 
-run: deps-build build
+run: deps-build configure
+	cmake --build $(BUILD) -j $(JOBS) --target zarvex
 	$(BUILD)/bin/zarvex
 
 test: deps-test build
@@ -15,8 +16,10 @@ test: deps-test build
 bench: deps-bench build
 	bench/run-all
 
-build:
+configure:
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test-asan: deps-test
