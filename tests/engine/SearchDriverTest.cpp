@@ -36,11 +36,7 @@ TEST_F(SearchDriverTest, BoxesAreNormalisedAndSearchedAsTheyNowRead)
         // Folders keep the case of their letters; a shared prefix is no nesting.
         {TEditBox::ebRootDir, "\\Docs,\\Docs2", "\\Docs\\,\\Docs2\\", "", {all[0], all[1]}},
         {TEditBox::ebRootDir, "\\Docs2,,\"\",\\sp30", "\\Docs2\\,\\sp30\\", "", {all[1], all[4]}},
-        {TEditBox::ebRootDir, "  ", "\\", "", all},
-        {TEditBox::ebSkipFolder,
-         "SP3, \\, \"Program Files\"",
-         "\"\\program files\\\",\\sp3\\",
-         "",
+        {TEditBox::ebSkipFolder, "SP3, \\, \"Program Files\"", "\"\\program files\\\",\\sp3\\", "",
          {all[0], all[1], all[4]}},
         {TEditBox::ebFileMask, "", "*.*", "", all},
         {TEditBox::ebFileMask, "*.txt *.bin, *.TXT", "*.bin,*.txt", "", {all[3], all[4]}},

@@ -1,8 +1,5 @@
 #pragma once
-// The engine tests' window and search. TFakeWindow records what the engine did to the window.
-// SearchFixture runs whole searches on a real temporary tree that is drive C: (more drives on
-// request) with the window's default inputs. Files get one fixed stamp unless a test gives
-// another, so the date-and-time rule never depends on the clock.
+// A window that records what the engine did, and whole searches on a temporary tree as drive C:.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -68,7 +65,6 @@ public:
     int RowCount() override { return static_cast<int>(Rows.size()); }
     void ClearRows() override { Rows.clear(); }
     void AddRow(const std::string& caption) override { Rows.push_back(caption); }
-    // A file row when the path can be looked up on a drive, with its real size.
     bool AddFile(const std::string& path, std::int64_t& size) override
     {
         TSearchRec rec;
