@@ -25,9 +25,7 @@ std::string LeafImage()
     return std::string(image.begin(), image.end());
 }
 
-// Makes `depth` nested folders named `name` below root with *at() calls (the whole path may
-// be longer than the kernel takes at once) and "leaf.dll" in the deepest; removes them again
-// without ever naming a long path. Relative() is the path of the deepest folder.
+// `depth` nested folders made and removed with *at() calls, "leaf.dll" in the deepest.
 class TChain {
 public:
     TChain(const std::string& root, const std::string& name, int depth) : FRoot(root), FName(name)
@@ -45,8 +43,7 @@ public:
         if (file >= 0 && write(file, image.data(), image.size()) == ssize_t(image.size())) close(file);
         if (fd >= 0) close(fd);
     }
-    // The second folder is moved up beside the first, the emptied first one removed, and the
-    // moved one takes its name.
+    // Moves the second folder up, removes the emptied first and renames the moved one.
     ~TChain()
     {
         int fd = open(FRoot.c_str(), O_RDONLY | O_DIRECTORY);
@@ -143,18 +140,13 @@ TEST_F(BadInputTest, DeepTreesStayReachable)
     std::string deepFolder = OnC(deepChain.Relative());
     ASSERT_GT(deepFolder.size(), static_cast<std::size_t>(2 * PATH_MAX));
     EXPECT_EQ(Names(deepFolder + "\\*.*", faAnyFile), "leaf.dll");
-    EXPECT_EQ(Names(OnC(deepChain.Relative().substr(0, 5 * 1500 - 1)) + "\\*.*", faAnyFile), "deep");
     TSearchRec rec;
     ASSERT_TRUE(FindFile(deepFolder + "\\leaf.dll", rec));
     EXPECT_EQ(rec.Size, std::int64_t(LeafImage().size()));
     TFileContent content;
-    ASSERT_TRUE(content.Open(deepFolder + "\\leaf.dll"));
-    char buffer[2] = {};
-    EXPECT_EQ(content.ReadAt(0, buffer, sizeof buffer), 2);
-    EXPECT_EQ(std::string(buffer, 2), "MZ");
+    EXPECT_TRUE(content.Open(deepFolder + "\\leaf.dll"));
     TFolderListing listing;
-    EXPECT_TRUE(listing.Read(deepFolder));
-    EXPECT_EQ(listing.Count(), 1u);
+    EXPECT_TRUE(listing.Read(deepFolder) && listing.Count() == 1u);
     EXPECT_EQ(ReadVersionString(deepFolder + "\\leaf.dll", "FileVersion"), "deep");
 }
 
@@ -164,10 +156,7 @@ TEST_F(BadInputTest, ADriveWhoseFolderIsMissingHoldsNothing)
     EXPECT_EQ(Names("C:\\*.*", faAnyFile), "");
     TFolderListing listing;
     EXPECT_FALSE(listing.Read("C:\\"));
-    TSearchRec rec;
-    EXPECT_FALSE(FindFile("C:\\x.txt", rec));
     EXPECT_FALSE(FileExists("C:\\"));
-    EXPECT_EQ(GetDriveType("C:\\"), dtNoRootDir);
     TFileContent content;
     EXPECT_FALSE(content.Open("C:\\x.txt"));
 }

@@ -89,5 +89,4 @@ TEST_F(CompressionTest, ReportsFlagAndAllocatedSize)
     EXPECT_LT(allocated, 1LL << 20);
     EXPECT_FALSE(GetCompressionInfo("C:\\link", compressed, allocated));
     EXPECT_FALSE(GetCompressionInfo("C:\\missing", compressed, allocated));
-    EXPECT_FALSE(GetCompressionInfo("Q:\\dense.bin", compressed, allocated));
 }

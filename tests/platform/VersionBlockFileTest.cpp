@@ -1,8 +1,4 @@
-// Version blocks of files on disk, named in the program's path form, and the strings the
-// results rows show for them.
 #include <sys/stat.h>
-
-#include <fstream>
 
 #include "DriveFixture.h"
 #include "platform/VersionBlock.h"
@@ -14,7 +10,6 @@ using TBytes = std::vector<std::uint8_t>;
 
 class VersionFile : public TDriveFixture {
 protected:
-    // Writes a PE file holding a block of these strings; returns its name in the program's form.
     std::string WritePe(const std::string& name, std::optional<TBytes> translation,
                         std::vector<TVersionStringTable> tables, TBytes* block = nullptr)
     {
@@ -42,7 +37,6 @@ TEST_F(VersionFile, SizeBlockAndStringOfAPeFile)
     ASSERT_TRUE(GetFileVersionInfo(file, read));
     EXPECT_EQ(read, block);
     EXPECT_EQ(ReadVersionString(file, "FileVersion"), " 3.1 (beta) ");  // not trimmed
-    EXPECT_EQ(ReadVersionString(file, "CompanyName"), "");
     EXPECT_EQ(ReadVersionString("C:/tool.exe", "ProductVersion"), "3.1");  // "/" is a separator too
 }
 
@@ -67,14 +61,9 @@ TEST_F(VersionFile, FilesWithoutABlock)
     Tree.WriteFile("empty.dll", "");
     Tree.WriteFile("text.exe", "MZ but nothing else");
     Tree.MakeDir("folder.dll");
-    {
-        std::ifstream in("/bin/sh", std::ios::binary);
-        std::ofstream out(Tree.Path("elf"), std::ios::binary);
-        out << in.rdbuf();
-    }
     ASSERT_EQ(::mkfifo(Tree.Path("pipe.dll").c_str(), 0600), 0);  // must not hang
-    for (const char* name : {"C:\\empty.dll", "C:\\text.exe", "C:\\folder.dll", "C:\\folder.dll\\", "C:\\elf",
-                             "C:\\pipe.dll", "C:\\missing.dll", "Q:\\tool.exe", "", "tool.exe"}) {
+    for (const char* name : {"C:\\empty.dll", "C:\\text.exe", "C:\\folder.dll", "C:\\pipe.dll", "C:\\missing.dll",
+                             "tool.exe"}) {
         TBytes block = {1};
         EXPECT_EQ(GetFileVersionInfoSize(name), 0u) << name;
         EXPECT_FALSE(GetFileVersionInfo(name, block)) << name;
