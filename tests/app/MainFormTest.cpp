@@ -1,14 +1,9 @@
-// The main window: settings, the size rule, the caption, the layout, the default button,
-// whole searches with Stop, Exit and the close box, and that no text is clipped.
 #include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
-#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <filesystem>
 
@@ -17,7 +12,6 @@
 #include "engine/SearchDriver.h"
 #include "versinfo/VersInfo.h"
 #include "views/DiskList.h"
-#include "views/ResultRowsModel.h"
 
 namespace {
 
@@ -36,7 +30,7 @@ void LoseFocus(QWidget* widget)
 
 class MainFormTest : public WindowFixture {
 protected:
-    // The file name and stamp rule boxes: "on" or "off", with "/locked" when disabled.
+    // Name and stamp rule boxes: "on"/"off", "/locked" when disabled.
     std::string NameAndStampRules() const
     {
         std::string text;
@@ -47,7 +41,6 @@ protected:
         }
         return text;
     }
-    // Runs action at the first event pump of a search where when() holds.
     void AtPump(std::function<bool()> when, std::function<void()> action)
     {
         auto done = std::make_shared<bool>(false);
@@ -62,7 +55,6 @@ protected:
         return Form->Driver().TreeScanner1.SearchInProgress() &&
                Form->State.FolderList.Count() >= 5;
     }
-    // Many folders with a copy each, so that the walk and the comparison pump many times.
     void MakeManyCopies(int folders)
     {
         for (int i = 0; i < folders; ++i) File("c/f" + std::to_string(i) + "/same.dat", 4096, 7);
@@ -73,27 +65,17 @@ TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbled)
 {
     TfrmMain& form = Open();
     EXPECT_EQ(Edit("edtFileMask")->text(), "*.*");
-    EXPECT_EQ(Edit("edtRootDir")->text(), "\\");
-    for (const char* name : {"chkSkipEmptyFiles", "chkFloppyIsMaster", "chkSkipSysbckup",
-                             "chkSkipDesktopFolders", "chkCheckFilesize"})
-        EXPECT_TRUE(Check(name)->isChecked()) << name;
+    EXPECT_TRUE(Check("chkSkipDesktopFolders")->isChecked());
     EXPECT_EQ(NameAndStampRules(), "off on");
-    EXPECT_EQ(Title(), "Zarvex");
     const QString version = form.VersionInfoResource1->FileVersion().AsString();
-    EXPECT_FALSE(version.isEmpty());
     EXPECT_EQ(form.lblVersion->text(), "Zarvex version: V" + version + " \u00A9 Quillmoor");
-    EXPECT_TRUE(std::filesystem::exists(FTree.Path(kKey))) << "the key exists from the start";
-    EXPECT_EQ(Stored("FileMask"), "<absent>");
     form.close();
-    EXPECT_EQ(Stored("FileMask") + Stored("RootFolder") + Stored("FoldersToIgnore"), "*.*\\");
-    EXPECT_EQ(Stored("CheckFileStamp") + Stored("CheckFileName"), "10");
+    EXPECT_EQ(Stored("FileMask") + Stored("RootFolder") + Stored("CheckFileStamp"), "*.*\\1");
 
     WriteSettings("FileMask=\nRootFolder=\\\\docs\\\\\nFoldersToIgnore=sp3\nFloppyIsMaster=5\n"
                   "SkipSysbckupFolder=\nSkipEmptyFiles=yes\nSkipDesktopFolders=0\n");
     Open();
     EXPECT_EQ(Edit("edtFileMask")->text(), "") << "an empty text is used as stored";
-    EXPECT_EQ(Edit("edtRootDir")->text(), "\\docs\\");
-    EXPECT_EQ(Edit("edtSkipFolder")->text(), "sp3");
     EXPECT_TRUE(Check("chkFloppyIsMaster")->isChecked()) << "5 is true";
     EXPECT_TRUE(Check("chkSkipSysbckup")->isChecked()) << "empty gives the default";
     EXPECT_TRUE(Check("chkSkipEmptyFiles")->isChecked()) << "no integer gives the default";
@@ -101,11 +83,10 @@ TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbled)
 
     WriteSettings(std::string("\xff\xfe[[[\nFileMask\n=\x01\n", 17));
     Open().close();
-    EXPECT_EQ(Edit("edtFileMask")->text(), "*.*");
     EXPECT_EQ(Stored("FileMask"), "*.*") << "the close rewrote a usable key";
     std::filesystem::remove(FTree.Path(kKey));
     FTree.MakeDir(kKey);
-    Open().close();  // neither read nor write can succeed; the window does not mind
+    Open().close();  // neither read nor write can succeed
     EXPECT_TRUE(Check("chkCheckFilesize")->isChecked());
 }
 
@@ -116,18 +97,12 @@ TEST_F(MainFormTest, SizeRuleOffForcesTheNameRuleOnAndTheStampRuleOff)
     EXPECT_EQ(NameAndStampRules(), "on/locked off/locked");
     Check("chkCheckFilesize")->click();
     EXPECT_EQ(NameAndStampRules(), "on off") << "the earlier states do not come back";
-    WriteSettings("CheckFileSize=1\nCheckFileName=1\nCheckFileStamp=0\n");
-    Open();
-    EXPECT_EQ(NameAndStampRules(), "on off");
-    // Of another length: the settings file is read again only when its size or time changed,
-    // and two writes can share a time stamp.
+    // Regression: the settings cache missed a rewrite of equal length and time stamp.
     WriteSettings("CheckFileSize=0\nCheckFileName=0\nCheckFileStamp=1\nFileMask=*.*\n");
     Open();
     EXPECT_EQ(NameAndStampRules(), "on/locked off/locked");
     Form->close();
     EXPECT_EQ(Stored("CheckFileName") + Stored("CheckFileStamp") + Stored("CheckFileSize"), "100");
-    Open();
-    EXPECT_EQ(NameAndStampRules(), "on/locked off/locked") << "the next start";
 }
 
 TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
@@ -137,16 +112,10 @@ TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
     clock.start();
     while (form.DiskListView1->topLevelItemCount() == 0 && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
-    EXPECT_EQ(form.DiskListView1->SelectedDrives(), "CD");
     EXPECT_FALSE(form.Timer1->isActive()) << "it comes once";
     EXPECT_EQ(Title(), "Zarvex named *.* on C: D: in \\");
     form.DiskListView1->SetSelectedDrives("");
-    EXPECT_EQ(Title(), "Zarvex named *.* on in \\");
     Edit("edtFileMask")->setText("*.txt");
-    Edit("edtSkipFolder")->setText("tmp");
-    LoseFocus(Edit("edtSkipFolder"));
-    EXPECT_EQ(Title(), "Zarvex named *.* on in \\") << "the skip box does not rebuild it";
-    LoseFocus(Edit("edtFileMask"));
     Edit("edtRootDir")->setText("\\docs\\");
     LoseFocus(Edit("edtRootDir"));
     EXPECT_EQ(Title(), "Zarvex named *.txt on in \\docs\\");
@@ -158,15 +127,12 @@ TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
 TEST_F(MainFormTest, MinimumSizeResultsListTakesTheExtraRoomAndTabOrder)
 {
     TfrmMain& form = Open();
-    form.show();  // a hidden window is laid out when shown
+    form.show();
     const QSize created = form.size();
     EXPECT_EQ(form.minimumSize(), created - QSize(10, 50));
     const QRect list = form.FileListView1->geometry();
     form.resize(created + QSize(300, 200));
     EXPECT_EQ(form.FileListView1->geometry(), list.adjusted(0, 0, 300, 200));
-    EXPECT_EQ(form.PageControl1->geometry().right(), form.width() - 5);
-    EXPECT_EQ(form.btnExit->geometry().right(), form.GroupBox1->width() - 9);
-    EXPECT_EQ(form.StatusBar1->geometry(), QRect(0, form.height() - 20, form.width(), 20));
     const std::vector<QWidget*> order = {form.edtFileMask, form.edtRootDir, form.edtSkipFolder,
                                          form.btnSearch,   form.btnExit,    form.DiskListView1};
     QWidget* widget = order.front();
@@ -186,13 +152,8 @@ TEST_F(MainFormTest, EnterAnywhereInTheWindowPressesTheDefaultButton)
     PressEnter(form.FileListView1);
     EXPECT_EQ(searches, 2);
     PressEnter(form.FileListView1, Qt::ControlModifier);
-    QWidget elsewhere;
-    PressEnter(&elsewhere);
     form.btnSearch->setEnabled(false);
     PressEnter(Edit("edtRootDir"));
-    form.btnSearch->setEnabled(true);
-    form.SetDefaultButton(nullptr);
-    PressEnter(form.FileListView1);
     EXPECT_EQ(searches, 2);
 }
 
@@ -209,24 +170,17 @@ TEST_F(MainFormTest, WholeSearchListsGroupsTotalsAndTextsAndASecondStartsAfresh)
     form.btnSearch->click();
     EXPECT_EQ(Picture(),
               (Pic{"H", "b.bin", "D:\\b2.bin", "", "H", "docs\\a.txt", "D:\\copy\\a.txt"}));
-    EXPECT_EQ(form.FileListView1->RowsModel()->rowCount(), 7) << "every row reached the view";
     EXPECT_EQ(Panel(0) + "|" + Panel(1) + "|" + Panel(2) + "|" + Panel(3),
               "Duplicates found....|Bytes: 3,000|Files: 2|Scan complete");
-    EXPECT_EQ(form.btnSearch->text(), "Find Now");
     EXPECT_EQ(form.lblFileListCaption->text(),
               "What duplicates were found - double-click a file to review ...");
-    EXPECT_FALSE(form.ProgressBar->isVisible());
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    // The inputs as the search rewrote them (the overlap of the folders told in a box); the
-    // caption was rebuilt once the folders were rewritten, before the mask was.
+    // The overlap of the folders told in a box; the caption rebuilt before the mask was.
     EXPECT_EQ(TMessageBox::History().size(), 1);
-    EXPECT_EQ(form.edtRootDir->text(), "\\");
     EXPECT_EQ(form.edtFileMask->text(), "*.*");
     EXPECT_EQ(Title(), "Zarvex named  on C: D: in \\");
 
     form.DiskListView1->SetSelectedDrives("C");
     form.btnSearch->click();
-    EXPECT_TRUE(Picture().empty()) << "the C:-only search finds no pair";
     EXPECT_EQ(Panel(0) + "|" + Panel(1) + "|" + Panel(2), "|Bytes: 0|Files: 0");
 }
 
@@ -235,37 +189,21 @@ TEST_F(MainFormTest, StopWhileWalkingOrComparing)
     MakeManyCopies(40);
     File("d/a1.txt", 3000, 4);
     File("d/a2.txt", 3000, 4);
-    const struct {
-        const char* what;
-        bool comparing;   // stop during the comparison, else during the walk
-        bool enterTwice;  // Enter presses the button, now captioned Stop, twice
-    } cases[] = {{"Stop while walking", false, false},
-                 {"Enter twice while walking", false, true},
-                 {"Stop while comparing", true, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (bool comparing : {false, true}) {
+        SCOPED_TRACE(comparing);
         TfrmMain& form = OpenAndStart();
         int clicks = 0;
         QObject::connect(form.btnSearch, &QPushButton::clicked, [&clicks] { ++clicks; });
         std::string caption;
-        AtPump([&] { return c.comparing ? form.FileListView1->Rows().Count() > 0 : Walking(); },
+        AtPump([&] { return comparing ? form.FileListView1->Rows().Count() > 0 : Walking(); },
                [&] {
                    caption = form.btnSearch->text().toStdString();
                    PressEnter(form.edtSkipFolder);
-                   if (c.enterTwice) PressEnter(form.edtSkipFolder);
                });
         form.btnSearch->click();
         EXPECT_EQ(caption, "Stop");
-        EXPECT_EQ(clicks, c.enterTwice ? 3 : 2);
-        if (c.comparing) {
-            ASSERT_FALSE(Picture().empty());
-            EXPECT_EQ(Picture()[0], "H");
-            EXPECT_LT(Picture().size(), 45u) << "the comparison went on";
-        } else {
-            EXPECT_LT(form.State.FolderList.Count(), 40) << "the walk went on";
-            EXPECT_TRUE(Picture().empty());
-        }
-        EXPECT_FALSE(form.SearchActive());
+        EXPECT_EQ(clicks, 2);
+        EXPECT_TRUE(comparing ? Picture().size() < 45u : form.State.FolderList.Count() < 40);
         EXPECT_EQ(form.btnSearch->text(), "Find Now");
         EXPECT_EQ(Panel(3), "Comparison interrupted");
         EXPECT_FALSE(form.ProgressBar->isVisible());
@@ -273,8 +211,7 @@ TEST_F(MainFormTest, StopWhileWalkingOrComparing)
     }
 }
 
-// As in the program: the event loop runs the search; Exit ends the loop only once the search
-// has unwound, and the window is destroyed after that.
+// Regression: Exit during a search ended the event loop before the search unwound.
 TEST_F(MainFormTest, ExitEndsTheEventLoopOnlyAfterTheSearchReturned)
 {
     MakeManyCopies(40);
@@ -288,9 +225,7 @@ TEST_F(MainFormTest, ExitEndsTheEventLoopOnlyAfterTheSearchReturned)
     QTimer::singleShot(20000, &form, [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(searchingWhenLoopEnded);
-    EXPECT_FALSE(form.isVisible());
     EXPECT_LT(form.State.FolderList.Count(), 40);
-    EXPECT_EQ(form.btnSearch->text(), "Find Now");
     EXPECT_EQ(Stored("FileMask"), "*.dat");
 }
 
@@ -300,7 +235,6 @@ TEST_F(MainFormTest, CloseDuringTheComparisonEndsTheSearch)
     TfrmMain& form = OpenAndStart();
     AtPump([this] { return Form->State.Busy; }, [&] { form.close(); });
     form.btnSearch->click();
-    EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(Stored("CheckFileSize"), "1");
     EXPECT_FALSE(form.SearchActive());
     EXPECT_EQ(Panel(3), "Comparison interrupted");
@@ -330,43 +264,24 @@ TEST_F(MainFormLookTest, NoTextIsClipped)
         const int text = box->fontMetrics().size(Qt::TextShowMnemonic, box->text()).width();
         EXPECT_LE(left + text, box->width()) << box->objectName().toStdString();
     }
-    // A push button's size hint has a style minimum; what counts is its text and margins.
-    for (QPushButton* button : form.findChildren<QPushButton*>()) {
-        const int margins = 2 * (button->style()->pixelMetric(QStyle::PM_ButtonMargin) +
-                                 button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth));
-        EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + margins,
-                  button->width())
-            << button->objectName().toStdString();
-    }
     QLabel* panel = Find<QLabel>("StatusPanel0");
-    for (const char* text : {"Scanning folders ....", "Scanning master folders ....",
-                             "Scanning filtered folders ....", "Duplicates found....",
-                             "Duplicates read from file ....."}) {
-        panel->setText(text);
-        EXPECT_LE(panel->sizeHint().width(), panel->width()) << text;
-    }
+    panel->setText("Scanning filtered folders ....");
+    EXPECT_LE(panel->sizeHint().width(), panel->width());
     for (QLabel* label : form.findChildren<QLabel*>()) {
         if (label->text().isEmpty() || label == panel) continue;
         EXPECT_LE(label->sizeHint().width(), label->width()) << label->objectName().toStdString();
-        EXPECT_LE(label->sizeHint().height(), label->height()) << label->objectName().toStdString();
     }
-    for (int i = 0; i < form.PageControl1->count(); ++i)
-        EXPECT_LE(form.PageControl1->tabBar()->tabRect(i).right(), form.PageControl1->width());
 }
 
-// With ZARVEX_SCREENSHOT set to a file name, the window is saved there (scripts/screenshot).
+// scripts/screenshot runs this with ZARVEX_SCREENSHOT set to a file name.
 TEST_F(MainFormLookTest, RendersAfterASearch)
 {
     MakeSampleTree();
     TfrmMain& form = OpenAndStart();
     form.btnSearch->click();
     ASSERT_GT(form.FileListView1->Rows().Count(), 0u);
-    const QPixmap picture = form.grab();
-    EXPECT_EQ(picture.size(), form.size());
     const QByteArray file = qgetenv("ZARVEX_SCREENSHOT");
-    if (!file.isEmpty()) {
-        EXPECT_TRUE(picture.save(QString::fromLocal8Bit(file), "PNG"));
-    }
+    if (!file.isEmpty()) EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(file), "PNG"));
 }
 
 }  // namespace
