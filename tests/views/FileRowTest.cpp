@@ -4,11 +4,9 @@
 
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "platform/Drives.h"
-#include "platform/ShellInfo.h"
 #include "support/TempTree.h"
 #include "text/Format.h"
 #include "views/FileRow.h"
@@ -21,8 +19,7 @@ namespace {
 // Seconds of 2001-06-19 00:00:00 UTC.
 constexpr std::int64_t kMidnight = 992908800;
 
-// Rows of files in a temporary tree that is drive C:, in UTC and the C locale so that times
-// and separators are fixed.
+// Rows of files on drive C:, in UTC and the C locale so that times and separators are fixed.
 class FileRowTest : public testing::Test {
 protected:
     void SetUp() override
