@@ -22,11 +22,6 @@ void PressEnter(QWidget* widget, Qt::KeyboardModifiers modifiers = Qt::NoModifie
     QKeyEvent event(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"));
     QApplication::sendEvent(widget, &event);
 }
-void LoseFocus(QWidget* widget)
-{
-    QFocusEvent event(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(widget, &event);
-}
 
 class MainFormTest : public WindowFixture {
 protected:
@@ -55,13 +50,13 @@ protected:
         return Form->Driver().TreeScanner1.SearchInProgress() &&
                Form->State.FolderList.Count() >= 5;
     }
-    void MakeManyCopies(int folders)
+    void MakeManyCopies(int n)
     {
-        for (int i = 0; i < folders; ++i) File("c/f" + std::to_string(i) + "/same.dat", 4096, 7);
+        for (int i = 0; i < n; ++i) File("c/f" + std::to_string(i) + "/same.dat", 4096, 7);
     }
 };
 
-TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbled)
+TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbledAndTheSizeRule)
 {
     TfrmMain& form = Open();
     EXPECT_EQ(Edit("edtFileMask")->text(), "*.*");
@@ -88,10 +83,9 @@ TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbled)
     FTree.MakeDir(kKey);
     Open().close();  // neither read nor write can succeed
     EXPECT_TRUE(Check("chkCheckFilesize")->isChecked());
-}
 
-TEST_F(MainFormTest, SizeRuleOffForcesTheNameRuleOnAndTheStampRuleOff)
-{
+    // The size rule off forces the name rule on and the stamp rule off.
+    std::filesystem::remove(FTree.Path(kKey));
     Open();
     Check("chkCheckFilesize")->click();
     EXPECT_EQ(NameAndStampRules(), "on/locked off/locked");
@@ -108,53 +102,33 @@ TEST_F(MainFormTest, SizeRuleOffForcesTheNameRuleOnAndTheStampRuleOff)
 TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
 {
     TfrmMain& form = Open();
+    form.show();
     QElapsedTimer clock;
     clock.start();
     while (form.DiskListView1->topLevelItemCount() == 0 && clock.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_FALSE(form.Timer1->isActive()) << "it comes once";
     EXPECT_EQ(Title(), "Zarvex named *.* on C: D: in \\");
-    form.DiskListView1->SetSelectedDrives("");
-    Edit("edtFileMask")->setText("*.txt");
-    Edit("edtRootDir")->setText("\\docs\\");
-    LoseFocus(Edit("edtRootDir"));
-    EXPECT_EQ(Title(), "Zarvex named *.txt on in \\docs\\");
-    SetDrives("");
-    OpenAndStart();
-    EXPECT_EQ(Title(), "Zarvex") << "no drive at all";
-}
-
-TEST_F(MainFormTest, MinimumSizeResultsListTakesTheExtraRoomAndTabOrder)
-{
-    TfrmMain& form = Open();
-    form.show();
-    const QSize created = form.size();
-    EXPECT_EQ(form.minimumSize(), created - QSize(10, 50));
-    const QRect list = form.FileListView1->geometry();
-    form.resize(created + QSize(300, 200));
-    EXPECT_EQ(form.FileListView1->geometry(), list.adjusted(0, 0, 300, 200));
-    const std::vector<QWidget*> order = {form.edtFileMask, form.edtRootDir, form.edtSkipFolder,
-                                         form.btnSearch,   form.btnExit,    form.DiskListView1};
-    QWidget* widget = order.front();
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        do widget = widget->nextInFocusChain();
-        while (widget->focusPolicy() == Qt::NoFocus || !form.GroupBox1->isAncestorOf(widget));
-        EXPECT_EQ(widget, order[i]) << i;
-    }
-}
-
-TEST_F(MainFormTest, EnterAnywhereInTheWindowPressesTheDefaultButton)
-{
-    TfrmMain& form = OpenAndStart();
+    // Enter anywhere presses the default button, unless with Ctrl or while it is disabled.
     int searches = 0;
     QObject::connect(form.btnSearch, &QPushButton::clicked, [&searches] { ++searches; });
     PressEnter(Edit("edtSkipFolder"));
     PressEnter(form.FileListView1);
-    EXPECT_EQ(searches, 2);
     PressEnter(form.FileListView1, Qt::ControlModifier);
     form.btnSearch->setEnabled(false);
     PressEnter(Edit("edtRootDir"));
     EXPECT_EQ(searches, 2);
+    form.btnSearch->setEnabled(true);
+    form.DiskListView1->SetSelectedDrives("");
+    Edit("edtFileMask")->setText("*.txt");
+    Edit("edtRootDir")->setText("\\docs\\");
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(Edit("edtRootDir"), &out);
+    EXPECT_EQ(Title(), "Zarvex named *.txt on in \\docs\\");
+
+    SetDrives("");
+    OpenAndStart();
+    EXPECT_EQ(Title(), "Zarvex") << "no drive at all";
 }
 
 TEST_F(MainFormTest, WholeSearchListsGroupsTotalsAndTextsAndASecondStartsAfresh)
@@ -251,10 +225,23 @@ protected:
     }
 };
 
-TEST_F(MainFormLookTest, NoTextIsClipped)
+TEST_F(MainFormLookTest, MinimumSizeExtraRoomTabOrderAndNoTextIsClipped)
 {
     TfrmMain& form = Open();
     form.show();
+    const QSize created = form.size();
+    EXPECT_EQ(form.minimumSize(), created - QSize(10, 50));
+    const QRect list = form.FileListView1->geometry();
+    form.resize(created + QSize(300, 200));
+    EXPECT_EQ(form.FileListView1->geometry(), list.adjusted(0, 0, 300, 200));
+    const std::vector<QWidget*> order = {form.edtFileMask, form.edtRootDir, form.edtSkipFolder,
+                                         form.btnSearch,   form.btnExit,    form.DiskListView1};
+    QWidget* widget = order.front();
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        do widget = widget->nextInFocusChain();
+        while (widget->focusPolicy() == Qt::NoFocus || !form.GroupBox1->isAncestorOf(widget));
+        EXPECT_EQ(widget, order[i]) << i;
+    }
     for (QCheckBox* box : form.findChildren<QCheckBox*>()) {
         QStyleOptionButton option;
         option.initFrom(box);

@@ -1,6 +1,5 @@
 #pragma once
 // A main window on temporary drives C: and D:, with its own settings, data folder and trash.
-// Message boxes answer themselves with their default unless a test queues an answer.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,7 +20,7 @@
 
 using Pic = std::vector<std::string>;
 
-// The rows: "H" for a header, else the caption without a leading "C:\".
+// "H" for a header, else the caption without a leading "C:\".
 inline Pic PictureOf(const TResultRows& rows)
 {
     Pic out;
@@ -62,7 +61,7 @@ protected:
 
     void SetDrives(const std::string& drives)
     {
-        FDrives.reset();  // the old guard restores its value first
+        FDrives.reset();
         FDrives = std::make_unique<TEnvGuard>("ZARVEX_DRIVES", drives);
         TDriveTable::ResetCurrent();
     }
@@ -71,16 +70,14 @@ protected:
         FTree.WriteSized(path, size, seed);
         FTree.SetTime(path, 1700000000);
     }
-    // Duplicates across two drives, in folders and names as a user has them.
     void MakeSampleTree()
     {
-        File("c/Documents/Report 2023.odt", 48213, 1);
-        File("c/Backup/Documents/Report 2023.odt", 48213, 1);
-        File("c/Photos/Holiday/IMG_0412.jpg", 1843007, 3);
-        File("d/Camera/IMG_0412.jpg", 1843007, 3);
-        File("c/Music/Intro.mp3", 3211264, 5);
-        File("d/Old Music/Intro.mp3", 3211264, 5);
-        File("d/Old Music/Copy of Intro.mp3", 3211264, 5);
+        for (const char* f : {"c/Documents/Report 2023.odt", "c/Backup/Documents/Report 2023.odt"})
+            File(f, 48213, 1);
+        for (const char* f : {"c/Photos/Holiday/IMG_0412.jpg", "d/Camera/IMG_0412.jpg"})
+            File(f, 1843007, 3);
+        for (const char* f : {"c/Music/Intro.mp3", "d/Old Music/Intro.mp3", "d/Old Music/Copy.mp3"})
+            File(f, 3211264, 5);
     }
     void WriteSettings(const std::string& general)
     {
@@ -93,7 +90,6 @@ protected:
         return value;
     }
 
-    // A window as the program creates it, with its review dialog and its list files in the tree.
     TfrmMain& Open(bool withReviewDialog = true)
     {
         Form.reset();
@@ -105,7 +101,7 @@ protected:
         Form->NewListFilePath = FTree.Path("data/NewDupl.lis");
         return *Form;
     }
-    // Opened, shown, and past its first timer tick (the drive list is filled).
+    // Opened, shown and past its first timer tick (the drive list filled).
     TfrmMain& OpenAndStart()
     {
         Open().show();
@@ -131,9 +127,8 @@ protected:
     int RowOf(const std::string& caption) const
     {
         const auto& rows = Form->FileListView1->Rows().Rows();
-        for (std::size_t i = 0; i < rows.size(); ++i) {
+        for (std::size_t i = 0; i < rows.size(); ++i)
             if (rows[i].Caption == caption) return static_cast<int>(i);
-        }
         return -1;
     }
 };
