@@ -40,7 +40,8 @@ protected:
     {
         auto done = std::make_shared<bool>(false);
         Form->OnProcessMessages = [=] {
-            if (*done || !when()) return;
+            if (*done || !when())
+                return;
             *done = true;
             action();
         };
@@ -67,8 +68,9 @@ TEST_F(MainFormTest, SettingsAbsentStoredEmptyOrGarbledAndTheSizeRule)
     form.close();
     EXPECT_EQ(Stored("FileMask") + Stored("RootFolder") + Stored("CheckFileStamp"), "*.*\\1");
 
-    WriteSettings("FileMask=\nRootFolder=\\\\docs\\\\\nFoldersToIgnore=sp3\nFloppyIsMaster=5\n"
-                  "SkipSysbckupFolder=\nSkipEmptyFiles=yes\nSkipDesktopFolders=0\n");
+    WriteSettings(
+        "FileMask=\nRootFolder=\\\\docs\\\\\nFoldersToIgnore=sp3\nFloppyIsMaster=5\n"
+        "SkipSysbckupFolder=\nSkipEmptyFiles=yes\nSkipDesktopFolders=0\n");
     Open();
     EXPECT_EQ(Edit("edtFileMask")->text(), "") << "an empty text is used as stored";
     EXPECT_TRUE(Check("chkFloppyIsMaster")->isChecked()) << "5 is true";
@@ -255,7 +257,8 @@ TEST_F(MainFormLookTest, MinimumSizeExtraRoomTabOrderAndNoTextIsClipped)
     panel->setText("Scanning filtered folders ....");
     EXPECT_LE(panel->sizeHint().width(), panel->width());
     for (QLabel* label : form.findChildren<QLabel*>()) {
-        if (label->text().isEmpty() || label == panel) continue;
+        if (label->text().isEmpty() || label == panel)
+            continue;
         EXPECT_LE(label->sizeHint().width(), label->width()) << label->objectName().toStdString();
     }
 }
@@ -268,7 +271,8 @@ TEST_F(MainFormLookTest, RendersAfterASearch)
     form.btnSearch->click();
     ASSERT_GT(form.FileListView1->Rows().Count(), 0u);
     const QByteArray file = qgetenv("ZARVEX_SCREENSHOT");
-    if (!file.isEmpty()) EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(file), "PNG"));
+    if (!file.isEmpty())
+        EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(file), "PNG"));
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ class TimingTest : public WindowFixture {
 protected:
     void SetUp() override
     {
-        if (qgetenv("ZARVEX_MEASURE").isEmpty()) GTEST_SKIP() << "set ZARVEX_MEASURE=1";
+        if (qgetenv("ZARVEX_MEASURE").isEmpty())
+            GTEST_SKIP() << "set ZARVEX_MEASURE=1";
         WindowFixture::SetUp();
     }
 };
@@ -47,12 +48,14 @@ TEST_F(TimingTest, FillHundredThousandRows)
     TfrmMain& form = OpenAndStart();
     std::vector<TResultRow> rows;
     for (int i = 0; rows.size() < 100000; ++i) {
-        if (i % 3 == 0 && i > 0) rows.push_back({"", {}});
-        if (i % 3 == 0) rows.push_back({kGroupHeaderCaption, {}});
-        rows.push_back({"C:\\Data\\folder " + std::to_string(i / 3) + "\\file " +
-                            std::to_string(i) + ".txt",
-                        {std::to_string(1000 + i), "plain text document", "2023/11/14 22:13",
-                         "   A", "", ""}});
+        if (i % 3 == 0 && i > 0)
+            rows.push_back({"", {}});
+        if (i % 3 == 0)
+            rows.push_back({kGroupHeaderCaption, {}});
+        rows.push_back(
+            {"C:\\Data\\folder " + std::to_string(i / 3) + "\\file " + std::to_string(i) + ".txt",
+             {std::to_string(1000 + i), "plain text document", "2023/11/14 22:13", "   A", "",
+              ""}});
     }
     rows.resize(100000);
     const auto start = TClock::now();
@@ -69,7 +72,8 @@ TEST_F(TimingTest, FillHundredThousandRows)
 TEST_F(TimingTest, LongestGapBetweenEventsDuringASearch)
 {
     const QByteArray tree = qgetenv("ZARVEX_MEASURE_TREE");
-    if (tree.isEmpty()) GTEST_SKIP() << "set ZARVEX_MEASURE_TREE to a native folder";
+    if (tree.isEmpty())
+        GTEST_SKIP() << "set ZARVEX_MEASURE_TREE to a native folder";
     SetDrives("C=" + tree.toStdString());
     TfrmMain& form = OpenAndStart();
     const auto start = TClock::now();

@@ -9,12 +9,8 @@ namespace {
 TResultRows Layout(const Pic& captions)
 {
     TResultRows rows;
-    for (const std::string& c : captions) {
-        if (c == "H")
-            rows.Append({kGroupHeaderCaption, {}});
-        else
-            rows.Append({c, c.empty() ? Pic{} : Pic{"1", "t", "d", "A"}});
-    }
+    for (const std::string& c : captions)
+        rows.Append({c == "H" ? kGroupHeaderCaption : c, c.empty() || c == "H" ? Pic{} : Pic{"1"}});
     return rows;
 }
 
@@ -71,7 +67,8 @@ protected:
     {
         unsigned seed = 1;
         for (const auto& group : groups) {
-            if (Form->RowCount() > 0) Form->AddRow("");
+            if (Form->RowCount() > 0)
+                Form->AddRow("");
             Form->AddRow(kGroupHeaderCaption);
             for (const char* name : group) {
                 File(std::string("c/") + name, 100, seed);
@@ -87,17 +84,16 @@ protected:
         QKeyEvent event(QEvent::KeyPress, key, modifiers);
         Form->FileListView1KeyDown(&event);
     }
-    void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
-                   int answer = mrYes)
+    void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        TMessageBox::AnswerNext(answer);
+        TMessageBox::AnswerNext(mrYes);
         Select(name);
         Press(Qt::Key_Delete, modifiers);
     }
     bool Exists(const std::string& name) const { return fs::exists(FTree.Path("c/" + name)); }
-    bool InTrash(const std::string& name) const
+    bool InTrash(const std::string& n) const
     {
-        return fs::exists(FTree.Path("data/Trash/files/" + name));
+        return fs::exists(FTree.Path("data/Trash/files/" + n));
     }
 };
 
@@ -145,7 +141,9 @@ TEST_F(ResultsWindow, DeletingAFileOfAPairRemovesTheGroupShiftAloneDeletesForGoo
 TEST_F(ResultsWindow, ARefusalOrTheLastCopyKeepsFileAndRows)
 {
     ListGroups({{"a", "b"}});
-    DeleteKey("a", Qt::NoModifier, mrNo);
+    TMessageBox::AnswerNext(mrNo);
+    Select("a");
+    Press(Qt::Key_Delete);
     EXPECT_TRUE(Exists("a"));
 
     TMessageBox::ClearHistory();

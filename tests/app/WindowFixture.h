@@ -109,7 +109,8 @@ protected:
         return *Form;
     }
 
-    template <typename T> T* Find(const char* name) const
+    template <typename T>
+    T* Find(const char* name) const
     {
         T* widget = Form->findChild<T*>(QString::fromLatin1(name));
         EXPECT_NE(widget, nullptr) << name;
@@ -128,7 +129,8 @@ protected:
     {
         const auto& rows = Form->FileListView1->Rows().Rows();
         for (std::size_t i = 0; i < rows.size(); ++i)
-            if (rows[i].Caption == caption) return static_cast<int>(i);
+            if (rows[i].Caption == caption)
+                return static_cast<int>(i);
         return -1;
     }
 };

@@ -13,7 +13,10 @@
 
 namespace {
 
-std::string Text(const QLabel* label) { return label->text().toStdString(); }
+std::string Text(const QLabel* label)
+{
+    return label->text().toStdString();
+}
 
 TEST(FilePropTexts, SizesTimesTypesAndFolders)
 {
@@ -85,7 +88,8 @@ TEST_F(FilePropDialog, GeneralPageAndTheErrorPanel)
         EXPECT_EQ(box->isChecked(), before) << box->objectName().toStdString();
     }
     EXPECT_EQ(std::filesystem::status(Tree.Path("locked.txt")).permissions(),
-              std::filesystem::perms(0444)) << "nothing was written to the file";
+              std::filesystem::perms(0444))
+        << "nothing was written to the file";
     for (QWidget* w : Dialog.findChildren<QWidget*>())
         if (qobject_cast<QCheckBox*>(w) || w->objectName().startsWith("Label"))
             EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
@@ -94,7 +98,8 @@ TEST_F(FilePropDialog, GeneralPageAndTheErrorPanel)
 TEST_F(FilePropDialog, VersionPageOfAPeFileAndEveryShowingStartsAfresh)
 {
     const char* sample = "/usr/x86_64-w64-mingw32/lib/zlib1.dll";
-    if (!std::filesystem::exists(sample)) GTEST_SKIP() << "make test installs " << sample;
+    if (!std::filesystem::exists(sample))
+        GTEST_SKIP() << "make test installs " << sample;
     std::filesystem::copy_file(sample, Tree.Path("zlib1.dll"));
     ShowFor("zlib1.dll");
     EXPECT_TRUE(Dialog.VersionTabVisible());
@@ -113,6 +118,5 @@ TEST_F(FilePropDialog, VersionPageOfAPeFileAndEveryShowingStartsAfresh)
     EXPECT_EQ(Dialog.lbxNames->count(), 0);
     EXPECT_TRUE(Dialog.memValues->toPlainText().isEmpty());
 }
-
 
 }  // namespace
