@@ -7,7 +7,8 @@ const TFileContent* TRunEntry::Open()
     if (const TFileContent* open = Content()) return open;
     if (FOpenFailed) return nullptr;
     if (!FContent) FContent = std::make_unique<TFileContent>();
-    FOpenFailed = !FContent->Open(Path);
+    // Catalogued by the walk as a regular file moments ago: no look-up before the opening.
+    FOpenFailed = !FContent->Open(Path, /*seenRegular=*/true);
     return FOpenFailed ? nullptr : FContent.get();
 }
 

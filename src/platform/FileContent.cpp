@@ -28,7 +28,7 @@ void TFileContent::Close()
     FDevice = FInode = 0;
 }
 
-bool TFileContent::Open(std::string_view programPath)
+bool TFileContent::Open(std::string_view programPath, bool seenRegular)
 {
     Close();
     std::optional<std::string> native = ToNativePath(programPath);
@@ -36,8 +36,8 @@ bool TFileContent::Open(std::string_view programPath)
     if (!native || !location.Open(*native)) return false;
     // Looked at before opening: opening a device node can have effects of its own.
     struct stat st;
-    if (fstatat(location.Fd(), location.Leaf(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode)) {
+    if (!seenRegular && (fstatat(location.Fd(), location.Leaf(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+                         !S_ISREG(st.st_mode))) {
         return false;
     }
     // O_NONBLOCK: a FIFO swapped in under the same name must not block the open. It is left on:

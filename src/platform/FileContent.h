@@ -14,7 +14,11 @@ public:
     ~TFileContent();
 
     // False when the path is on no drive, is no regular file, or cannot be opened.
-    bool Open(std::string_view programPath);
+    // The path is looked at before it is opened, so that no device node is ever opened (that
+    // alone can have effects). A caller that has just seen a regular file at the path (the
+    // walk's listing) may pass seenRegular to save that look-up; whatever stands there is still
+    // checked after opening and never read unless it is a regular file.
+    bool Open(std::string_view programPath, bool seenRegular = false);
     void Close();
     bool IsOpen() const { return FFd >= 0; }
     std::int64_t Size() const { return FSize; }  // at opening

@@ -39,8 +39,11 @@ TEST_F(FileContentTest, OnlyRegularFilesOpenAndNothingBlocks)
     int result = RunInChild([] {
         TFileContent content;
         int failures = !content.Open("C:\\real.txt");
-        for (const char* name : {"C:\\victim.dat", "C:\\link.txt", "C:\\folder", "C:\\missing", "Q:\\real.txt"})
-            failures += content.Open(name);
+        // Also when the caller says it has just seen a regular file there.
+        for (bool seen : {false, true}) {
+            for (const char* name : {"C:\\victim.dat", "C:\\link.txt", "C:\\folder", "C:\\missing", "Q:\\real.txt"})
+                failures += content.Open(name, seen);
+        }
         return failures;
     }, 10);
     EXPECT_EQ(result, 0);
