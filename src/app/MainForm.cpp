@@ -24,22 +24,12 @@
 #include "views/DiskList.h"
 #include "views/FileList.h"
 #include "views/MessageBox.h"
+#include "views/WindowFont.h"
 
 namespace {
 
 // Follows the version in the version label.
 const char* const kOwnerNotice = " \u00A9 Quillmoor";
-
-QFont WindowFont()
-{
-    // A semi-condensed 10-pixel sans: every caption fits the fixed pixel geometry, also where
-    // the condensed face is missing (the stretch is then synthesised).
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(10);
-    font.setStretch(87);
-    return font;
-}
 
 }  // namespace
 

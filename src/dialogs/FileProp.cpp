@@ -22,6 +22,7 @@
 #include "text/Format.h"
 #include "text/TextUtil.h"
 #include "views/MessageBox.h"
+#include "views/WindowFont.h"
 
 namespace {
 
@@ -29,17 +30,6 @@ namespace {
 constexpr int kClientWidth = 361;
 constexpr int kClientHeight = 410;
 constexpr int kPageWidth = 329;  // right edge of the controls inside a page
-
-// The main window's face: a semi-condensed 10-pixel sans, so every caption fits the fixed
-// pixel layout (the stretch is synthesised where the condensed face is missing).
-QFont DialogFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(10);
-    font.setStretch(87);
-    return font;
-}
 
 QString Shown(const std::string& text)
 {
@@ -162,7 +152,7 @@ TfrmFileProperties::TfrmFileProperties(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmFileProperties"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFont(DialogFont());
+    setFont(WindowFont());
     setFixedSize(kClientWidth, kClientHeight);
     move(227, 252);
 

@@ -222,17 +222,24 @@ bool Examine(int dirFd, const char* name, std::uint64_t folderDevice, TEntryInfo
     return StatNoFollow(dirFd, name, raw) && Classify(name, raw, folderDevice, info);
 }
 
+// The fields a search record and a folder listing entry share.
+template <class TTarget>
+void CopyInfo(const TEntryInfo& info, TTarget& out)
+{
+    out.Attr = info.Attr;
+    out.Size = info.Size;
+    out.CreationTime = info.CreationTime;
+    out.LastAccessTime = info.LastAccessTime;
+    out.LastWriteTime = info.LastWriteTime;
+    out.Device = info.Device;
+    out.Inode = info.Inode;
+}
+
 void FillRecord(std::string_view name, const TEntryInfo& info, TSearchRec& rec)
 {
     rec.Name.assign(name);
     rec.ShortName.clear();
-    rec.Attr = info.Attr;
-    rec.Size = info.Size;
-    rec.CreationTime = info.CreationTime;
-    rec.LastAccessTime = info.LastAccessTime;
-    rec.LastWriteTime = info.LastWriteTime;
-    rec.Device = info.Device;
-    rec.Inode = info.Inode;
+    CopyInfo(info, rec);
 }
 
 // Opens a native folder for reading its entries; nullptr when it cannot be listed.
@@ -365,13 +372,7 @@ bool TFolderListing::ReadNative(std::string_view nativeFolder,
         out.NameOffset = FNames.size();
         out.NameLength = name.size();
         FNames.append(name);
-        out.Attr = info.Attr;
-        out.Size = info.Size;
-        out.CreationTime = info.CreationTime;
-        out.LastAccessTime = info.LastAccessTime;
-        out.LastWriteTime = info.LastWriteTime;
-        out.Device = info.Device;
-        out.Inode = info.Inode;
+        CopyInfo(info, out);
     }
     closedir(dir);
     return true;
