@@ -1,12 +1,14 @@
 // bench-DupTree: writes a deterministic tree of files for the duplicate benchmarks.
 //
-//   bench-DupTree FOLDER [FILES [SEED]]
+//   bench-DupTree FOLDER [FILES [SEED [small]]]
 //
 // About FILES files in FILES / 20 folders nested up to 14 deep. Sizes are log-uniform from
 // 16 bytes to 64 KiB, so most sizes are shared. Of the files, about 20% are copies of an earlier
 // file (most keep its date and time, some get their own), 10% have the size of an earlier file
 // and other contents, 5% also share its first 512 bytes and differ only later, and four large
 // files (32 to 96 MiB) come with a copy each. Same contents for the same FILES and SEED.
+// With "small", sizes run from 16 bytes to 1 KiB only and there are no large files: a tree of
+// a million files stays small on disk, and nearly every file shares its size with many others.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,12 +99,14 @@ std::vector<std::string> MakeFolders(const std::string& root, std::size_t count,
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench-DupTree FOLDER [FILES [SEED]]\n");
+        std::fprintf(stderr, "usage: bench-DupTree FOLDER [FILES [SEED [small]]]\n");
         return 2;
     }
     const std::string root = argv[1];
     const long files = argc > 2 ? std::atol(argv[2]) : 200000;
     TRandom random{argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1};
+    const bool small = argc > 4 && std::string(argv[4]) == "small";
+    const double sizeSpan = std::log(small ? 64.0 : 4096.0);
     if (mkdir(root.c_str(), 0755) != 0) {
         std::perror(root.c_str());
         return 1;
@@ -117,10 +121,10 @@ int main(int argc, char** argv)
         const double kind = random.Unit();
         TOriginal file{};
         std::int64_t flip = -1;  // a byte changed after the first 512
-        const bool large = i % (files / 4 + 1) == 7;
+        const bool large = !small && i % (files / 4 + 1) == 7;
         if (originals.empty() || kind >= 0.35 || large) {
             file.Size = large ? (32LL << 20) * (1 + static_cast<std::int64_t>(random.Below(3)))
-                              : static_cast<std::int64_t>(16.0 * std::exp(random.Unit() * std::log(4096.0)));
+                              : static_cast<std::int64_t>(16.0 * std::exp(random.Unit() * sizeSpan));
             file.Seed = random.Next();
             file.Stamp = kFirstStamp + static_cast<std::int64_t>(random.Below(kStampRange));
             if (!large) originals.push_back(file);
