@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
 
 #include "engine/CopyCleanup.h"
 #include "platform/Drives.h"
@@ -14,106 +13,38 @@
 namespace {
 
 constexpr const char* kSame = "the same words";
+constexpr const char* kOther = "other  words!!";  // as long as kSame
 
+// What happens to the tree: before the search (the links) or between the search and the clean-up.
+// clang-format off
+enum TEvent { evNone, evSelectedGrew, evSelectedRewritten, evOtherDeleted, evOtherChanged,
+              evHardLinks, evLinkOnWay };
+
+// Files a, b, c of one group of kSame; b is listed through a link to its folder for evLinkOnWay.
 struct TCase {
     const char* Name;
-    std::vector<std::string> Files;         // listed paths below drive C:, in group order
-    std::string Selected;                   // '1' per selected file
-    std::function<void(TTempTree&)> Setup;  // the tree as searched; default: every file kSame
-    std::function<void(TTempTree&)> After;  // what changes between the search and the clean-up
-    std::string Outcomes;  // per selected file: Removed, No copy, Changed, not reached (-)
-    std::string Left;      // '1' per listed file still there at the end
+    const char* Selected;  // '1' per selected file
+    TEvent Event;
+    const char* Outcomes;  // per selected file: Removed, No copy, Changed, Gone, Failed, not reached (-)
+    const char* Left;      // '1' per file still there at the end
     TCleanupMode Mode = TCleanupMode::cmTrash;
     int CancelAtCall = 0;  // the pump's call that answers "cancel"; 0: never
 };
 
 const TCase kCases[] = {
-    {"three, two selected", {"a", "b", "c"}, "011", {}, {}, "RR", "100"},
-    {"whole group selected: the first stays", {"a", "b", "c"}, "111", {}, {}, "RR", "100"},
-    {"dry run touches nothing",
-     {"a", "b", "c"},
-     "011",
-     {},
-     {},
-     "RR",
-     "111",
-     TCleanupMode::cmDryRun},
-    {"permanent", {"a", "b"}, "01", {}, {}, "R", "10", TCleanupMode::cmPermanent},
-    {"selected file grew",
-     {"a", "b"},
-     "01",
-     {},
-     [](TTempTree& t) { t.WriteFile("b", "the same words!"); },
-     "C",
-     "11"},
-    {"selected file rewritten, same size",
-     {"a", "b"},
-     "01",
-     {},
-     [](TTempTree& t) { t.WriteFile("b", "other  words!!"); },
-     "N",
-     "11"},
-    {"the other copy deleted meanwhile",
-     {"a", "b"},
-     "01",
-     {},
-     [](TTempTree& t) { unlink(t.Path("a").c_str()); },
-     "N",
-     "01"},
-    {"the other copy changed meanwhile",
-     {"a", "b", "c"},
-     "011",
-     {},
-     [](TTempTree& t) { t.WriteFile("a", "other  words!!"); },
-     "NR",
-     "110"},
-    {"hard links of one file",
-     {"a", "b"},
-     "01",
-     [](TTempTree& t) {
-         t.WriteFile("a", kSame);
-         link(t.Path("a").c_str(), t.Path("b").c_str());
-     },
-     {},
-     "N",
-     "11"},
-    {"a link on the way",
-     {"a", "l/b"},
-     "01",
-     [](TTempTree& t) {
-         t.WriteFile("a", kSame);
-         t.WriteFile("d/b", kSame);
-         symlink(t.Path("d").c_str(), t.Path("l").c_str());
-     },
-     {},
-     "C",
-     "11"},
-    {"cancel after the first file",
-     {"a", "b", "c"},
-     "011",
-     {},
-     {},
-     "R-",
-     "101",
-     TCleanupMode::cmTrash,
-     2},
+    {"three, two selected",                   "011", evNone,              "RR", "100"},
+    {"whole group selected: the first stays", "111", evNone,              "RR", "100"},
+    {"dry run touches nothing",               "011", evNone,              "RR", "111", TCleanupMode::cmDryRun},
+    {"permanent",                             "01",  evNone,              "R",  "10",  TCleanupMode::cmPermanent},
+    {"selected file grew",                    "01",  evSelectedGrew,      "C",  "11"},
+    {"selected file rewritten, same size",    "01",  evSelectedRewritten, "N",  "11"},
+    {"the other copy deleted meanwhile",      "01",  evOtherDeleted,      "N",  "01"},
+    {"the other copy changed meanwhile",      "011", evOtherChanged,      "NR", "110"},
+    {"hard links of one file",                "01",  evHardLinks,         "N",  "11"},
+    {"a link on the way",                     "01",  evLinkOnWay,         "C",  "11"},
+    {"cancel after the first file",           "011", evNone,              "R-", "101", TCleanupMode::cmTrash, 2},
 };
-
-char Letter(TCleanupOutcome outcome)
-{
-    switch (outcome) {
-        case TCleanupOutcome::coRemoved:
-            return 'R';
-        case TCleanupOutcome::coKeptNoCopy:
-            return 'N';
-        case TCleanupOutcome::coKeptChanged:
-            return 'C';
-        case TCleanupOutcome::coNotReached:
-            return '-';
-        default:
-            return '?';
-    }
-}
+// clang-format on
 
 TEST(CopyCleanupTest, RemovesASelectedFileOnlyWhileAnotherCopyOfItsBytesStays)
 {
@@ -123,18 +54,30 @@ TEST(CopyCleanupTest, RemovesASelectedFileOnlyWhileAnotherCopyOfItsBytesStays)
         TEnvGuard trash("XDG_DATA_HOME", tree.MakeDir(".data"));
         TDriveTable::SetCurrent(TDriveTable::FromFolders({tree.Root()}));
         TCleanupGroup group;
-        for (std::size_t i = 0; i < c.Files.size(); ++i) {
-            if (!c.Setup)
-                tree.WriteFile(c.Files[i], kSame);
-            std::string path = "C:\\" + c.Files[i];
+        std::vector<std::string> files;
+        for (std::size_t i = 0; c.Selected[i]; ++i) {
+            files.push_back(c.Event == evLinkOnWay && i == 1 ? "l/b" : std::string(1, 'a' + i));
+            if (c.Event == evHardLinks && i == 1) {
+                link(tree.Path("a").c_str(), tree.Path("b").c_str());
+            } else if (c.Event == evLinkOnWay && i == 1) {
+                tree.WriteFile("d/b", kSame);
+                symlink(tree.Path("d").c_str(), tree.Path("l").c_str());
+            } else {
+                tree.WriteFile(files[i], kSame);
+            }
+            std::string path = "C:\\" + files[i];
             std::replace(path.begin(), path.end(), '/', '\\');
             group.Files.push_back({path, 14, c.Selected[i] == '1', i});
         }
-        if (c.Setup)
-            c.Setup(tree);
         const TCleanupPlan plan = PlanCleanup({group});
-        if (c.After)
-            c.After(tree);
+        if (c.Event == evSelectedGrew)
+            tree.WriteFile("b", "the same words!");
+        if (c.Event == evSelectedRewritten)
+            tree.WriteFile("b", kOther);
+        if (c.Event == evOtherDeleted)
+            unlink(tree.Path("a").c_str());
+        if (c.Event == evOtherChanged)
+            tree.WriteFile("a", kOther);
         int calls = 0;
         std::int64_t bytesSeen = 0;
         const TCleanupReport report =
@@ -144,17 +87,17 @@ TEST(CopyCleanupTest, RemovesASelectedFileOnlyWhileAnotherCopyOfItsBytesStays)
             });
 
         std::string outcomes, left;
-        for (const TCleanupResult& r : report.Files) outcomes += Letter(r.Outcome);
-        for (const std::string& file : c.Files)
+        for (const TCleanupResult& r : report.Files)
+            outcomes += "RNCGF-"[static_cast<int>(r.Outcome)];
+        for (const std::string& file : files)
             left += access(tree.Path(file).c_str(), F_OK) == 0 ? '1' : '0';
         EXPECT_EQ(outcomes, c.Outcomes);
         EXPECT_EQ(left, c.Left);
-        EXPECT_EQ(plan.Files, c.Outcomes.size());
-        EXPECT_EQ(plan.KeptFirst.size(), c.Selected.find('0') == std::string::npos ? 1u : 0u);
+        EXPECT_EQ(plan.Files, outcomes.size());
+        EXPECT_EQ(plan.KeptFirst.size(), std::string(c.Selected).find('0') == std::string::npos);
         EXPECT_EQ(report.Cancelled, c.CancelAtCall != 0);
-        EXPECT_EQ(bytesSeen, 14 * static_cast<std::int64_t>(outcomes.find('-') == std::string::npos
-                                                                ? outcomes.size()
-                                                                : outcomes.find('-')));
+        EXPECT_EQ(bytesSeen,
+                  14 * static_cast<std::int64_t>(std::min(outcomes.find('-'), outcomes.size())));
         TDriveTable::ResetCurrent();
     }
 }

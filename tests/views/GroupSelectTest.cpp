@@ -41,17 +41,4 @@ TEST(GroupSelectTest, EachRuleSelectsEveryFileOfAGroupButOne)
     }
 }
 
-TEST(GroupSelectTest, CleanupGroupsCarryTheListedFilesOfGroupsWithASelection)
-{
-    const std::vector<TCleanupGroup> groups = CleanupGroupsOfRows(kRows, {3, 0});
-    ASSERT_EQ(groups.size(), 1u);
-    ASSERT_EQ(groups[0].Files.size(), 4u);
-    const TCleanupFile& b = groups[0].Files[1];
-    EXPECT_EQ(b.Path, "C:\\b");
-    EXPECT_EQ(b.Size, 14);
-    EXPECT_TRUE(b.Selected);
-    EXPECT_EQ(b.Tag, 3u);
-    EXPECT_FALSE(groups[0].Files[0].Selected);
-}
-
 }  // namespace
