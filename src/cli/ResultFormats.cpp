@@ -158,7 +158,8 @@ std::string JsonFile(const TResultRow& row)
     const std::string native = NativeOf(row.Caption);
     const std::optional<std::int64_t> size = RowSize(row);
     const std::optional<std::string> modified = Iso8601(native, row);
-    return "{" + PathField("path", native) + ", " + PathField("program_path", row.Caption) +
+    return "{" + (native.empty() ? std::string("\"path\": null") : PathField("path", native)) +
+           ", " + PathField("program_path", row.Caption) +
            ", \"size\": " + (size ? std::to_string(*size) : "null") +
            ", \"modified\": " + (modified ? JsonString(*modified) : "null") +
            ", \"type\": " + JsonString(SubItem(row, fcType)) +
@@ -201,7 +202,11 @@ std::string Paths(const std::vector<TResultRow>& rows, char end, std::string_vie
         if (!first)
             out += between;
         first = false;
-        for (const std::size_t row : group.Files) out += NativeOf(rows[row].Caption) + end;
+        for (const std::size_t row : group.Files) {
+            const std::string native = NativeOf(rows[row].Caption);
+            if (!native.empty())  // an empty one would read as the end of the group
+                out += native + end;
+        }
     }
     return out;
 }
@@ -288,7 +293,8 @@ std::string ResultFormatsHelp()
     return R"(
 Output forms (--format):
   list   the form of Zarvex.lis, one row a line (the default)
-  paths  the native path of every file, one a line, a blank line between groups
+  paths  the native path of every file, one a line, a blank line between groups (a name
+         with a line break cannot be told apart there: use -0 or json for such names)
   json   one object, for example:
            {"groups": [
              {"files": [

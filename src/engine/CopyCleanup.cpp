@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "platform/Paths.h"
@@ -110,26 +111,48 @@ TOpened OpenListed(const std::string& programPath)
     return result;
 }
 
-enum class TCompare { tcSame, tcDifferent, tcUnreadable };
+enum class TCompare { tcSame, tcDifferent, tcUnreadable, tcCancelled };
+
+// Reads up to `want` bytes at offset; fewer only at the end of the file. -1 on an error.
+ssize_t ReadFull(int fd, char* buffer, std::size_t want, std::int64_t offset)
+{
+    std::size_t got = 0;
+    while (got < want) {
+        const ssize_t n =
+            pread(fd, buffer + got, want - got, offset + static_cast<std::int64_t>(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(got);
+}
 
 // Reads both files from the start in blocks and stops at the first difference; a file that
-// ends early differs.
-TCompare SameBytes(int a, int b, std::int64_t size)
+// ends early differs. keepGoing is asked every few megabytes, so a window stays responsive
+// on large files and can cancel.
+TCompare SameBytes(int a, int b, std::int64_t size, const std::function<bool()>& keepGoing)
 {
     constexpr std::size_t kBlock = 1 << 16;
+    constexpr int kBlocksPerPump = 128;
     std::vector<char> bufA(kBlock), bufB(kBlock);
+    int blocks = 0;
     for (std::int64_t offset = 0; offset < size;) {
+        if (++blocks % kBlocksPerPump == 0 && !keepGoing())
+            return TCompare::tcCancelled;
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::int64_t>(kBlock, size - offset));
-        const ssize_t gotA = pread(a, bufA.data(), want, offset);
-        const ssize_t gotB = pread(b, bufB.data(), want, offset);
+        const ssize_t gotA = ReadFull(a, bufA.data(), want, offset);
+        const ssize_t gotB = ReadFull(b, bufB.data(), want, offset);
         if (gotA < 0 || gotB < 0)
             return TCompare::tcUnreadable;
-        if (gotA != gotB || gotA == 0)
+        if (gotA != static_cast<ssize_t>(want) || gotB != static_cast<ssize_t>(want) ||
+            std::memcmp(bufA.data(), bufB.data(), want) != 0)
             return TCompare::tcDifferent;
-        if (std::memcmp(bufA.data(), bufB.data(), static_cast<std::size_t>(gotA)) != 0)
-            return TCompare::tcDifferent;
-        offset += gotA;
+        offset += static_cast<std::int64_t>(want);
     }
     return TCompare::tcSame;
 }
@@ -155,9 +178,10 @@ std::vector<bool> Chosen(const TCleanupGroup& group, bool& keptFirst)
 }
 
 // Decides and acts on one selected file of a group; stays[] tells which files of the group
-// stay, and gains this one unless it goes.
-void HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>& stays,
-                TCleanupMode mode, TCleanupResult& result)
+// stay, and gains this one unless it goes. False when keepGoing cancelled while the file was
+// read: then it is left untouched and its result stays "not reached".
+bool HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>& stays,
+                TCleanupMode mode, const std::function<bool()>& keepGoing, TCleanupResult& result)
 {
     const TCleanupFile& file = group.Files[index];
     stays[index] = true;
@@ -167,12 +191,12 @@ void HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
         result.Reason = self.Reason;
         if (self.Refusal == TCleanupOutcome::coGone)
             stays[index] = false;
-        return;
+        return true;
     }
     if (self.St.st_size != file.Size) {
         result.Outcome = TCleanupOutcome::coKeptChanged;
         result.Reason = "its size changed since the search";
-        return;
+        return true;
     }
     const TCleanupFile* copy = nullptr;
     for (std::size_t j = 0; j < group.Files.size() && !copy; ++j) {
@@ -182,7 +206,9 @@ void HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
         if (other.Refusal != TCleanupOutcome::coRemoved || other.St.st_size != file.Size ||
             group.Files[j].Size != file.Size || SameFile(other.St, self.St))
             continue;
-        const TCompare same = SameBytes(self.Fd.Get(), other.Fd.Get(), file.Size);
+        const TCompare same = SameBytes(self.Fd.Get(), other.Fd.Get(), file.Size, keepGoing);
+        if (same == TCompare::tcCancelled)
+            return false;
         if (same == TCompare::tcSame)
             copy = &group.Files[j];
         if (same == TCompare::tcUnreadable && result.Reason.empty())
@@ -192,7 +218,7 @@ void HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
     if (!copy) {
         result.Outcome =
             result.Reason.empty() ? TCleanupOutcome::coKeptNoCopy : TCleanupOutcome::coFailed;
-        return;
+        return true;
     }
     // The path must still name the file just read, unchanged in size.
     const TOpened again = OpenListed(file.Path);
@@ -200,13 +226,13 @@ void HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
         again.Refusal != TCleanupOutcome::coRemoved || !SameFile(again.St, self.St)) {
         result.Outcome = TCleanupOutcome::coKeptChanged;
         result.Reason = "it changed while it was read";
-        return;
+        return true;
     }
     result.Reason = copy->Path;
     if (mode == TCleanupMode::cmDryRun) {
         result.Outcome = TCleanupOutcome::coRemoved;
         stays[index] = false;
-        return;
+        return true;
     }
     const TDeleteResult removed =
         mode == TCleanupMode::cmTrash ? MoveToTrash(file.Path) : DeletePermanently(file.Path);
@@ -228,6 +254,7 @@ void HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
             result.Reason = removed.Error;
             break;
     }
+    return true;
 }
 
 }  // namespace
@@ -288,7 +315,11 @@ TCleanupReport CleanUpCopies(const std::vector<TCleanupGroup>& groups, TCleanupM
             if (!chosen[g][i])
                 continue;
             TCleanupResult& result = report.Files[next++];
-            HandleFile(groups[g], i, stays, mode, result);
+            const auto keepGoing = [&] { return !pump || pump(progress); };
+            if (!HandleFile(groups[g], i, stays, mode, keepGoing, result)) {
+                report.Cancelled = true;
+                break;
+            }
             ++progress.FilesDone;
             progress.BytesDone += result.Size;
             progress.Current = next < report.Files.size() ? report.Files[next].Path : std::string();

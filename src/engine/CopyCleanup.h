@@ -51,7 +51,7 @@ struct TCleanupResult {
     std::int64_t Size = 0;
     std::size_t Tag = 0;
     TCleanupOutcome Outcome = TCleanupOutcome::coNotReached;
-    std::string Reason;  // for coFailed, and the copy found for coRemoved
+    std::string Reason;  // why it stays or failed; for coRemoved the path of the copy that stays
 };
 
 struct TCleanupProgress {
@@ -59,8 +59,9 @@ struct TCleanupProgress {
     std::int64_t BytesDone = 0, BytesTotal = 0;
     std::string Current;  // the file about to be handled; empty at the end
 };
-// Called before the first file and after every file; false cancels: the file just handled
-// keeps its outcome and nothing after it is touched. A window lets its events run in here.
+// Called before the first file, after every file, and every few megabytes while a file is
+// compared; false cancels: a file already handled keeps its outcome, the file being compared
+// is left untouched, and nothing after it is touched. A window lets its events run in here.
 using TCleanupPump = std::function<bool(const TCleanupProgress&)>;
 
 struct TCleanupReport {
