@@ -307,14 +307,15 @@ Output forms (--format):
          "modified" is local time with its offset; "duplicate_*" count every file of a group
          but the first. A name that is not valid UTF-8 shows U+FFFD for each byte that does
          not decode, and its exact bytes follow in "path_base64" and "program_path_base64".
-  -0 (--null) writes the paths ended by NUL, groups parted by an empty field, for xargs -0
-  (empty fields dropped, as with: tr -s '\0' | xargs -0 ...).
+  -0 (--null) writes every path followed by a NUL and one more NUL between groups, for
+  xargs -0, which passes an empty argument between groups (tr -s '\0' drops it).
 
 --trash-duplicates moves every file but the first of each group to the trash, each only when
 another file of its group that stays still has the same size and the same bytes, read again
 now (never the same file through a hard link). It tells each file on standard output
-("moved", "kept" or "failed", a tab, the path, a tab and the reason); the results list is
-written only with --output. With --dry-run it tells what it would move and touches nothing.
+("moved", "kept" or "failed", a tab, the path, a tab and the reason; control characters
+and "\" in a path as \xNN); the results list is written only with --output. With --dry-run
+it tells what it "would move" and touches nothing.
 Nothing is ever deleted for good from the command line.
 )";
 }
