@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ResultFormats.h"
 #include "cli/TerminalWindow.h"
 #include "engine/SearchDriver.h"
 #include "platform/Drives.h"
@@ -167,7 +168,15 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     TTerminalWindow window;
     SetInputs(options, window);
     window.Drives = drives;
-    window.ResultList = results.File();
+    // Every form but the saved list's, and the clean-up, need the whole result first.
+    TResultFormat format = options.Null ? TResultFormat::rfNull : TResultFormat::rfList;
+    if (options.Format && !options.Null) ParseResultFormat(*options.Format, format);
+    const bool listForm = format == TResultFormat::rfList;
+    const bool writeList = !options.TrashDuplicates || options.Output;
+    std::vector<TResultRow> rows;
+    if (!listForm || options.TrashDuplicates)
+        window.OnRow = [&rows](const TResultRow& row) { rows.push_back(row); };
+    window.ResultList = listForm && writeList ? results.File() : nullptr;
     window.DuplicateList = duplicates.File();
     window.Messages = err;
     if (!options.Quiet && isatty(fileno(err))) window.Progress = err;
@@ -182,7 +191,15 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     if (!window.Interrupted()) std::signal(SIGINT, oldHandler);
     window.ClearProgress();
 
-    bool written = true;
+    bool written = true, trashed = true;
+    if (!listForm && writeList) {
+        const std::string text = FormatResults(rows, format);
+        std::fwrite(text.data(), 1, text.size(), results.File());
+    }
+    if (options.TrashDuplicates && window.Interrupted())
+        Complain(err, "the search was stopped: nothing was moved to the trash");
+    else if (options.TrashDuplicates)
+        trashed = TrashDuplicates(rows, options.DryRun, out, options.Quiet ? nullptr : err);
     for (TOutput* output : {&results, &duplicates}) {
         if (!output->Finish(error)) {
             Complain(err, error);
@@ -190,7 +207,7 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
         }
     }
     Summarise(options, window, err);
-    if (!written) return kExitCannotWrite;
+    if (!written || !trashed) return kExitCannotWrite;
     return window.Interrupted() ? kExitInterrupted : kExitSearched;
 }
 

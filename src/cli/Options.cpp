@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "cli/ResultFormats.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -33,6 +35,7 @@ std::optional<std::string>* OptionalTextOption(TFindOptions& options, std::strin
     if (name == "drives") return &options.Drives;
     if (name == "known-duplicates") return &options.KnownDuplicates;
     if (name == "output") return &options.Output;
+    if (name == "format") return &options.Format;
     if (name == "new-duplicates") return &options.NewDuplicates;
     return nullptr;
 }
@@ -52,6 +55,9 @@ bool SetSwitch(TFindOptions& options, std::string_view name)
     if (name == "stats") return options.Stats = true;
     if (name == "help") return options.Help = true;
     if (name == "version") return options.Version = true;
+    if (name == "null") return options.Null = true;
+    if (name == "trash-duplicates") return options.TrashDuplicates = true;
+    if (name == "dry-run") return options.DryRun = true;
     return false;
 }
 
@@ -98,6 +104,24 @@ bool CheckDrives(const std::string& letters, std::string& error)
     return true;
 }
 
+bool CheckOutputForm(const TFindOptions& options, std::string& error)
+{
+    TResultFormat format = TResultFormat::rfList;
+    if (options.Format && !ParseResultFormat(*options.Format, format)) {
+        error = "--format takes list, paths or json";
+        return false;
+    }
+    if (options.Null && options.Format && format != TResultFormat::rfPaths) {
+        error = "-0 writes paths; it cannot be used with --format=" + *options.Format;
+        return false;
+    }
+    if (options.DryRun && !options.TrashDuplicates) {
+        error = "--dry-run goes with --trash-duplicates";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseArguments(const std::vector<std::string>& args, TFindOptions& options, std::string& error)
@@ -113,6 +137,14 @@ bool ParseArguments(const std::vector<std::string>& args, TFindOptions& options,
             options.Help = true;
         } else if (arg == "-q") {
             options.Quiet = true;
+        } else if (arg == "-0") {
+            options.Null = true;
+        } else if (arg == "-o") {
+            if (i + 1 == args.size()) {
+                error = "option '-o' needs a value";
+                return false;
+            }
+            options.Output = args[++i];
         } else if (arg.size() > 2 && arg[1] == '-') {
             if (!ParseLongOption(args, i, options, error)) return false;
         } else {
@@ -121,6 +153,7 @@ bool ParseArguments(const std::vector<std::string>& args, TFindOptions& options,
         }
     }
     if (options.Help || options.Version) return true;
+    if (!CheckOutputForm(options, error)) return false;
     if (options.Drives && !options.Folders.empty()) {
         error = "--drives picks drives of the drive table; it cannot be used with FOLDERs";
         return false;
@@ -158,8 +191,14 @@ Rules (default in brackets):
 
 Files:
       --known-duplicates FILE  paths to leave alone, one a line (the form of SkipDupl.lis)
-      --output FILE         the results list (default: standard output)
+  -o, --output FILE         the results list (default: standard output)
+      --format FORM         the form of the results: list, paths or json (below)
+  -0, --null                the paths ended by NUL, for xargs -0 (below)
       --new-duplicates FILE the paths of all duplicates found (the form of NewDupl.lis)
+
+Clean-up (below):
+      --trash-duplicates    move every file but the first of each group to the trash
+      --dry-run             with --trash-duplicates: tell what would be moved, move nothing
 
 Other:
   -q, --quiet               no progress line and no summary on standard error
@@ -169,7 +208,7 @@ Other:
       --version             show the version
 
 Ctrl+C stops the search as the Stop button does; the groups found so far are listed.
-Exit status: 0 after a search, 1 when the output cannot be written, 2 for bad usage,
-130 when the search was stopped by Ctrl+C.
-)";
+Exit status: 0 after a search, 1 when the output cannot be written or a file could not be
+moved to the trash, 2 for bad usage, 130 when the search was stopped by Ctrl+C.
+)" + ResultFormatsHelp();
 }

@@ -25,6 +25,10 @@ struct TFindOptions {
 
     std::optional<std::string> KnownDuplicates;
     std::optional<std::string> Output;
+    std::optional<std::string> Format;  // list, paths or json (checked by ParseArguments)
+    bool Null = false;                  // -0: paths ended by NUL
+    bool TrashDuplicates = false;
+    bool DryRun = false;
     std::optional<std::string> NewDuplicates;
     bool Quiet = false;
     bool Stats = false;

@@ -198,6 +198,7 @@ void TTerminalWindow::WriteRow(const TResultRow& row)
     const TRowLines lines = LinesOfRow(row);
     if (!lines.Result.empty()) Write(ResultList, lines.Result);
     if (!lines.NewDuplicate.empty()) Write(DuplicateList, lines.NewDuplicate);
+    if (OnRow) OnRow(row);
     ++FRowCount;
 }
 

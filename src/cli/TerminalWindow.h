@@ -26,6 +26,8 @@ public:
     std::FILE* DuplicateList = nullptr;  // file rows' paths (NewDupl.lis form); may be null
     std::FILE* Messages = stderr;        // the overlap message
     std::FILE* Progress = nullptr;       // the progress line; null: none
+    // Told every row as it is added, for the forms written at the end.
+    std::function<void(const TResultRow&)> OnRow;
 
     // Run inside the pump once Ctrl+C was pressed (InterruptHandler below).
     std::function<void()> OnInterrupt;
