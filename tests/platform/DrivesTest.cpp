@@ -104,10 +104,8 @@ TEST(DriveTableMounts, LettersFollowTheDetectionRules)
     EXPECT_EQ(Summary(TDriveTable::FromMountInfo(kMountInfo)),
               "A=/media/card,2;B=/media/third,2;C=/,3;D=/boot/efi,3;E=/home,3;F=/mnt/cd,5;"
               "G=/mnt/nas,4;H=/mnt/old,3;I=/mnt/ram,6;J=/run/media/ann/STICK ONE,2;");
-}
 
-TEST(DriveTableMounts, AProbeDecidesWhatTheTextCannot)
-{
+    // A probe decides what the text cannot: which devices are removable, which points exist.
     TDriveTable::TMountProbe probe;
     probe.IsRemovableDevice = [](std::string_view source) { return source == "/dev/sda1"; };
     probe.IsFolder = [](std::string_view point) { return point != "/home"; };
@@ -116,10 +114,8 @@ TEST(DriveTableMounts, AProbeDecidesWhatTheTextCannot)
     EXPECT_EQ(Summary(table),
               "A=/boot/efi,2;B=/media/card,2;C=/,3;D=/media/third,2;E=/mnt/cd,5;F=/mnt/nas,4;"
               "G=/mnt/old,3;H=/mnt/ram,6;I=/run/media/ann/STICK ONE,2;J=/srv/data,3;");
-}
 
-TEST(DriveTableMounts, LettersRunOutAtZ)
-{
+    // Letters run out at Z:.
     std::string text;
     for (int i = 0; i < 40; ++i)
         text += "1 1 9:" + std::to_string(i) + " / /mnt/d" + std::to_string(100 + i) +

@@ -26,7 +26,7 @@ protected:
 }  // namespace
 
 // The file rows read one string, from the first translation's table only.
-TEST_F(VersionFile, StringsComeFromTheFirstTranslationOnly)
+TEST_F(VersionFile, StringsComeFromTheFirstTranslationOnlyAndNeverFromANonPeFile)
 {
     std::string first = WritePe("tool.exe", TranslationBytes({{0x0409, 0x04E4}}),
                                 {{"040904E4", {{"FileVersion", " 3.1 (beta) "}}}});
@@ -46,10 +46,8 @@ TEST_F(VersionFile, StringsComeFromTheFirstTranslationOnly)
     std::string none = WritePe("none.dll", std::nullopt, {{"040904E4", {{"FileVersion", "1.0"}}}});
     EXPECT_GT(GetFileVersionInfoSize(none), 0u);
     EXPECT_EQ(ReadVersionString(none, "FileVersion"), "");
-}
 
-TEST_F(VersionFile, FilesWithoutABlock)
-{
+    // Files without a block.
     Tree.WriteFile("empty.dll", "");
     Tree.WriteFile("text.exe", "MZ but nothing else");
     Tree.MakeDir("folder.dll");

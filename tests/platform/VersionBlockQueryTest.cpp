@@ -61,19 +61,17 @@ TEST(VersionQuery, ReadsFixedRecordTranslationsAndStrings)
     EXPECT_TRUE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\Comments", v) && v.IsText &&
                 v.Text.empty());
     EXPECT_FALSE(VerQueryValue(block, "\\StringFileInfo\\040904E4\\CompanyName\\Deeper", v));
-}
 
-TEST(VersionQuery, ConvertsUtf16TextToUtf8)
-{
+    // Text stored as UTF-16 is converted to UTF-8.
     TVersionBlockContent content;
     const std::string text = "\xC2\xA9 2024 Z\xC3\xBCrich \xF0\x9F\x93\x81";
     content.Tables = {{"040904B0", {{"LegalCopyright", text}, {"Comments", "ab"}}}};
-    TBytes block = BuildVersionBlock(content);
-    EXPECT_EQ(QueryStringValue(block, "040904B0", "LegalCopyright"), text);
+    TBytes wide = BuildVersionBlock(content);
+    EXPECT_EQ(QueryStringValue(wide, "040904B0", "LegalCopyright"), text);
     // A lone high surrogate in the file becomes U+FFFD, never bytes that are not UTF-8.
-    std::size_t value = (NodeOffset(block, u"Comments") + 6 + 9 * 2 + 3) & ~std::size_t(3);
-    SetWord(block, value, 0xD800);
-    EXPECT_EQ(QueryStringValue(block, "040904B0", "Comments"), std::string("\xEF\xBF\xBD") + "b");
+    std::size_t value = (NodeOffset(wide, u"Comments") + 6 + 9 * 2 + 3) & ~std::size_t(3);
+    SetWord(wide, value, 0xD800);
+    EXPECT_EQ(QueryStringValue(wide, "040904B0", "Comments"), std::string("\xEF\xBF\xBD") + "b");
 }
 
 TEST(VersionQuery, TranslationsTakenAsStored)

@@ -62,7 +62,7 @@ TEST(DateTime, EveryEncodedSecondDecodesToItself)
     }
 }
 
-TEST(DateTime, FileTimesAndUnixTimes)
+TEST(DateTime, FileTimesUnixTimesAndTheDosForm)
 {
     EXPECT_EQ(FileTimeToDateTime(0), -109205.0);
     EXPECT_EQ(FileTimeToDateTime(116444736000000000ull), 25569.0);  // 1970-01-01 UTC
@@ -87,10 +87,8 @@ TEST(DateTime, FileTimesAndUnixTimes)
     tzset();
     // Far beyond what the C library converts: still a value, read as the calendar's limit.
     EXPECT_EQ(Decode(UnixToLocalDateTime(INT64_MAX))[0], 9999);
-}
 
-TEST(DateTime, DosDateTimePacking)
-{
+    // The MS-DOS form.
     EXPECT_EQ(DateTimeToDosDateTime(EncodeDateTime(1980, 1, 1, 0, 0, 0)), 0x00210000u);
     // 2001-02-22 10:11:13: year 21, month 2, day 22; 10 h, 11 min, 13 s stored as 6.
     const std::uint32_t expected = ((21u << 9 | 2u << 5 | 22u) << 16) | (10u << 11 | 11u << 5 | 6u);

@@ -60,7 +60,6 @@ TEST_F(Format, DateTexts)
     EXPECT_EQ(PreviousRunText(At(2001, 2, 22)), "previous run on 2001-Feb-22 at 00:00:00");
     SetFormatLocale("de_DE");
     EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 14, 5)), "2001.06.19 14:05");
-    EXPECT_EQ(FormatLongStamp(At(2001, 3, 22, 10, 11, 12)), "2001-M\xC3\xA4r-22 10:11:12");
     SetFormatLocale("fr_FR");
     EXPECT_EQ(PreviousRunText(At(2001, 2, 22, 10, 11, 12)),
               "previous run on 2001-f\xC3\xA9vr.-22 at 10:11:12");

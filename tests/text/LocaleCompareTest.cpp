@@ -34,7 +34,6 @@ TEST_P(LocaleCompare, PairsOfNames)
         {"\xC3\xA9", "e", Differ},
         {"a", "B", -1},
         // Bytes that are not UTF-8 are characters of their own, equal to no valid text.
-        {"\x80", "\x81", Differ},
         {"a\xFF", "a", Differ},
         {"\x80", "\xEE\x82\x80", Differ},  // the private-use character standing in for 0x80
         {"\xC0\xAF", "/", Differ},         // overlong
