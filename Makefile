@@ -5,7 +5,7 @@ TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: run test bench configure build deps-build deps-test deps-bench test-asan test-tsan fuzz screenshot install clean
+.PHONY: run test bench configure build deps-build deps-test deps-bench test-asan test-tsan fuzz screenshot install package deps-package clean
 
 run: deps-build configure
 	cmake --build $(BUILD) -j $(JOBS) --target zarvex
@@ -46,12 +46,17 @@ screenshot: deps-test build
 install: build
 	cmake --install $(BUILD)
 
+package: deps-package build
+	cmake --build $(BUILD) --target package
+
 deps-build:
 	@scripts/ensure-deps build
 deps-test:
 	@scripts/ensure-deps test
 deps-bench:
 	@scripts/ensure-deps bench
+deps-package:
+	@scripts/ensure-deps package
 deps-ci:
 	@scripts/ensure-deps ci
 

@@ -21,63 +21,46 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
     return EncodeDateTime(y, mo, d, h, mi, s);
 }
 
-}  // namespace
-
-TEST_F(Format, LocaleNamesFromTheEnvironmentInIcuForm)
+// The texts joined by "|", so one comparison shows every case.
+std::string Join(const std::vector<std::string>& texts)
 {
-    EXPECT_EQ(IcuLocaleName("de_DE.UTF-8@euro"), "de_DE");
-    EXPECT_EQ(IcuLocaleName("fr-FR"), "fr_FR");
-    for (const char* c : {"", "C", "POSIX", "C.UTF-8", "../../etc/passwd", "de DE", "x\n"})
-        EXPECT_EQ(IcuLocaleName(c), "") << c;
+    std::string out;
+    for (const std::string& t : texts) out += (out.empty() ? "" : "|") + t;
+    return out;
 }
+
+}  // namespace
 
 TEST_F(Format, Numbers)
 {
     SetFormatLocale("C");
-    EXPECT_EQ(FormatInt(999), "999");
-    EXPECT_EQ(FormatInt(1000), "1,000");
-    EXPECT_EQ(FormatInt(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
-    EXPECT_EQ(FormatNumber0(4294967296.0), "4,294,967,296");
-    EXPECT_EQ(FormatNumber2(1536 / 1024.0), "1.50");
-    EXPECT_EQ(FormatNumber2(1234567.891), "1,234,567.89");
-    EXPECT_EQ(FormatNumber2(0), "0.00");
-    // Halves round away from zero; a zero has no sign.
-    EXPECT_EQ(FormatNumber0(2.5), "3");
-    EXPECT_EQ(FormatNumber0(-2.5), "-3");
-    EXPECT_EQ(FormatNumber0(2.4999999), "2");
-    EXPECT_EQ(FormatNumber2(1152 / 1024.0), "1.13");  // 1.125 exactly
-    EXPECT_EQ(FormatNumber2(1.115), "1.11");          // stored just below the half: no tie
-    EXPECT_EQ(FormatNumber2(-0.125), "-0.13");
-    EXPECT_EQ(FormatNumber0(-0.4), "0");
-    EXPECT_EQ(FormatNumber2(-0.001), "0.00");
-    EXPECT_EQ(FormatNumber0(std::nan("")), "NAN");
-    EXPECT_EQ(FormatNumber2(-INFINITY), "-INF");
+    // Halves round away from zero (1.115 is stored just below its half); a zero has no sign.
+    EXPECT_EQ(
+        Join({FormatInt(999), FormatInt(std::numeric_limits<std::int64_t>::min()),
+              FormatNumber0(4294967296.0), FormatNumber2(1234567.891), FormatNumber0(2.5),
+              FormatNumber0(-2.5), FormatNumber2(1152 / 1024.0), FormatNumber2(1.115),
+              FormatNumber2(-0.001), FormatNumber0(std::nan("")), FormatNumber2(-INFINITY)}),
+        "999|-9,223,372,036,854,775,808|4,294,967,296|1,234,567.89|3|-3|1.13|1.11|0.00|NAN|-INF");
     EXPECT_EQ(FormatNumber0(1e300).size(), 301u + 100u);  // every digit, grouped
-
     SetFormatLocale("de_DE");
-    EXPECT_EQ(FormatInt(1234567), "1.234.567");
-    EXPECT_EQ(FormatNumber2(1234.5), "1.234,50");
+    EXPECT_EQ(FormatNumber2(1234567.5), "1.234.567,50");
     SetFormatLocale("fr_FR.UTF-8");
-    EXPECT_EQ(FormatInt(1234567), "1" + Nnbsp + "234" + Nnbsp + "567");
     EXPECT_EQ(FormatNumber2(-1234.5), "-1" + Nnbsp + "234,50");
 }
 
 TEST_F(Format, DateTexts)
 {
     SetFormatLocale("C");
-    EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 14, 5)), "2001/06/19 14:05");
-    EXPECT_EQ(DateTimeToText(At(2001, 6, 19)), "2001/06/19");
-    EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 0, 0, 2)), "2001/06/19 00:00");
-    EXPECT_EQ(DateTimeToText(At(2001, 6, 19) + 0.4 / 86400), "2001/06/19");
-    EXPECT_EQ(DateTimeToText(At(99, 1, 2, 3, 4)), "0099/01/02 03:04");
-    EXPECT_EQ(FormatLongStamp(FileTimeToDateTime(0)), "1601-Jan-01 00:00:00");
-    EXPECT_EQ(PreviousRunText(At(2001, 2, 22, 0, 0, 0)), "previous run on 2001-Feb-22 at 00:00:00");
-
+    // The date alone at midnight (to the nearest second).
+    EXPECT_EQ(
+        Join({DateTimeToText(At(2001, 6, 19, 14, 5)), DateTimeToText(At(2001, 6, 19, 0, 0, 2)),
+              DateTimeToText(At(2001, 6, 19) + 0.4 / 86400), DateTimeToText(At(99, 1, 2, 3, 4)),
+              FormatLongStamp(FileTimeToDateTime(0))}),
+        "2001/06/19 14:05|2001/06/19 00:00|2001/06/19|0099/01/02 03:04|1601-Jan-01 00:00:00");
+    EXPECT_EQ(PreviousRunText(At(2001, 2, 22)), "previous run on 2001-Feb-22 at 00:00:00");
     SetFormatLocale("de_DE");
     EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 14, 5)), "2001.06.19 14:05");
-    EXPECT_EQ(FormatLongStamp(At(2001, 3, 22, 10, 11, 12)), "2001-M\xC3\xA4r-22 10:11:12");
     SetFormatLocale("fr_FR");
-    EXPECT_EQ(DateTimeToText(At(2001, 6, 19, 14, 5)), "2001/06/19 14:05");
     EXPECT_EQ(PreviousRunText(At(2001, 2, 22, 10, 11, 12)),
               "previous run on 2001-f\xC3\xA9vr.-22 at 10:11:12");
     SetFormatLocale("fi_FI");  // a locale whose time separator is a period
@@ -89,8 +72,7 @@ TEST_F(Format, DateTextsReadBackAndUnreadableOnesAreRefused)
 {
     for (const char* locale : {"C", "de_DE", "fr_FR", "fi_FI"}) {
         SetFormatLocale(locale);
-        for (TDateTime dt : {At(2001, 6, 19, 14, 5), At(2001, 6, 19), At(1980, 2, 29, 23, 59),
-                             At(9999, 12, 31, 0, 1)}) {
+        for (TDateTime dt : {At(2001, 6, 19, 14, 5), At(2001, 6, 19), At(9999, 12, 31, 0, 1)}) {
             SCOPED_TRACE(std::string(locale) + " " + DateTimeToText(dt));
             TDateTime back = -1;
             ASSERT_TRUE(TextToDateTime(DateTimeToText(dt), back));
@@ -107,20 +89,15 @@ TEST_F(Format, DateTextsReadBackAndUnreadableOnesAreRefused)
     EXPECT_EQ(dt, At(year / 100 * 100 + 1, 6, 9));
 
     // Unreadable texts are refused and leave the value as it was.
-    const TDateTime untouched = 123.0;
     for (const char* bad :
-         {"", " ", "2001", "2001/06", "2001/02/30", "2001/13/01", "2001/00/10", "2001/06/19 24:00",
-          "2001/06/19 12:60", "2001/06/19 12:00:60", "2001-06-19", "2001/06/19 14:05 x",
-          "2001/06/1914:05", "2001/06/19 14", "2001/06/19 14:", "12001/06/19", "0000/01/01",
-          "2001/06/19\xC2\xA0"
-          "14:05",
-          "2001/06/-1"}) {
-        dt = untouched;
+         {"", "2001/06", "2001/02/30", "2001/13/01", "2001/06/19 24:00", "2001/06/19 12:00:60",
+          "2001-06-19", "2001/06/19 14:05 x", "2001/06/1914:05", "2001/06/19 14:", "12001/06/19",
+          "0000/01/01", "2001/06/-1"}) {
+        dt = 123.0;
         EXPECT_FALSE(TextToDateTime(bad, dt)) << bad;
-        EXPECT_EQ(dt, untouched) << bad;
+        EXPECT_EQ(dt, 123.0) << bad;
     }
     SetFormatLocale("de_DE");
-    dt = untouched;
     EXPECT_FALSE(TextToDateTime("2001/06/19", dt));
 }
 
@@ -142,6 +119,5 @@ TEST_F(Format, TheEnvironmentChoosesPerCategory)
     // A locale ICU has no data for behaves as C, whatever ICU's own default would be.
     SetFormatLocale("xx_YY");
     EXPECT_EQ(FormatNumber2(1234.5), "1,234.50");
-    EXPECT_EQ(DateTimeToText(At(2001, 12, 19, 14, 5)), "2001/12/19 14:05");
-    EXPECT_EQ(FormatLongStamp(At(2001, 12, 1)), "2001-Dec-01 00:00:00");
+    EXPECT_EQ(FormatLongStamp(At(2001, 12, 1, 14, 5)), "2001-Dec-01 14:05:00");
 }

@@ -4,24 +4,19 @@
 
 using namespace std::string_literals;
 
-TEST(TextUtil, TrimRemovesCodes32AndBelowAtBothEndsOnly)
+TEST(TextUtil, TrimAndCaseFoldingTouchOnlyTheirOwnBytes)
 {
     EXPECT_EQ(Trim("  \t\r\n a b \x01\x1F "), "a b");
     EXPECT_EQ(Trim("\0x\0"s), "x");
     EXPECT_EQ(Trim(" \t "), "");
     // A no-break space (UTF-8 or Latin-1) and DEL are not blanks.
-    EXPECT_EQ(Trim("\xC2\xA0x\xA0"), "\xC2\xA0x\xA0");
-    EXPECT_EQ(Trim("\x7F"), "\x7F");
-}
+    EXPECT_EQ(Trim("\xC2\xA0x\xA0\x7F"), "\xC2\xA0x\xA0\x7F");
 
-TEST(TextUtil, CaseFoldingAndComparisonTouchAsciiLettersOnly)
-{
     EXPECT_EQ(UpperCaseAscii("c:\\sysbckup\\\xC3\xA9t\xC3\xA9@[`{"),
               "C:\\SYSBCKUP\\\xC3\xA9T\xC3\xA9@[`{");
     EXPECT_EQ(LowerCaseAscii("MM2048.DAT \xC3\x89@[`{"), "mm2048.dat \xC3\x89@[`{");
     EXPECT_EQ(CompareTextAscii("readme.TXT", "README.txt"), 0);
-    EXPECT_LT(CompareTextAscii("abc", "ABD"), 0);
-    EXPECT_LT(CompareTextAscii("ab", "abc"), 0);
+    EXPECT_LT(CompareTextAscii("ab", "ABC"), 0);
     EXPECT_GT(CompareTextAscii("_", "a"), 0);  // letters fold up, so "_" (95) sorts after them
     // Bytes beyond ASCII compare unsigned and unfolded.
     EXPECT_GT(CompareTextAscii("\xC3\xA9", "z"), 0);
@@ -31,14 +26,10 @@ TEST(TextUtil, CaseFoldingAndComparisonTouchAsciiLettersOnly)
 TEST(TextUtil, TryStrToInt64AcceptsWholeDecimalIntegersOnly)
 {
     long long v = 42;
-    for (const auto& [text, value] : std::initializer_list<std::pair<const char*, long long>>{
-             {"-17", -17},
-             {"+8", 8},
-             {"9223372036854775807", 9223372036854775807LL},
-             {"-9223372036854775808", -9223372036854775807LL - 1}}) {
-        EXPECT_TRUE(TryStrToInt64(text, v)) << text;
-        EXPECT_EQ(v, value);
-    }
+    EXPECT_TRUE(TryStrToInt64("-9223372036854775808", v));
+    EXPECT_EQ(v, -9223372036854775807LL - 1);
+    EXPECT_TRUE(TryStrToInt64("+8", v));
+    EXPECT_EQ(v, 8);
     v = 42;
     for (const char* bad : {"", "-", "+", " 1", "1 ", "1,000", "0x10", "12a", "9223372036854775808",
                             "-9223372036854775809", "99999999999999999999", "--1"})
