@@ -307,8 +307,8 @@ Output forms (--format):
          "modified" is local time with its offset; "duplicate_*" count every file of a group
          but the first. A name that is not valid UTF-8 shows U+FFFD for each byte that does
          not decode, and its exact bytes follow in "path_base64" and "program_path_base64".
-  -0 (--null) writes every path followed by a NUL and one more NUL between groups, for
-  xargs -0, which passes an empty argument between groups (tr -s '\0' drops it).
+With -0 (--null) every path is followed by a NUL, with one more NUL between groups, for
+xargs -0, which passes an empty argument between groups (tr -s '\0' drops it).
 
 --trash-duplicates moves every file but the first of each group to the trash, each only when
 another file of its group that stays still has the same size and the same bytes, read again
