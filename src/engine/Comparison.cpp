@@ -1,6 +1,8 @@
 #include "engine/Comparison.h"
 
 #include <algorithm>
+#include <set>
+#include <unordered_map>
 
 #include "engine/Catalogue.h"
 #include "engine/PassOrder.h"
@@ -32,6 +34,12 @@ TComparison::TComparison(TSearchState& state, TSearchWindow& window, const TTree
     : FState(state), FWindow(window), FScanner(scanner), FMatcher(state)
 {
     FMatcher.OnBlock() = [this] { return PumpIfDue(); };
+    FMatcher.OnOutOfDescriptors = [this](const TRunEntry& a, const TRunEntry& b) {
+        FKeepOpen = false;
+        for (TRunEntry& entry : FRunList)
+            if (&entry != &a && &entry != &b)
+                entry.Close();
+    };
 }
 
 bool TComparison::Pump()
@@ -80,19 +88,23 @@ bool TComparison::ReadEntry(int index, std::int64_t& key, std::string& path) con
         std::size_t start = 0;
         while (start < entry.size() && IsBlank(entry[start])) ++start;
         const std::size_t space = entry.find(' ', start);
-        if (space == std::string::npos) return false;
+        if (space == std::string::npos)
+            return false;
         long long value = 0;
-        if (!TryStrToInt64(std::string_view(entry).substr(start, space - start), value)) return false;
+        if (!TryStrToInt64(std::string_view(entry).substr(start, space - start), value))
+            return false;
         key = value;
         name = std::string_view(entry).substr(space + 1);
     } else {
         const std::size_t slash = entry.find('\\');
-        if (slash == std::string::npos) return false;
+        if (slash == std::string::npos)
+            return false;
         key = kNameModeKey;
         name = std::string_view(entry).substr(slash + 1);
     }
     const std::int64_t folder = FState.Catalogue.Objects(index);
-    if (folder < 0 || folder >= FState.FolderList.Count()) return false;
+    if (folder < 0 || folder >= FState.FolderList.Count())
+        return false;
     path = FState.FolderList.Strings(static_cast<int>(folder));
     path.append(name);
     return true;
@@ -104,16 +116,21 @@ std::uint32_t TComparison::FileSignature(std::int64_t size, const std::string& p
     return FMatcher.Signature(size, entry);
 }
 
-bool TComparison::CompareFiles(std::int64_t size, const std::string& first, const std::string& other)
+bool TComparison::CompareFiles(std::int64_t size, const std::string& first,
+                               const std::string& other)
 {
     TRunEntry a(first), b(other);
-    return FMatcher.Match(size, a, b);
+    if (!FMatcher.Match(size, a, b))
+        return false;
+    FMatcher.Count(size);
+    return true;
 }
 
 void TComparison::AddRunEntry(const std::string& path)
 {
     TRunEntry entry(path);
-    if (!FState.RequireSameSize) entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
+    if (!FState.RequireSameSize)
+        entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
     FRunList.push_back(std::move(entry));
 }
 
@@ -122,8 +139,10 @@ void TComparison::AddRunEntry(const std::string& path)
 // groups, and a pair that differs early costs the same one read of each file.
 void TComparison::SignRun(std::int64_t size, TRunList& runList)
 {
-    if (!FState.Running) return;
-    if (!FState.RequireSameStamp && runList.size() == 2) return;
+    if (!FState.Running)
+        return;
+    if (!FState.RequireSameStamp && runList.size() == 2)
+        return;
     for (TRunEntry& entry : runList) {
         entry.Signature = FMatcher.Signature(size, entry);
         Release(entry);
@@ -148,6 +167,7 @@ void TComparison::CompareCatalogue()
     FState.Busy = true;
     FState.DuplicateBytes = 0;
     FState.DuplicateFiles = 0;
+    FState.OutOfDescriptors = false;
     std::int64_t previousKey = -1;
     std::string previousPath;
     bool inRun = false;
@@ -167,7 +187,8 @@ void TComparison::CompareCatalogue()
     FWindow.SetListCaption("Comparing files ...");
     FWindow.ClearRows();
     const int savedPriority = TProcessPriority::GetPriorityClass();
-    if (savedPriority != 0) TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
+    if (savedPriority != 0)
+        TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
     FPumped = true;
 
     for (int index = FState.Catalogue.Count() - 1; index >= 0 && FState.Running; --index) {
@@ -193,9 +214,11 @@ void TComparison::CompareCatalogue()
         FState.Catalogue.Delete(index);
         Pump();
     }
-    if (!FRunList.empty()) CompareRun(previousKey, FRunList);
+    if (!FRunList.empty())
+        CompareRun(previousKey, FRunList);
 
-    if (savedPriority != 0) TProcessPriority::SetPriorityClass(savedPriority);
+    if (savedPriority != 0)
+        TProcessPriority::SetPriorityClass(savedPriority);
     FWindow.SetListCaption("What duplicates were found - double-click a file to review ...");
     FWindow.SetListHint("Double-click a file to review");
     ShowOutcome();
@@ -216,9 +239,13 @@ void TComparison::CompareCatalogue()
 void TComparison::ShowOutcome()
 {
     std::string outcome = FScanner.KeepSearching ? "Scan complete" : "Scan interrupted";
-    if (!FState.Running) outcome = "Comparison interrupted";
+    if (!FState.Running)
+        outcome = "Comparison interrupted";
+    if (FState.OutOfDescriptors)
+        outcome = "Too many open files: some files were not compared";
     FWindow.SetStatusText(3, outcome);
-    if (FState.DuplicateFiles != 0) FWindow.SetStatusText(0, "Duplicates found....");
+    if (FState.DuplicateFiles != 0)
+        FWindow.SetStatusText(0, "Duplicates found....");
 }
 
 // The order of a sorted string list of "%12d  path" texts: by signature, then by path in the
@@ -227,7 +254,8 @@ void TComparison::SortRun(TRunList& runList) const
 {
     std::reverse(runList.begin(), runList.end());
     std::stable_sort(runList.begin(), runList.end(), [](const TRunEntry& a, const TRunEntry& b) {
-        if (a.Signature != b.Signature) return a.Signature < b.Signature;
+        if (a.Signature != b.Signature)
+            return a.Signature < b.Signature;
         return AnsiCompareText(a.Path, b.Path) < 0;
     });
 }
@@ -244,73 +272,135 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
         SignRun(size, runList);
         SortRun(runList);
     } else {
+        GroupEqualNames(runList);
         FWindow.SetProgressMax(static_cast<int>(runList.size()) - 1);
     }
     for (std::size_t begin = 0; begin < runList.size();) {
         std::size_t end = begin + 1;
         while (end < runList.size() && SameKey(runList[begin], runList[end])) ++end;
-        if (!CompareSubRun(size, runList, begin, end)) break;
+        if (!CompareSubRun(size, runList, begin, end))
+            break;
         begin = end;
     }
     for (TRunEntry& entry : runList) entry.Close();
     ShowTotals();
     FWindow.SetProgressPosition(FProcessed);
-    if (!FState.ColumnsFixed && FState.DuplicateFiles > 0) FixColumnWidths();
+    if (!FState.ColumnsFixed && FState.DuplicateFiles > 0)
+        FixColumnWidths();
     FWindow.RepaintRows();
 }
 
-// One sub-run [begin, end): the first pass checks every file against the first one, as the
-// groups have always been listed; the files it did not match go to the later passes. False when
-// the search was stopped.
+// Equal names stand together in the catalogue only as far as the locale's comparison goes: it
+// may put a name that is equal to them there but not equal in ASCII case (a non-ASCII case
+// variant, a decomposed form) between two of them. Each name joins the first of its equals,
+// the order is kept otherwise.
+void TComparison::GroupEqualNames(TRunList& runList) const
+{
+    std::unordered_map<std::string_view, std::size_t> rankOfKey;
+    std::vector<std::pair<std::size_t, std::size_t>> order;  // rank of the key, index
+    order.reserve(runList.size());
+    for (std::size_t i = 0; i < runList.size(); ++i)
+        order.emplace_back(rankOfKey.emplace(runList[i].NameKey, rankOfKey.size()).first->second,
+                           i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    TRunList sorted;
+    sorted.reserve(runList.size());
+    for (const auto& [rank, i] : order) sorted.push_back(std::move(runList[i]));
+    runList.swap(sorted);
+}
+
+// The group of one head: begun with its first match; the files it lists, by device and inode.
+struct TComparison::TGroup {
+    bool Begun = false;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> Files;
+};
+
+void TComparison::StartGroup(std::int64_t size, TRunEntry& head, TGroup& group)
+{
+    if (FMatcher.Identify(size, head))
+        group.Files.emplace(head.Device, head.Inode);
+}
+
+// Whether entry names a file that the group lists already under another name (a hard link, a
+// folder reached twice): such a name is left out of the group and of the later passes, as
+// deleting it would free nothing.
+bool TComparison::ListedBefore(std::int64_t size, TRunEntry& entry, const TGroup& group)
+{
+    return FMatcher.Identify(size, entry) && group.Files.count({entry.Device, entry.Inode}) > 0;
+}
+
+void TComparison::AddToGroup(std::int64_t size, TRunEntry& head, TRunEntry& other,
+                             std::size_t index, TGroup& group)
+{
+    if (!group.Begun)
+        BeginGroup(head, index);
+    group.Begun = true;
+    AddFileRow(other);
+    FMatcher.Count(size);
+    if (other.Identified)
+        group.Files.emplace(other.Device, other.Inode);
+}
+
+// One sub-run [begin, end): every file is checked against the first one, and those it matched
+// are listed as one group, whatever stood between them; the others go to the later passes.
+// False when the search was stopped.
 bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin,
                                 std::size_t end)
 {
-    if (!Pump()) return false;
+    if (!Pump())
+        return false;
     TRunEntry& head = runList[begin];
-    bool previousMatch = false;
+    TGroup group;
+    StartGroup(size, head, group);
     std::vector<std::size_t> unmatched;
     for (std::size_t i = begin + 1; i < end; ++i) {
         TRunEntry& other = runList[i];
-        const bool match = FMatcher.Match(size, head, other);
-        if (match && !previousMatch) BeginGroup(head, i);
-        previousMatch = match;
-        if (match) {
-            AddFileRow(other);
-        } else {
-            unmatched.push_back(i);
+        if (!ListedBefore(size, other, group)) {
+            if (FMatcher.Match(size, head, other)) {
+                AddToGroup(size, head, other, i, group);
+            } else {
+                unmatched.push_back(i);
+            }
         }
         Release(other);
-        if (!Pump()) return false;
+        if (!Pump())
+            return false;
     }
     Release(head);
     return unmatched.size() < 2 || LaterPasses(size, runList, unmatched);
 }
 
-// The files left unmatched, again and again headed by the first of them, under the same rule
-// of groups; only files of the head's key are compared with it.
-bool TComparison::LaterPasses(std::int64_t size, TRunList& runList, const std::vector<std::size_t>& left)
+// The files left unmatched, again and again headed by the first of them, each head with one
+// group; only files of the head's key are compared with it.
+bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
+                              const std::vector<std::size_t>& left)
 {
     std::vector<std::optional<std::uint64_t>> keys;
     for (const std::size_t i : left) {
         keys.push_back(FMatcher.PassKey(size, runList[i]));
         Release(runList[i]);
-        if (!PumpIfDue()) return false;
+        if (!PumpIfDue())
+            return false;
     }
     TPassOrder order(keys);
     std::size_t head = 0;
     while (order.StartPass(head)) {
         TRunEntry& first = runList[left[head]];
+        TGroup group;
+        StartGroup(size, first, group);
         std::size_t file = 0;
-        bool afterMatch = false;
-        while (order.NextCandidate(file, afterMatch)) {
+        while (order.NextCandidate(file)) {
             TRunEntry& other = runList[left[file]];
-            if (FMatcher.Match(size, first, other)) {
-                if (!afterMatch) BeginGroup(first, left[file]);
-                AddFileRow(other);
-                order.SetMatched(file);
+            if (ListedBefore(size, other, group)) {
+                order.Remove(file);
+            } else if (FMatcher.Match(size, first, other)) {
+                AddToGroup(size, first, other, left[file], group);
+                order.Remove(file);
             }
             Release(other);
-            if (!Pump()) return false;
+            if (!Pump())
+                return false;
         }
         Release(first);
     }
@@ -320,7 +410,8 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList, const std::v
 // In a long run a file is closed after each use; a short run keeps them all open.
 void TComparison::Release(TRunEntry& entry)
 {
-    if (!FKeepOpen) entry.Close();
+    if (!FKeepOpen)
+        entry.Close();
 }
 
 void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
@@ -330,7 +421,8 @@ void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
         ShowTotals();
         FWindow.SetStatusText(3, "Comparing files named: " + head.NameKey);
     }
-    if (FWindow.RowCount() > 0) FWindow.AddRow("");
+    if (FWindow.RowCount() > 0)
+        FWindow.AddRow("");
     FWindow.AddRow(kDuplicateGroupCaption);
     AddFileRow(head);
 }

@@ -25,26 +25,18 @@ struct TFiles {
     }
 };
 
-// Every file checked against the head of every pass, as the groups are defined.
+// Every file checked against the head of every pass: one group a head.
 Groups Plainly(const TFiles& files)
 {
     Groups groups;
     std::vector<std::size_t> left;
     for (std::size_t i = 0; i < files.Contents.size(); ++i) left.push_back(i);
     while (left.size() >= 2) {
-        const std::size_t head = left.front();
-        std::vector<std::size_t> unmatched;
-        bool previous = false;
-        for (std::size_t k = 1; k < left.size(); ++k) {
-            const bool match = files.Match(head, left[k]);
-            if (match && !previous)
-                groups.push_back({head});
-            if (match)
-                groups.back().push_back(left[k]);
-            else
-                unmatched.push_back(left[k]);
-            previous = match;
-        }
+        std::vector<std::size_t> group{left.front()}, unmatched;
+        for (std::size_t k = 1; k < left.size(); ++k)
+            (files.Match(left.front(), left[k]) ? group : unmatched).push_back(left[k]);
+        if (group.size() > 1)
+            groups.push_back(group);
         left = unmatched;
     }
     return groups;
@@ -57,18 +49,18 @@ Groups ByPassOrder(const TFiles& files, std::size_t* visits = nullptr)
     TPassOrder order(keys);
     Groups groups;
     std::size_t head = 0, file = 0;
-    bool afterMatch = false;
     while (order.StartPass(head)) {
-        while (order.NextCandidate(file, afterMatch)) {
+        std::vector<std::size_t> group{head};
+        while (order.NextCandidate(file)) {
             if (visits)
                 ++*visits;
-            if (!files.Match(head, file))
-                continue;
-            if (!afterMatch)
-                groups.push_back({head});
-            groups.back().push_back(file);
-            order.SetMatched(file);
+            if (files.Match(head, file)) {
+                group.push_back(file);
+                order.Remove(file);
+            }
         }
+        if (group.size() > 1)
+            groups.push_back(group);
     }
     return groups;
 }
