@@ -35,6 +35,7 @@ TEST_F(ComparisonTest, GroupsOfEveryRule)
 {
     const std::string k = Bytes(1000, 7), n = Bytes(800, 4), a = Bytes(2000, 9),
                       big = Bytes(5000, 1), small = Bytes(50, 2);
+    // clang-format off
     const struct {
         int Rules;
         std::vector<std::pair<std::string, std::string>> Tree;
@@ -42,35 +43,23 @@ TEST_F(ComparisonTest, GroupsOfEveryRule)
         std::int64_t Files, Bytes;
     } cases[] = {
         // One empty row between groups; the largest size first.
-        {kDefault,
-         {{"s1", small}, {"s2", small}, {"b1", big}, {"b2", big}, {"b3", big}},
-         {{"b1", "b2", "b3"}, {"s1", "s2"}},
-         3,
-         10050},
+        {kDefault, {{"s1", small}, {"s2", small}, {"b1", big}, {"b2", big}, {"b3", big}},
+         {{"b1", "b2", "b3"}, {"s1", "s2"}}, 3, 10050},
         // fA fB fC fD with fC different: one group, whatever stands between.
-        {kContents,
-         {{"fA", a}, {"fB", a}, {"fC", Bytes(2000, 9, 900)}, {"fD", a}},
-         {{"fA", "fB", "fD"}},
-         2,
-         4000},
+        {kContents, {{"fA", a}, {"fB", a}, {"fC", Bytes(2000, 9, 900)}, {"fD", a}},
+         {{"fA", "fB", "fD"}}, 2, 4000},
         {kKeepEmpty, {{"x/e1", ""}, {"x/e2", ""}, {"y/e3", ""}}, {{"x/e1", "x/e2", "y/e3"}}, 2, 0},
         // Names alone, folding only ASCII letters ("\xC3\x89" is an upper-case e acute), also
         // when a name equal to two others but for such a letter was found between them.
-        {kNames,
-         {{"1/READ.ME", "abc"},
-          {"2/read.me", "1234"},
-          {"1/\xC3\x89", "x"},
-          {"2/\xC3\xA9", "x"},
-          {"1/\xC3\x89z", "x"},
-          {"2/\xC3\xA9z", "x"},
-          {"3/\xC3\x89z", "x"}},
-         {{"1/READ.ME", "2/read.me"}, {"1/\xC3\x89z", "3/\xC3\x89z"}},
-         2,
-         0},
+        {kNames, {{"1/READ.ME", "abc"}, {"2/read.me", "1234"}, {"1/\xC3\x89", "x"},
+                  {"2/\xC3\xA9", "x"}, {"1/\xC3\x89z", "x"}, {"2/\xC3\xA9z", "x"},
+                  {"3/\xC3\x89z", "x"}},
+         {{"1/READ.ME", "2/read.me"}, {"1/\xC3\x89z", "3/\xC3\x89z"}}, 2, 0},
         // The same name, ignoring ASCII case only.
         {kSameName, {{"p/b", k}, {"p/c", k}, {"q/B", n}, {"r/b", n}}, {{"q/B", "r/b"}}, 1, 800},
         {kDefault, {}, {}, 0, 0},  // an empty catalogue
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         UseDrives({}, "case" + std::to_string(&c - cases));
@@ -117,32 +106,22 @@ TEST_F(ComparisonTest, AFileIsListedUnderOneNameOnly)
 
 // The walk catalogued a and b with 1000 bytes, c and d with 400 (all have 500 now), e and g
 // empty, f empty then but not now, h as a file that is a FIFO now (never to be opened). Of the
-// files compared, r2's head is rewritten after the checksums were taken, and g2 grows while it
-// is compared; k1 and k2 stay as they were.
+// files compared, r2's head is rewritten after the checksums were taken, g2 grows and s2
+// shrinks while they are compared; k1 and k2 stay as they were.
 TEST_F(ComparisonTest, FilesChangedSinceTheWalkAreNoDuplicates)
 {
     for (const char* name : {"a", "b", "c", "d"}) Write(name, Bytes(500, 1));
     for (const char* name : {"e", "g"}) Write(name, "");
     Write("f", "now with contents");
     ASSERT_EQ(mkfifo(Tree.Path("h").c_str(), 0600), 0);
-    for (const char* name : {"r1", "r2", "r3", "g1", "g2", "k1", "k2"})
-        Write(name, Bytes(20000, name[0] + (name[1] == '3')));  // r3 differs: heads are read first
+    for (const char* name : {"r1", "r2", "r3", "g1", "g2", "s1", "s2", "k1", "k2"})
+        Write(name, Bytes(20000, name[0] + 100 * (name[1] == '3')));  // r3 differs: heads are read first
     State.FolderList.Add("C:\\");
-    for (const auto& [size, name] : std::vector<std::pair<int, std::string>>{{1000, "a"},
-                                                                             {1000, "b"},
-                                                                             {400, "c"},
-                                                                             {400, "d"},
-                                                                             {0, "e"},
-                                                                             {0, "f"},
-                                                                             {0, "g"},
-                                                                             {1000, "h"},
-                                                                             {20000, "r1"},
-                                                                             {20000, "r2"},
-                                                                             {20000, "r3"},
-                                                                             {20000, "g1"},
-                                                                             {20000, "g2"},
-                                                                             {20000, "k1"},
-                                                                             {20000, "k2"}})
+    const std::pair<int, std::string> walked[] = {
+        {1000, "a"},   {1000, "b"},   {400, "c"},    {400, "d"},    {0, "e"},      {0, "f"},
+        {0, "g"},      {1000, "h"},   {20000, "r1"}, {20000, "r2"}, {20000, "r3"}, {20000, "g1"},
+        {20000, "g2"}, {20000, "k1"}, {20000, "k2"}, {20000, "s1"}, {20000, "s2"}};
+    for (const auto& [size, name] : walked)
         State.Catalogue.Add(TCatalogue::CatalogueKey(true, size, name) + name, 0);
     State.RequireSameSize = State.Running = Driver.TreeScanner1.KeepSearching = true;
     Driver.Comparison.OnCompare() = [this](const TRunEntry&, const TRunEntry& other) {
@@ -151,6 +130,8 @@ TEST_F(ComparisonTest, FilesChangedSinceTheWalkAreNoDuplicates)
             pwrite(fd, "new", 3, 100);
         if (other.Path == C("g2"))
             pwrite(fd, "more", 4, 20000);
+        if (other.Path == C("s2"))
+            ftruncate(fd, 19000);
         close(fd);
     };
     const int watch = inotify_init1(IN_NONBLOCK);

@@ -22,7 +22,7 @@ struct TNameKinds {
     bool DesktopIniCase = false;  // "Desktop.ini" marks its folder too
 };
 
-using TFileId = std::pair<dev_t, ino_t>;
+using TFileId = std::pair<dev_t, ino_t>;  // device and inode
 using TSets = std::set<std::set<TFileId>>;
 
 const char* const kFolders[] = {
@@ -44,17 +44,15 @@ protected:
         for (const char* folder : kFolders) Tree.MakeDir(Under(folder));
         Write(kinds.DesktopIniCase && pick(2) ? "ini/Desktop.ini" : "ini/desktop.ini", "[x]");
         std::vector<std::string> classes{""};
-        const std::size_t sizes[] = {1, 7, 512, 600, 4096, 9000, 70000};
         while (classes.size() < 12) {
-            const std::size_t size = sizes[pick(7)];
-            std::string data = Bytes(size, static_cast<unsigned>(pick(3)));
+            const std::size_t size = std::array{1, 7, 512, 600, 4096, 9000, 300000}[pick(7)];
+            std::string data = Bytes(size, static_cast<unsigned>(pick(3)));  // shared beginnings
             const std::size_t kind = pick(4);
             if (kind == 1 && size > 512)  // the same first 512 bytes
                 data[512 + pick(size - 512)] ^= 1;
             if (kind == 2 && size >= 8)  // the same checksum
                 std::swap_ranges(data.begin(), data.begin() + 4, data.begin() + 4);
-            if (kind == 3)
-                data.back() ^= 2;
+            data.back() ^= kind == 3 ? 2 : 0;
             classes.push_back(data);
         }
         std::vector<std::string> made;
@@ -82,83 +80,52 @@ protected:
         }
     }
 
-    static TFileId Id(const std::string& path)
-    {
-        struct stat st {};
-        EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
-        return {st.st_dev, st.st_ino};
-    }
-
     // The engine leaves out hidden folders, SYSBCKUP folders, folders that hold a desktop.ini
-    // file, empty files and the two swap files.
+    // file, empty files (fdupes -n) and the two swap files.
     bool LeftOut(const std::string& path) const
     {
-        const std::string drive = Tree.Path(Root);
-        std::string rest = path.substr(drive.size()), folder = rest.substr(0, rest.rfind('/') + 1);
-        const std::string name = LowerCaseAscii(rest.substr(folder.size()));
-        if (name == "mm256.dat" || name == "mm2048.dat")
-            return true;
-        if (access((drive + folder + "desktop.ini").c_str(), F_OK) == 0 ||
-            access((drive + folder + "Desktop.ini").c_str(), F_OK) == 0)
-            return true;
-        return folder.find("/.") != std::string::npos ||
-               UpperCaseAscii(folder).find("/SYSBCKUP/") != std::string::npos;
+        const std::string drive = Tree.Path(Root), rest = path.substr(drive.size());
+        const std::string folder = drive + rest.substr(0, rest.rfind('/') + 1);
+        const std::string name = LowerCaseAscii(path.substr(folder.size()));
+        return name == "mm256.dat" || name == "mm2048.dat" ||
+               access((folder + "desktop.ini").c_str(), F_OK) == 0 ||
+               access((folder + "Desktop.ini").c_str(), F_OK) == 0 ||
+               folder.find("/.", drive.size()) != std::string::npos ||
+               UpperCaseAscii(folder).find("/SYSBCKUP/", drive.size()) != std::string::npos;
     }
 
-    // fdupes' sets of paths. Its lines are paths, a blank line ends a set; a name may hold a
-    // line break, so a line that names no file is continued by the next.
-    std::vector<Lines> Fdupes() const
+    // fdupes' sets, split by modification time when stamps count (all stamps are whole hours
+    // apart). A blank line ends a set; a name may hold a line break, so a line that names no
+    // file is continued by the next. -H: every name of a file is listed.
+    TSets FdupesSets(bool byStamp) const
     {
-        const std::string command = "fdupes -r -H -n -q '" + Tree.Path(Root) + "'";
-        std::FILE* pipe = popen(command.c_str(), "r");
-        std::string out;
+        std::FILE* pipe = popen(("fdupes -r -H -n -q '" + Tree.Path(Root) + "'").c_str(), "r");
+        std::string out, path;
         for (int c; pipe && (c = std::fgetc(pipe)) != EOF;) out.push_back(static_cast<char>(c));
-        EXPECT_TRUE(pipe && pclose(pipe) == 0) << command;
-        std::vector<Lines> sets(1);
-        std::string pending;
-        for (std::size_t at = 0; at < out.size();) {
-            const std::size_t end = out.find('\n', at);
-            const std::string line = out.substr(at, end - at);
-            at = end + 1;
-            if (pending.empty() && line.empty()) {
-                sets.emplace_back();
-                continue;
-            }
-            pending = pending.empty() ? line : pending + "\n" + line;
-            if (access(pending.c_str(), F_OK) == 0) {
-                sets.back().push_back(pending);
-                pending.clear();
-            }
-        }
-        return sets;
-    }
-
-    // The sets without the files the engine leaves out, split by modification time when
-    // stamps count (all stamps are whole hours apart).
-    TSets Expected(const std::vector<Lines>& sets, bool byStamp) const
-    {
+        EXPECT_TRUE(pipe && pclose(pipe) == 0);
         TSets result;
-        for (const Lines& set : sets) {
-            std::map<std::int64_t, std::set<TFileId>> byTime;
-            for (const std::string& path : set) {
-                struct stat st {};
-                lstat(path.c_str(), &st);
-                if (!LeftOut(path))
-                    byTime[byStamp ? st.st_mtime : 0].insert(Id(path));
-            }
-            for (const auto& [time, ids] : byTime)
+        std::map<std::int64_t, std::set<TFileId>> set;
+        auto endSet = [&] {
+            for (const auto& [time, ids] : set)
                 if (ids.size() >= 2)
                     result.insert(ids);
+            set.clear();
+        };
+        for (std::size_t at = 0, end = 0; at < out.size(); at = end + 1) {
+            end = std::min(out.find('\n', at), out.size());
+            const std::string line = out.substr(at, end - at);
+            if (path.empty() && line.empty())
+                endSet();
+            path = path.empty() ? line : path + "\n" + line;
+            struct stat st {};
+            if (path.empty() || lstat(path.c_str(), &st) != 0)
+                continue;
+            if (!LeftOut(path))
+                set[byStamp ? st.st_mtime : 0].emplace(st.st_dev, st.st_ino);
+            path.clear();
         }
+        endSet();
         return result;
-    }
-
-    // The tree's files with their inodes, to read a failure by.
-    std::string Listing() const
-    {
-        const std::string command =
-            "find '" + Tree.Path(Root) + "' -printf '%i %p\\n' | sort -n >&2";
-        return std::system(command.c_str()) == 0 ? "(the files are listed above)" : "";
     }
 
     // The engine's groups; each file is listed once, in one group, under one name, and the
@@ -167,33 +134,33 @@ protected:
     {
         Window.Checks[TCheckBox::cbCheckFileTimestamp] = byStamp;
         Search();
-        TSets result;
+        std::vector<std::set<TFileId>> groups;
         std::set<TFileId> seen;
         std::int64_t files = 0, bytes = 0;
-        std::vector<TFileId> group;
-        Lines rows = Rows();
-        rows.push_back(kHeader);
-        for (const std::string& row : rows) {
-            if (row == kHeader || row.empty()) {
-                if (!group.empty()) {
-                    result.insert(std::set<TFileId>(group.begin(), group.end()));
-                    files += static_cast<std::int64_t>(group.size()) - 1;
-                }
-                group.clear();
+        for (const std::string& row : Rows()) {
+            if (row == kHeader)
+                groups.emplace_back();
+            if (row == kHeader || row.empty())
                 continue;
-            }
-            std::string path = row.substr(3);
+            std::string path = Tree.Path(Under(row.substr(3)));
             std::replace(path.begin(), path.end(), '\\', '/');
-            path = Tree.Path(Under(path));
-            group.push_back(Id(path));
-            EXPECT_TRUE(seen.insert(group.back()).second) << "listed twice: " << path;
             struct stat st {};
-            lstat(path.c_str(), &st);
-            bytes += group.size() > 1 ? st.st_size : 0;
+            EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+            EXPECT_TRUE(seen.emplace(st.st_dev, st.st_ino).second) << "listed twice: " << path;
+            files += groups.back().empty() ? 0 : 1;
+            bytes += groups.back().empty() ? 0 : st.st_size;
+            groups.back().emplace(st.st_dev, st.st_ino);
         }
         EXPECT_EQ(State.DuplicateFiles, files);
         EXPECT_EQ(State.DuplicateBytes, bytes);
-        return result;
+        return TSets(groups.begin(), groups.end());
+    }
+
+    // The tree's files with their inodes, to read a failure by.
+    std::string Listing() const
+    {
+        const std::string find = "find '" + Tree.Path(Root) + "' -printf '%i %p\\n' | sort -n >&2";
+        return std::system(find.c_str()) == 0 ? "(the files are listed above)" : "";
     }
 };
 
@@ -211,9 +178,8 @@ TEST_F(DifferentialTest, FindsTheSetsOfIdenticalFilesThatFdupesFinds)
         SCOPED_TRACE("seed " + std::to_string(seed));
         UseDrives({}, "seed" + std::to_string(seed));
         Generate(seed, TNameKinds{});
-        const std::vector<Lines> sets = Fdupes();
         for (const bool byStamp : {false, true}) {
-            const TSets expected = Expected(sets, byStamp);
+            const TSets expected = FdupesSets(byStamp);
             for (const auto& reader : readers) {
                 SCOPED_TRACE(std::string(reader.Name) + (byStamp ? ", same stamp" : ""));
                 Driver.Comparison.MaxOpenFiles = reader.MaxOpenFiles;
