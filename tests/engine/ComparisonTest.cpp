@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/Comparison.h"
 #include "engine/SearchFixture.h"
 #include "support/Privileges.h"
 
@@ -87,9 +86,7 @@ TEST_F(ComparisonTest, GroupsOfEveryRule)
 
 TEST_F(ComparisonTest, AFileIsListedUnderOneNameOnly)
 {
-    const std::string data = Bytes(1200, 2);
-    Write("t/a.dat", data);
-    Write("t/b.dat", data);
+    for (const char* name : {"t/a.dat", "t/b.dat"}) Write(name, Bytes(1200, 2));
     Write("inner/x.dat", Bytes(900, 3));
     // A root folder given twice, and one file reached through two overlapping drives.
     Window.Edits[TEditBox::ebRootDir] = "\\t,\\t";
@@ -104,22 +101,23 @@ TEST_F(ComparisonTest, AFileIsListedUnderOneNameOnly)
     EXPECT_EQ(Rows(), Groups({}));
 }
 
-// The walk catalogued a and b with 1000 bytes, c and d with 400 (all have 500 now), e and g
+// The walk catalogued a and b with 1000 bytes (both have 500 now), e and g
 // empty, f empty then but not now, h as a file that is a FIFO now (never to be opened). Of the
 // files compared, r2's head is rewritten after the checksums were taken, g2 grows and s2
 // shrinks while they are compared; k1 and k2 stay as they were.
 TEST_F(ComparisonTest, FilesChangedSinceTheWalkAreNoDuplicates)
 {
-    for (const char* name : {"a", "b", "c", "d"}) Write(name, Bytes(500, 1));
+    for (const char* name : {"a", "b"}) Write(name, Bytes(500, 1));
     for (const char* name : {"e", "g"}) Write(name, "");
     Write("f", "now with contents");
     ASSERT_EQ(mkfifo(Tree.Path("h").c_str(), 0600), 0);
     for (const char* name : {"r1", "r2", "r3", "g1", "g2", "s1", "s2", "k1", "k2"})
-        Write(name, Bytes(20000, name[0] + 100 * (name[1] == '3')));  // r3 differs: heads are read first
+        Write(name,
+              Bytes(20000, name[0] + 100 * (name[1] == '3')));  // r3 differs: heads are read first
     State.FolderList.Add("C:\\");
     const std::pair<int, std::string> walked[] = {
-        {1000, "a"},   {1000, "b"},   {400, "c"},    {400, "d"},    {0, "e"},      {0, "f"},
-        {0, "g"},      {1000, "h"},   {20000, "r1"}, {20000, "r2"}, {20000, "r3"}, {20000, "g1"},
+        {1000, "a"},   {1000, "b"},   {0, "e"},      {0, "f"},      {0, "g"},
+        {1000, "h"},   {20000, "r1"}, {20000, "r2"}, {20000, "r3"}, {20000, "g1"},
         {20000, "g2"}, {20000, "k1"}, {20000, "k2"}, {20000, "s1"}, {20000, "s2"}};
     for (const auto& [size, name] : walked)
         State.Catalogue.Add(TCatalogue::CatalogueKey(true, size, name) + name, 0);
@@ -155,10 +153,8 @@ TEST_F(ComparisonTest, RunningOutOfFileDescriptorsIsSaid)
     for (int i = 0; i < 120; ++i) Write("f" + std::to_string(i), "the same");
     for (const bool roomForOne : {false, true}) {
         const int result = RunInChild([&] {
-            // Every descriptor below fd in use, fd free.
-            int fd = 0;
-            while ((fd = open("/dev/null", O_RDONLY)) < 20) {
-            }
+            int fd = 0;  // every descriptor below fd in use, fd free
+            while ((fd = open("/dev/null", O_RDONLY)) < 20) continue;
             close(fd);
             rlimit limit{};
             getrlimit(RLIMIT_NOFILE, &limit);
@@ -166,46 +162,30 @@ TEST_F(ComparisonTest, RunningOutOfFileDescriptorsIsSaid)
             if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
                 return 1;
             Search();
-            const bool said =
-                Window.Status[3] == "Too many open files: some files were not compared";
-            if (roomForOne)
-                return said && State.OutOfDescriptors ? 0 : 2;
-            return Rows().size() == 121 && State.DuplicateFiles == 119 && !said ? 0 : 3;
+            const bool said = Window.Status[3].find("Too many open files") == 0;
+            const bool listed = Rows().size() == 121 && State.DuplicateFiles == 119;
+            return static_cast<int>(roomForOne ? !(said && State.OutOfDescriptors)
+                                               : !listed || said);
         });
         EXPECT_EQ(result, 0) << roomForOne;
     }
 }
 
-TEST_F(ComparisonTest, StopKeepsTheGroupsListedSoFarAndAbandonsAPairHalfCompared)
+// A Stop in the middle of a large pair, which compared to its end would be listed.
+TEST_F(ComparisonTest, StopAbandonsAPairHalfCompared)
 {
-    for (int n = 0; n < 4; ++n) {
-        const std::string data = Bytes(100 + n, n);
-        Write("g" + std::to_string(n) + "/one", data);
-        Write("g" + std::to_string(n) + "/two", data);
-    }
-    // A click on the button, which reads Stop now, as soon as the first group is listed.
-    Window.OnProcessMessages = [this](int) {
-        if (State.Busy && Window.RowCount() > 0)
-            Driver.btnSearchClick();
-    };
-    Search();
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("g3/one"), C("g3/two")}));
-    EXPECT_FALSE(State.Busy || Driver.Searching());
-
-    UseDrives({}, "large");
-    Write("a.big", Bytes(2 << 20, 3));  // eight blocks
-    Write("b.big", Bytes(2 << 20, 3));
+    for (const char* name : {"a.big", "b.big"}) Write(name, Bytes(2 << 20, 3));  // eight blocks
     Driver.Comparison.PumpInterval = {};  // a pump between every two blocks
-    // Pumps: one per catalogue entry (2), one for the sub-run's first file, then those between
-    // blocks; Stop comes at the first of these. Compared to its end, the pair would be listed.
+    // Pumps: one per catalogue entry (2), one for the sub-run's first file, then between blocks.
     int busyPumps = 0;
     Window.OnProcessMessages = [&](int) {
         if (State.Busy && ++busyPumps == 4)
-            Driver.btnSearchClick();
+            Driver.btnSearchClick();  // the button reads Stop now
     };
     Search();
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(Window.Status[3], "Comparison interrupted");
+    EXPECT_FALSE(State.Busy || Driver.Searching());
 }
 
 }  // namespace
