@@ -88,23 +88,19 @@ bool TComparison::ReadEntry(int index, std::int64_t& key, std::string& path) con
         std::size_t start = 0;
         while (start < entry.size() && IsBlank(entry[start])) ++start;
         const std::size_t space = entry.find(' ', start);
-        if (space == std::string::npos)
-            return false;
+        if (space == std::string::npos) return false;
         long long value = 0;
-        if (!TryStrToInt64(std::string_view(entry).substr(start, space - start), value))
-            return false;
+        if (!TryStrToInt64(std::string_view(entry).substr(start, space - start), value)) return false;
         key = value;
         name = std::string_view(entry).substr(space + 1);
     } else {
         const std::size_t slash = entry.find('\\');
-        if (slash == std::string::npos)
-            return false;
+        if (slash == std::string::npos) return false;
         key = kNameModeKey;
         name = std::string_view(entry).substr(slash + 1);
     }
     const std::int64_t folder = FState.Catalogue.Objects(index);
-    if (folder < 0 || folder >= FState.FolderList.Count())
-        return false;
+    if (folder < 0 || folder >= FState.FolderList.Count()) return false;
     path = FState.FolderList.Strings(static_cast<int>(folder));
     path.append(name);
     return true;
@@ -116,8 +112,7 @@ std::uint32_t TComparison::FileSignature(std::int64_t size, const std::string& p
     return FMatcher.Signature(size, entry);
 }
 
-bool TComparison::CompareFiles(std::int64_t size, const std::string& first,
-                               const std::string& other)
+bool TComparison::CompareFiles(std::int64_t size, const std::string& first, const std::string& other)
 {
     TRunEntry a(first), b(other);
     if (!FMatcher.Match(size, a, b))
@@ -129,8 +124,7 @@ bool TComparison::CompareFiles(std::int64_t size, const std::string& first,
 void TComparison::AddRunEntry(const std::string& path)
 {
     TRunEntry entry(path);
-    if (!FState.RequireSameSize)
-        entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
+    if (!FState.RequireSameSize) entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
     FRunList.push_back(std::move(entry));
 }
 
@@ -139,10 +133,8 @@ void TComparison::AddRunEntry(const std::string& path)
 // groups, and a pair that differs early costs the same one read of each file.
 void TComparison::SignRun(std::int64_t size, TRunList& runList)
 {
-    if (!FState.Running)
-        return;
-    if (!FState.RequireSameStamp && runList.size() == 2)
-        return;
+    if (!FState.Running) return;
+    if (!FState.RequireSameStamp && runList.size() == 2) return;
     for (TRunEntry& entry : runList) {
         entry.Signature = FMatcher.Signature(size, entry);
         Release(entry);
@@ -187,8 +179,7 @@ void TComparison::CompareCatalogue()
     FWindow.SetListCaption("Comparing files ...");
     FWindow.ClearRows();
     const int savedPriority = TProcessPriority::GetPriorityClass();
-    if (savedPriority != 0)
-        TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
+    if (savedPriority != 0) TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
     FPumped = true;
 
     for (int index = FState.Catalogue.Count() - 1; index >= 0 && FState.Running; --index) {
@@ -214,11 +205,9 @@ void TComparison::CompareCatalogue()
         FState.Catalogue.Delete(index);
         Pump();
     }
-    if (!FRunList.empty())
-        CompareRun(previousKey, FRunList);
+    if (!FRunList.empty()) CompareRun(previousKey, FRunList);
 
-    if (savedPriority != 0)
-        TProcessPriority::SetPriorityClass(savedPriority);
+    if (savedPriority != 0) TProcessPriority::SetPriorityClass(savedPriority);
     FWindow.SetListCaption("What duplicates were found - double-click a file to review ...");
     FWindow.SetListHint("Double-click a file to review");
     ShowOutcome();
@@ -244,8 +233,7 @@ void TComparison::ShowOutcome()
     if (FState.OutOfDescriptors)
         outcome = "Too many open files: some files were not compared";
     FWindow.SetStatusText(3, outcome);
-    if (FState.DuplicateFiles != 0)
-        FWindow.SetStatusText(0, "Duplicates found....");
+    if (FState.DuplicateFiles != 0) FWindow.SetStatusText(0, "Duplicates found....");
 }
 
 // The order of a sorted string list of "%12d  path" texts: by signature, then by path in the
@@ -254,8 +242,7 @@ void TComparison::SortRun(TRunList& runList) const
 {
     std::reverse(runList.begin(), runList.end());
     std::stable_sort(runList.begin(), runList.end(), [](const TRunEntry& a, const TRunEntry& b) {
-        if (a.Signature != b.Signature)
-            return a.Signature < b.Signature;
+        if (a.Signature != b.Signature) return a.Signature < b.Signature;
         return AnsiCompareText(a.Path, b.Path) < 0;
     });
 }
@@ -278,15 +265,13 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
     for (std::size_t begin = 0; begin < runList.size();) {
         std::size_t end = begin + 1;
         while (end < runList.size() && SameKey(runList[begin], runList[end])) ++end;
-        if (!CompareSubRun(size, runList, begin, end))
-            break;
+        if (!CompareSubRun(size, runList, begin, end)) break;
         begin = end;
     }
     for (TRunEntry& entry : runList) entry.Close();
     ShowTotals();
     FWindow.SetProgressPosition(FProcessed);
-    if (!FState.ColumnsFixed && FState.DuplicateFiles > 0)
-        FixColumnWidths();
+    if (!FState.ColumnsFixed && FState.DuplicateFiles > 0) FixColumnWidths();
     FWindow.RepaintRows();
 }
 
@@ -310,31 +295,30 @@ void TComparison::GroupEqualNames(TRunList& runList) const
     runList.swap(sorted);
 }
 
-// The group of one head: begun with its first match; the files it lists, by device and inode.
+// The group of one head: begun with its first match; the files it lists, by device and inode,
+// the head's own looked up only once a file is checked against it.
 struct TComparison::TGroup {
-    bool Begun = false;
+    explicit TGroup(TRunEntry& head) : Head(head) {}
+    TRunEntry& Head;
+    bool Begun = false, HeadLooked = false;
     std::set<std::pair<std::uint64_t, std::uint64_t>> Files;
 };
-
-void TComparison::StartGroup(std::int64_t size, TRunEntry& head, TGroup& group)
-{
-    if (FMatcher.Identify(size, head))
-        group.Files.emplace(head.Device, head.Inode);
-}
 
 // Whether entry names a file that the group lists already under another name (a hard link, a
 // folder reached twice): such a name is left out of the group and of the later passes, as
 // deleting it would free nothing.
-bool TComparison::ListedBefore(std::int64_t size, TRunEntry& entry, const TGroup& group)
+bool TComparison::ListedBefore(std::int64_t size, TRunEntry& entry, TGroup& group)
 {
+    if (!group.HeadLooked && FMatcher.Identify(size, group.Head))
+        group.Files.emplace(group.Head.Device, group.Head.Inode);
+    group.HeadLooked = true;
     return FMatcher.Identify(size, entry) && group.Files.count({entry.Device, entry.Inode}) > 0;
 }
 
-void TComparison::AddToGroup(std::int64_t size, TRunEntry& head, TRunEntry& other,
-                             std::size_t index, TGroup& group)
+void TComparison::AddToGroup(std::int64_t size, TRunEntry& other, std::size_t index,
+                             TGroup& group)
 {
-    if (!group.Begun)
-        BeginGroup(head, index);
+    if (!group.Begun) BeginGroup(group.Head, index);
     group.Begun = true;
     AddFileRow(other);
     FMatcher.Count(size);
@@ -348,24 +332,21 @@ void TComparison::AddToGroup(std::int64_t size, TRunEntry& head, TRunEntry& othe
 bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin,
                                 std::size_t end)
 {
-    if (!Pump())
-        return false;
+    if (!Pump()) return false;
     TRunEntry& head = runList[begin];
-    TGroup group;
-    StartGroup(size, head, group);
+    TGroup group(head);
     std::vector<std::size_t> unmatched;
     for (std::size_t i = begin + 1; i < end; ++i) {
         TRunEntry& other = runList[i];
         if (!ListedBefore(size, other, group)) {
             if (FMatcher.Match(size, head, other)) {
-                AddToGroup(size, head, other, i, group);
+                AddToGroup(size, other, i, group);
             } else {
                 unmatched.push_back(i);
             }
         }
         Release(other);
-        if (!Pump())
-            return false;
+        if (!Pump()) return false;
     }
     Release(head);
     return unmatched.size() < 2 || LaterPasses(size, runList, unmatched);
@@ -380,27 +361,24 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
     for (const std::size_t i : left) {
         keys.push_back(FMatcher.PassKey(size, runList[i]));
         Release(runList[i]);
-        if (!PumpIfDue())
-            return false;
+        if (!PumpIfDue()) return false;
     }
     TPassOrder order(keys);
     std::size_t head = 0;
     while (order.StartPass(head)) {
         TRunEntry& first = runList[left[head]];
-        TGroup group;
-        StartGroup(size, first, group);
+        TGroup group(first);
         std::size_t file = 0;
         while (order.NextCandidate(file)) {
             TRunEntry& other = runList[left[file]];
             if (ListedBefore(size, other, group)) {
                 order.Remove(file);
             } else if (FMatcher.Match(size, first, other)) {
-                AddToGroup(size, first, other, left[file], group);
+                AddToGroup(size, other, left[file], group);
                 order.Remove(file);
             }
             Release(other);
-            if (!Pump())
-                return false;
+            if (!Pump()) return false;
         }
         Release(first);
     }
@@ -410,8 +388,7 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
 // In a long run a file is closed after each use; a short run keeps them all open.
 void TComparison::Release(TRunEntry& entry)
 {
-    if (!FKeepOpen)
-        entry.Close();
+    if (!FKeepOpen) entry.Close();
 }
 
 void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
@@ -421,8 +398,7 @@ void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
         ShowTotals();
         FWindow.SetStatusText(3, "Comparing files named: " + head.NameKey);
     }
-    if (FWindow.RowCount() > 0)
-        FWindow.AddRow("");
+    if (FWindow.RowCount() > 0) FWindow.AddRow("");
     FWindow.AddRow(kDuplicateGroupCaption);
     AddFileRow(head);
 }

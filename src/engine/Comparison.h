@@ -68,10 +68,8 @@ private:
     bool CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin, std::size_t end);
     bool LaterPasses(std::int64_t size, TRunList& runList, const std::vector<std::size_t>& left);
     struct TGroup;
-    void StartGroup(std::int64_t size, TRunEntry& head, TGroup& group);
-    bool ListedBefore(std::int64_t size, TRunEntry& entry, const TGroup& group);
-    void AddToGroup(std::int64_t size, TRunEntry& head, TRunEntry& other, std::size_t index,
-                    TGroup& group);
+    bool ListedBefore(std::int64_t size, TRunEntry& entry, TGroup& group);
+    void AddToGroup(std::int64_t size, TRunEntry& other, std::size_t index, TGroup& group);
     void GroupEqualNames(TRunList& runList) const;
     bool SameKey(const TRunEntry& a, const TRunEntry& b) const;
     void BeginGroup(TRunEntry& head, std::size_t index);

@@ -21,12 +21,10 @@ std::uint32_t DosStamp(std::uint64_t lastWriteTime)
 
 std::uint32_t TFileMatcher::Signature(std::int64_t size, TRunEntry& entry)
 {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     if (FState.RequireSameStamp) {
         TSearchRec rec;
-        if (!FindFile(entry.Path, rec))
-            return 0;
+        if (!FindFile(entry.Path, rec)) return 0;
         return DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
     }
     const std::string* head = Open(entry, entry) ? entry.Head(size) : nullptr;
@@ -112,12 +110,9 @@ bool TFileMatcher::SameNames(const TRunEntry& first, const TRunEntry& other) con
 bool TFileMatcher::TwoEmptyFiles(const TRunEntry& first, const TRunEntry& other) const
 {
     TSearchRec a, b;
-    if (!FindFile(first.Path, a) || !FindFile(other.Path, b))
-        return false;
-    if ((a.Attr | b.Attr) & faDirectory)
-        return false;
-    if (a.Size != 0 || b.Size != 0)
-        return false;
+    if (!FindFile(first.Path, a) || !FindFile(other.Path, b)) return false;
+    if ((a.Attr | b.Attr) & faDirectory) return false;
+    if (a.Size != 0 || b.Size != 0) return false;
     return a.Device != b.Device || a.Inode != b.Inode;
 }
 

@@ -11,27 +11,22 @@ TPassOrder::TPassOrder(const std::vector<std::optional<std::uint64_t>>& keys)
     for (std::size_t i = 0; i < keys.size(); ++i) {
         FPrev[i] = i == 0 ? kNone : i - 1;
         FNext[i] = i + 1 < keys.size() ? i + 1 : kNone;
-        if (keys[i])
-            FBuckets[*keys[i]].push_back(i);
+        if (keys[i]) FBuckets[*keys[i]].push_back(i);
     }
 }
 
 void TPassOrder::Unlink(std::size_t file)
 {
-    if (FPrev[file] != kNone)
-        FNext[FPrev[file]] = FNext[file];
-    if (FNext[file] != kNone)
-        FPrev[FNext[file]] = FPrev[file];
-    if (FFirst == file)
-        FFirst = FNext[file];
+    if (FPrev[file] != kNone) FNext[FPrev[file]] = FNext[file];
+    if (FNext[file] != kNone) FPrev[FNext[file]] = FPrev[file];
+    if (FFirst == file) FFirst = FNext[file];
     FLeft[file] = false;
     --FCount;
 }
 
 void TPassOrder::FinishBucket()
 {
-    if (!FBucket)
-        return;
+    if (!FBucket) return;
     FBucket->erase(FBucket->begin() + static_cast<std::ptrdiff_t>(FWrite),
                    FBucket->begin() + static_cast<std::ptrdiff_t>(FRead));
     FBucket = nullptr;
@@ -55,13 +50,11 @@ bool TPassOrder::StartPass(std::size_t& head)
 
 bool TPassOrder::NextCandidate(std::size_t& file)
 {
-    if (!FBucket)
-        return false;
+    if (!FBucket) return false;
     std::vector<std::size_t>& bucket = *FBucket;
     while (FRead < bucket.size()) {
         const std::size_t f = bucket[FRead++];
-        if (!FLeft[f])
-            continue;
+        if (!FLeft[f]) continue;
         bucket[FWrite++] = f;
         file = f;
         return true;

@@ -18,8 +18,7 @@ const std::string* TRunEntry::Head(std::int64_t size)
 {
     if (FHeadState == THead::hNone) {
         const TFileContent* file = Open();
-        FHeadState =
-            file && TContentReader::ReadHead(*file, size, FHead) ? THead::hRead : THead::hFailed;
+        FHeadState = file && TContentReader::ReadHead(*file, size, FHead) ? THead::hRead : THead::hFailed;
     }
     return FHeadState == THead::hRead ? &FHead : nullptr;
 }

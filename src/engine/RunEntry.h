@@ -29,10 +29,7 @@ public:
     // The head when it has been read already, else null.
     const std::string* CachedHead() const { return FHeadState == THead::hRead ? &FHead : nullptr; }
     // The file when it is open now, else null.
-    const TFileContent* Content() const
-    {
-        return FContent && FContent->IsOpen() ? FContent.get() : nullptr;
-    }
+    const TFileContent* Content() const { return FContent && FContent->IsOpen() ? FContent.get() : nullptr; }
     void Close();
 
 private:
