@@ -3,9 +3,11 @@
 #include "app/Application.h"
 #include "app/MainForm.h"
 #include "dialogs/FilProps.h"
+#include "platform/FileContent.h"
 
 int main(int argc, char* argv[])
 {
+    RaiseOpenFileLimit();
     QApplication app(argc, argv);
     PrepareApplication();
     TfrmMain frmMain;

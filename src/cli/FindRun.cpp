@@ -208,7 +208,8 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     }
     Summarise(options, window, err);
     if (!written || !trashed) return kExitCannotWrite;
-    return window.Interrupted() ? kExitInterrupted : kExitSearched;
+    if (window.Interrupted()) return kExitInterrupted;
+    return state.OutOfDescriptors ? kExitIncomplete : kExitSearched;
 }
 
 }  // namespace

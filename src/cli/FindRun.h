@@ -8,6 +8,7 @@
 constexpr int kExitSearched = 0;
 constexpr int kExitCannotWrite = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitIncomplete = 3;  // some files could not be opened: no descriptors left
 constexpr int kExitInterrupted = 130;
 
 // Runs the search the options describe; the results list goes to out unless --output names a

@@ -6,11 +6,13 @@
 
 #include "cli/FindRun.h"
 #include "cli/Options.h"
+#include "platform/FileContent.h"
 
 int main(int argc, char** argv)
 {
     // A closed pipe is a write error to report, not a reason to die silently.
     std::signal(SIGPIPE, SIG_IGN);
+    RaiseOpenFileLimit();
     const std::vector<std::string> args(argv + 1, argv + argc);
     TFindOptions options;
     std::string error;

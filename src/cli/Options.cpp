@@ -209,6 +209,7 @@ Other:
 
 Ctrl+C stops the search as the Stop button does; the groups found so far are listed.
 Exit status: 0 after a search, 1 when the output cannot be written or a file could not be
-moved to the trash, 2 for bad usage, 130 when the search was stopped by Ctrl+C.
+moved to the trash, 2 for bad usage, 3 when some files could not be compared for want of
+file descriptors, 130 when the search was stopped by Ctrl+C.
 )" + ResultFormatsHelp();
 }

@@ -1,6 +1,8 @@
 #include "engine/Comparison.h"
 
 #include <algorithm>
+#include <set>
+#include <unordered_map>
 
 #include "engine/Catalogue.h"
 #include "engine/PassOrder.h"
@@ -32,6 +34,12 @@ TComparison::TComparison(TSearchState& state, TSearchWindow& window, const TTree
     : FState(state), FWindow(window), FScanner(scanner), FMatcher(state)
 {
     FMatcher.OnBlock() = [this] { return PumpIfDue(); };
+    FMatcher.OnOutOfDescriptors = [this](const TRunEntry& a, const TRunEntry& b) {
+        FKeepOpen = false;
+        for (TRunEntry& entry : FRunList)
+            if (&entry != &a && &entry != &b)
+                entry.Close();
+    };
 }
 
 bool TComparison::Pump()
@@ -107,7 +115,10 @@ std::uint32_t TComparison::FileSignature(std::int64_t size, const std::string& p
 bool TComparison::CompareFiles(std::int64_t size, const std::string& first, const std::string& other)
 {
     TRunEntry a(first), b(other);
-    return FMatcher.Match(size, a, b);
+    if (!FMatcher.Match(size, a, b))
+        return false;
+    FMatcher.Count(size);
+    return true;
 }
 
 void TComparison::AddRunEntry(const std::string& path)
@@ -148,6 +159,7 @@ void TComparison::CompareCatalogue()
     FState.Busy = true;
     FState.DuplicateBytes = 0;
     FState.DuplicateFiles = 0;
+    FState.OutOfDescriptors = false;
     std::int64_t previousKey = -1;
     std::string previousPath;
     bool inRun = false;
@@ -216,7 +228,10 @@ void TComparison::CompareCatalogue()
 void TComparison::ShowOutcome()
 {
     std::string outcome = FScanner.KeepSearching ? "Scan complete" : "Scan interrupted";
-    if (!FState.Running) outcome = "Comparison interrupted";
+    if (!FState.Running)
+        outcome = "Comparison interrupted";
+    if (FState.OutOfDescriptors)
+        outcome = "Too many open files: some files were not compared";
     FWindow.SetStatusText(3, outcome);
     if (FState.DuplicateFiles != 0) FWindow.SetStatusText(0, "Duplicates found....");
 }
@@ -244,6 +259,7 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
         SignRun(size, runList);
         SortRun(runList);
     } else {
+        GroupEqualNames(runList);
         FWindow.SetProgressMax(static_cast<int>(runList.size()) - 1);
     }
     for (std::size_t begin = 0; begin < runList.size();) {
@@ -259,25 +275,75 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
     FWindow.RepaintRows();
 }
 
-// One sub-run [begin, end): the first pass checks every file against the first one, as the
-// groups have always been listed; the files it did not match go to the later passes. False when
-// the search was stopped.
+// Equal names stand together in the catalogue only as far as the locale's comparison goes: it
+// may put a name that is equal to them there but not equal in ASCII case (a non-ASCII case
+// variant, a decomposed form) between two of them. Each name joins the first of its equals,
+// the order is kept otherwise.
+void TComparison::GroupEqualNames(TRunList& runList) const
+{
+    std::unordered_map<std::string_view, std::size_t> rankOfKey;
+    std::vector<std::pair<std::size_t, std::size_t>> order;  // rank of the key, index
+    order.reserve(runList.size());
+    for (std::size_t i = 0; i < runList.size(); ++i)
+        order.emplace_back(rankOfKey.emplace(runList[i].NameKey, rankOfKey.size()).first->second,
+                           i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    TRunList sorted;
+    sorted.reserve(runList.size());
+    for (const auto& [rank, i] : order) sorted.push_back(std::move(runList[i]));
+    runList.swap(sorted);
+}
+
+// The group of one head: begun with its first match; the files it lists, by device and inode,
+// the head's own looked up only once a file is checked against it.
+struct TComparison::TGroup {
+    explicit TGroup(TRunEntry& head) : Head(head) {}
+    TRunEntry& Head;
+    bool Begun = false, HeadLooked = false;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> Files;
+};
+
+// Whether entry names a file that the group lists already under another name (a hard link, a
+// folder reached twice): such a name is left out of the group and of the later passes, as
+// deleting it would free nothing.
+bool TComparison::ListedBefore(std::int64_t size, TRunEntry& entry, TGroup& group)
+{
+    if (!group.HeadLooked && FMatcher.Identify(size, group.Head))
+        group.Files.emplace(group.Head.Device, group.Head.Inode);
+    group.HeadLooked = true;
+    return FMatcher.Identify(size, entry) && group.Files.count({entry.Device, entry.Inode}) > 0;
+}
+
+void TComparison::AddToGroup(std::int64_t size, TRunEntry& other, std::size_t index,
+                             TGroup& group)
+{
+    if (!group.Begun) BeginGroup(group.Head, index);
+    group.Begun = true;
+    AddFileRow(other);
+    FMatcher.Count(size);
+    if (other.Identified)
+        group.Files.emplace(other.Device, other.Inode);
+}
+
+// One sub-run [begin, end): every file is checked against the first one, and those it matched
+// are listed as one group, whatever stood between them; the others go to the later passes.
+// False when the search was stopped.
 bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin,
                                 std::size_t end)
 {
     if (!Pump()) return false;
     TRunEntry& head = runList[begin];
-    bool previousMatch = false;
+    TGroup group(head);
     std::vector<std::size_t> unmatched;
     for (std::size_t i = begin + 1; i < end; ++i) {
         TRunEntry& other = runList[i];
-        const bool match = FMatcher.Match(size, head, other);
-        if (match && !previousMatch) BeginGroup(head, i);
-        previousMatch = match;
-        if (match) {
-            AddFileRow(other);
-        } else {
-            unmatched.push_back(i);
+        if (!ListedBefore(size, other, group)) {
+            if (FMatcher.Match(size, head, other)) {
+                AddToGroup(size, other, i, group);
+            } else {
+                unmatched.push_back(i);
+            }
         }
         Release(other);
         if (!Pump()) return false;
@@ -286,9 +352,10 @@ bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_
     return unmatched.size() < 2 || LaterPasses(size, runList, unmatched);
 }
 
-// The files left unmatched, again and again headed by the first of them, under the same rule
-// of groups; only files of the head's key are compared with it.
-bool TComparison::LaterPasses(std::int64_t size, TRunList& runList, const std::vector<std::size_t>& left)
+// The files left unmatched, again and again headed by the first of them, each head with one
+// group; only files of the head's key are compared with it.
+bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
+                              const std::vector<std::size_t>& left)
 {
     std::vector<std::optional<std::uint64_t>> keys;
     for (const std::size_t i : left) {
@@ -300,14 +367,15 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList, const std::v
     std::size_t head = 0;
     while (order.StartPass(head)) {
         TRunEntry& first = runList[left[head]];
+        TGroup group(first);
         std::size_t file = 0;
-        bool afterMatch = false;
-        while (order.NextCandidate(file, afterMatch)) {
+        while (order.NextCandidate(file)) {
             TRunEntry& other = runList[left[file]];
-            if (FMatcher.Match(size, first, other)) {
-                if (!afterMatch) BeginGroup(first, left[file]);
-                AddFileRow(other);
-                order.SetMatched(file);
+            if (ListedBefore(size, other, group)) {
+                order.Remove(file);
+            } else if (FMatcher.Match(size, first, other)) {
+                AddToGroup(size, other, left[file], group);
+                order.Remove(file);
             }
             Release(other);
             if (!Pump()) return false;

@@ -5,13 +5,15 @@
 // The catalogue is read from its end and cut into runs of equal key (one size, or in name mode
 // the whole catalogue). Each run is ordered by a signature (the date-time stamp or a checksum of
 // the first 512 bytes) and cut into sub-runs of equal signature (or equal name); every file of
-// a sub-run is checked against the sub-run's first file. The files that the first file did not
-// match then form a sub-run of their own, again and again while two remain, so every set of
-// identical files is found; there a file is read byte for byte only against a first file of
-// equal content hash, so k different files cost about k reads.
+// a sub-run is checked against the sub-run's first file, and all it matched form one group. The
+// files that the first file did not match then form a sub-run of their own, again and again
+// while two remain, so every set of identical files is found, and listed once; there a file is
+// read byte for byte only against a first file of equal content hash, so k different files cost
+// about k reads.
 //
-// A file is never a duplicate of itself (same device and inode), nor when its size is no longer
-// the catalogued one or it cannot be read whole.
+// A file is never a duplicate of itself (same device and inode), and a group lists each file
+// under one name only: the one met first. Nor is a file a duplicate when its size is no longer
+// the catalogued one, it changed while it was read, or it cannot be read whole.
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -47,6 +49,12 @@ public:
     void AutoSizeColumns();
     void FixColumnWidths();
 
+    // Tests only: called right before the bytes of two opened files are compared.
+    std::function<void(const TRunEntry&, const TRunEntry&)>& OnCompare()
+    {
+        return FMatcher.OnCompare;
+    }
+
     // Inside the reading of large files the pump runs at least this often.
     std::chrono::steady_clock::duration PumpInterval = std::chrono::milliseconds(10);
     // Runs of up to this many files keep all of them open until the run is done, so each is
@@ -59,6 +67,10 @@ private:
     void CompareRun(std::int64_t size, TRunList& runList);
     bool CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin, std::size_t end);
     bool LaterPasses(std::int64_t size, TRunList& runList, const std::vector<std::size_t>& left);
+    struct TGroup;
+    bool ListedBefore(std::int64_t size, TRunEntry& entry, TGroup& group);
+    void AddToGroup(std::int64_t size, TRunEntry& other, std::size_t index, TGroup& group);
+    void GroupEqualNames(TRunList& runList) const;
     bool SameKey(const TRunEntry& a, const TRunEntry& b) const;
     void BeginGroup(TRunEntry& head, std::size_t index);
     void AddFileRow(TRunEntry& entry);

@@ -43,17 +43,10 @@ void TContentReader::EnsureBuffers(std::size_t count)
     }
 }
 
-bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
-                                  std::string_view headA, std::string_view headB)
+bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size)
 {
     if (size < 0) return false;
     std::int64_t offset = 0;
-    const std::size_t first = NextBlock(0, size);
-    if (headA.size() >= first && headB.size() >= first) {
-        if (std::memcmp(headA.data(), headB.data(), first) != 0) return false;
-        offset = static_cast<std::int64_t>(first);
-        if (offset < size && OnBlock && !OnBlock()) return false;
-    }
     EnsureBuffers(static_cast<std::size_t>(std::min<std::int64_t>(size, kBlockSize)));
     while (offset < size) {
         const std::size_t count = NextBlock(offset, size);

@@ -20,9 +20,7 @@ public:
     std::function<bool()> OnBlock;
 
     // True when both files hold at least size bytes and their first size bytes are equal.
-    // headA and headB, when not empty, are the files' heads (ReadHead), not read again.
-    bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
-                      std::string_view headA = {}, std::string_view headB = {});
+    bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size);
     // The hash of the first size bytes; false when fewer can be read or the read is abandoned.
     bool HashContents(const TFileContent& file, std::int64_t size, std::uint64_t& hash);
     // The first min(size, kHeadBytes) bytes; false when they cannot all be read.

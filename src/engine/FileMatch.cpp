@@ -27,36 +27,76 @@ std::uint32_t TFileMatcher::Signature(std::int64_t size, TRunEntry& entry)
         if (!FindFile(entry.Path, rec)) return 0;
         return DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
     }
-    const std::string* head = entry.Head(size);
+    const std::string* head = Open(entry, entry) ? entry.Head(size) : nullptr;
     return head ? TContentReader::HeadChecksum(*head, size) : 0;
 }
 
 bool TFileMatcher::Match(std::int64_t size, TRunEntry& first, TRunEntry& other)
 {
     if (!FState.RequireSameSize) {
-        if (SameFile(first.Path, other.Path)) return false;
-        ++FState.DuplicateFiles;
-        return true;
+        return !(Identify(size, first) && Identify(size, other) && first.Device == other.Device &&
+                 first.Inode == other.Inode);
     }
-    if (FState.RequireSameName && !SameNames(first, other)) return false;
-    if (size == 0) {
-        if (!TwoEmptyFiles(first, other)) return false;
-        ++FState.DuplicateFiles;
-        return true;
-    }
-    if (!SameContents(size, first, other)) return false;
-    FState.DuplicateBytes += size;
+    if (FState.RequireSameName && !SameNames(first, other))
+        return false;
+    if (size == 0)
+        return TwoEmptyFiles(first, other);
+    return SameContents(size, first, other);
+}
+
+void TFileMatcher::Count(std::int64_t size)
+{
     ++FState.DuplicateFiles;
+    if (FState.RequireSameSize)
+        FState.DuplicateBytes += size;
+}
+
+bool TFileMatcher::Identify(std::int64_t size, TRunEntry& entry)
+{
+    if (entry.Identified)
+        return true;
+    if (FState.RequireSameSize && size > 0) {
+        const TFileContent* file = Open(entry, entry);
+        if (!file)
+            return false;
+        entry.Device = file->Device();
+        entry.Inode = file->Inode();
+    } else {
+        TSearchRec rec;
+        if (!FindFile(entry.Path, rec))
+            return false;
+        entry.Device = rec.Device;
+        entry.Inode = rec.Inode;
+    }
+    entry.Identified = true;
     return true;
 }
 
 std::optional<std::uint64_t> TFileMatcher::PassKey(std::int64_t size, TRunEntry& entry)
 {
-    if (!FState.RequireSameSize || size == 0) return 0;
-    const TFileContent* file = entry.Open();
+    if (!FState.RequireSameSize || size == 0)
+        return 0;
+    const TFileContent* file = Open(entry, entry);
     std::uint64_t hash = 0;
-    if (!file || file->Size() != size || !FReader.HashContents(*file, size, hash)) return std::nullopt;
+    if (!file || file->Size() != size || !FReader.HashContents(*file, size, hash))
+        return std::nullopt;
     return hash;
+}
+
+// A file that cannot be opened for want of descriptors is there all the same: the files kept
+// open are closed and the open is tried again; only then is it given up, and said so.
+const TFileContent* TFileMatcher::Open(TRunEntry& entry, const TRunEntry& partner)
+{
+    const TFileContent* file = entry.Open();
+    if (file || !entry.OutOfDescriptors())
+        return file;
+    if (OnOutOfDescriptors)
+        OnOutOfDescriptors(entry, partner);
+    entry.Close();
+    file = entry.Open();
+    if (!file && entry.OutOfDescriptors())
+        FState.OutOfDescriptors = true;
+    return file;
 }
 
 bool TFileMatcher::SameNames(const TRunEntry& first, const TRunEntry& other) const
@@ -76,15 +116,26 @@ bool TFileMatcher::TwoEmptyFiles(const TRunEntry& first, const TRunEntry& other)
     return a.Device != b.Device || a.Inode != b.Inode;
 }
 
+// The heads kept from the checksums may be stale by now: they may rule a pair out, never in.
+// The bytes that decide are read now, and the files must not have changed while they were read
+// (a file that grew or shrank meanwhile is no copy of the catalogued one).
 bool TFileMatcher::SameContents(std::int64_t size, TRunEntry& first, TRunEntry& other)
 {
-    const TFileContent* a = first.Open();
-    const TFileContent* b = a ? other.Open() : nullptr;
-    if (!a || !b) return false;
-    if (a->Device() == b->Device() && a->Inode() == b->Inode()) return false;
-    if (a->Size() != size || b->Size() != size) return false;
-    const std::string* headA = first.Head(size);
-    const std::string* headB = other.Head(size);
-    if (!headA || !headB) return false;
-    return FReader.SameContents(*a, *b, size, *headA, *headB);
+    const TFileContent* a = Open(first, other);
+    const TFileContent* b = a ? Open(other, first) : nullptr;
+    if (!a || !b)
+        return false;
+    if (a->Device() == b->Device() && a->Inode() == b->Inode())
+        return false;
+    if (a->Size() != size || b->Size() != size)
+        return false;
+    const std::string* headA = first.CachedHead();
+    const std::string* headB = other.CachedHead();
+    if (headA && headB && *headA != *headB)
+        return false;
+    if (OnCompare)
+        OnCompare(first, other);
+    if (!FReader.SameContents(*a, *b, size))
+        return false;
+    return a->Unchanged(size) && b->Unchanged(size);
 }

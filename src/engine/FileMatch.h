@@ -5,7 +5,8 @@
 // A file is a duplicate of another when, in name mode, it is another file (never the same file
 // under a second name); in size mode, when the same-name rule (if set) holds, and both are
 // still regular files of the catalogued size with equal contents (zero-length files need no
-// reading), and they are two files, not one.
+// reading), and they are two files, not one. Contents are decided on bytes read at the time
+// of the comparison, and only for files that kept their size and were not changed meanwhile.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -20,9 +21,21 @@ public:
 
     // Called between blocks of long reads; false abandons the read (no match).
     std::function<bool()>& OnBlock() { return FReader.OnBlock; }
+    // Called when a file cannot be opened for want of descriptors: should close every file
+    // kept open except the two given (the pair being compared, or one file twice). The open
+    // is then tried once more; when it fails again, FState.FilesNotOpened counts it.
+    std::function<void(const TRunEntry&, const TRunEntry&)> OnOutOfDescriptors;
+    // Tests only: called right before the bytes of two opened files are compared, the place
+    // to change a file behind the comparison's back.
+    std::function<void(const TRunEntry&, const TRunEntry&)> OnCompare;
 
-    // Whether other is a duplicate of first; a match is counted in the totals.
+    // Whether other is a duplicate of first. Counts nothing.
     bool Match(std::int64_t size, TRunEntry& first, TRunEntry& other);
+    // Counts one file of this size found equal to its group's first file in the totals.
+    void Count(std::int64_t size);
+    // Fills the entry's device and inode (opening it in size mode, where it is read anyway);
+    // false when the file cannot be opened or looked up.
+    bool Identify(std::int64_t size, TRunEntry& entry);
     // What files must share to be worth a Match in the later passes: the content hash in size
     // mode (one reading of the file, none when it cannot be read whole), else one key for all.
     std::optional<std::uint64_t> PassKey(std::int64_t size, TRunEntry& entry);
@@ -31,6 +44,7 @@ public:
     std::uint32_t Signature(std::int64_t size, TRunEntry& entry);
 
 private:
+    const TFileContent* Open(TRunEntry& entry, const TRunEntry& partner);
     bool SameNames(const TRunEntry& first, const TRunEntry& other) const;
     bool TwoEmptyFiles(const TRunEntry& first, const TRunEntry& other) const;
     bool SameContents(std::int64_t size, TRunEntry& first, TRunEntry& other);

@@ -1,8 +1,12 @@
 #include "engine/PassOrder.h"
 
 TPassOrder::TPassOrder(const std::vector<std::optional<std::uint64_t>>& keys)
-    : FPrev(keys.size()), FNext(keys.size()), FLeft(keys.size(), true), FMatched(keys.size(), false),
-      FFirst(keys.empty() ? kNone : 0), FCount(keys.size()), FKeys(keys)
+    : FPrev(keys.size()),
+      FNext(keys.size()),
+      FLeft(keys.size(), true),
+      FFirst(keys.empty() ? kNone : 0),
+      FCount(keys.size()),
+      FKeys(keys)
 {
     for (std::size_t i = 0; i < keys.size(); ++i) {
         FPrev[i] = i == 0 ? kNone : i - 1;
@@ -31,9 +35,10 @@ void TPassOrder::FinishBucket()
 bool TPassOrder::StartPass(std::size_t& head)
 {
     FinishBucket();
-    for (const std::size_t file : FMatchedNow) Unlink(file);
-    FMatchedNow.clear();
-    if (FCount < 2) return false;
+    for (const std::size_t file : FRemovedNow) Unlink(file);
+    FRemovedNow.clear();
+    if (FCount < 2)
+        return false;
     head = FFirst;
     Unlink(head);
     if (FKeys[head]) {
@@ -43,7 +48,7 @@ bool TPassOrder::StartPass(std::size_t& head)
     return true;
 }
 
-bool TPassOrder::NextCandidate(std::size_t& file, bool& afterMatch)
+bool TPassOrder::NextCandidate(std::size_t& file)
 {
     if (!FBucket) return false;
     std::vector<std::size_t>& bucket = *FBucket;
@@ -52,15 +57,13 @@ bool TPassOrder::NextCandidate(std::size_t& file, bool& afterMatch)
         if (!FLeft[f]) continue;
         bucket[FWrite++] = f;
         file = f;
-        afterMatch = FPrev[f] != kNone && FMatched[FPrev[f]];
         return true;
     }
     FinishBucket();
     return false;
 }
 
-void TPassOrder::SetMatched(std::size_t file)
+void TPassOrder::Remove(std::size_t file)
 {
-    FMatched[file] = true;
-    FMatchedNow.push_back(file);
+    FRemovedNow.push_back(file);
 }

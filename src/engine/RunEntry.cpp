@@ -4,11 +4,13 @@
 
 const TFileContent* TRunEntry::Open()
 {
-    if (const TFileContent* open = Content()) return open;
-    if (FOpenFailed) return nullptr;
-    if (!FContent) FContent = std::make_unique<TFileContent>();
-    // Catalogued by the walk as a regular file moments ago: no look-up before the opening.
-    FOpenFailed = !FContent->Open(Path, /*seenRegular=*/true);
+    if (const TFileContent* open = Content())
+        return open;
+    if (FOpenFailed)
+        return nullptr;
+    if (!FContent)
+        FContent = std::make_unique<TFileContent>();
+    FOpenFailed = !FContent->Open(Path);
     return FOpenFailed ? nullptr : FContent.get();
 }
 
@@ -23,7 +25,8 @@ const std::string* TRunEntry::Head(std::int64_t size)
 
 void TRunEntry::Close()
 {
-    FContent.reset();
+    if (FContent)
+        FContent->Close();
     FOpenFailed = false;
     FHead.clear();
     FHead.shrink_to_fit();

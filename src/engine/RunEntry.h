@@ -14,13 +14,20 @@ public:
     std::string Path;
     std::uint32_t Signature = 0;  // size mode: stamp or checksum
     std::string NameKey;          // name mode: the name in ASCII upper case
+    // Which file the path names (device and inode), once the comparison has looked.
+    bool Identified = false;
+    std::uint64_t Device = 0, Inode = 0;
 
     // The file, opened on first use; null when it cannot be opened (not tried again until
     // Close).
     const TFileContent* Open();
+    // The last Open failed for want of a file descriptor only.
+    bool OutOfDescriptors() const { return FContent && FContent->OutOfDescriptors(); }
     // The file's first bytes (ReadHead), read once while it stays open; null when they cannot
     // be read.
     const std::string* Head(std::int64_t size);
+    // The head when it has been read already, else null.
+    const std::string* CachedHead() const { return FHeadState == THead::hRead ? &FHead : nullptr; }
     // The file when it is open now, else null.
     const TFileContent* Content() const { return FContent && FContent->IsOpen() ? FContent.get() : nullptr; }
     void Close();

@@ -34,4 +34,7 @@ struct TSearchState {
     // Sizes and totals are 64-bit: nothing wraps.
     std::int64_t DuplicateBytes = 0;
     std::int64_t DuplicateFiles = 0;
+    // The last comparison could not open some file for want of file descriptors: its
+    // outcome is incomplete.
+    bool OutOfDescriptors = false;
 };

@@ -1,9 +1,8 @@
 #include "platform/FileContent.h"
 
-#include "platform/Paths.h"
-
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +10,8 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+
+#include "platform/Paths.h"
 
 // Reading with pread instead of mapping: a mapped file that shrinks under us raises SIGBUS on
 // the first touch past its new end, while a read simply comes back short.
@@ -28,39 +29,64 @@ void TFileContent::Close()
     FDevice = FInode = 0;
 }
 
-bool TFileContent::Open(std::string_view programPath, bool seenRegular)
+namespace {
+
+std::int64_t ChangeTime(const struct stat& st)
+{
+    return static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+}
+
+}  // namespace
+
+bool TFileContent::Open(std::string_view programPath)
 {
     Close();
+    FLastError = 0;
     std::optional<std::string> native = ToNativePath(programPath);
     TNativeLocation location;
-    if (!native || !location.Open(*native)) return false;
-    // Looked at before opening: opening a device node can have effects of its own.
-    struct stat st;
-    if (!seenRegular && (fstatat(location.Fd(), location.Leaf(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-                         !S_ISREG(st.st_mode))) {
+    errno = 0;
+    if (!native || !location.Open(*native)) {
+        FLastError = errno;
         return false;
     }
+    // Looked at before opening: opening a device node can have effects of its own.
+    struct stat st;
+    if (fstatat(location.Fd(), location.Leaf(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode))
+        return false;
     // O_NONBLOCK: a FIFO swapped in under the same name must not block the open. It is left on:
     // reads of a regular file never block anyway.
     int fd = openat(location.Fd(), location.Leaf(),
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        FLastError = errno;
+        return false;
+    }
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
         return false;
     }
     FFd = fd;
     FSize = st.st_size;
+    FChangeTime = ChangeTime(st);
     FDevice = st.st_dev;
     FInode = st.st_ino;
     return true;
 }
 
-std::int64_t TFileContent::CurrentSize() const
+bool TFileContent::Unchanged(std::int64_t size) const
 {
     struct stat st;
-    if (FFd < 0 || fstat(FFd, &st) != 0) return -1;
-    return st.st_size;
+    return FFd >= 0 && fstat(FFd, &st) == 0 && st.st_size == size && ChangeTime(st) == FChangeTime;
+}
+
+void RaiseOpenFileLimit()
+{
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max)
+        return;
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 std::int64_t TFileContent::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const

@@ -2,6 +2,7 @@
 // Read-only access to a file's contents, safe against hostile or changing files: opened
 // without following links and without blocking, only regular files, its real current size
 // checked, nothing read past the end (a file that shrinks is read short, never crashes).
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -14,16 +15,19 @@ public:
     ~TFileContent();
 
     // False when the path is on no drive, is no regular file, or cannot be opened.
-    // The path is looked at before it is opened, so that no device node is ever opened (that
-    // alone can have effects). A caller that has just seen a regular file at the path (the
-    // walk's listing) may pass seenRegular to save that look-up; whatever stands there is still
-    // checked after opening and never read unless it is a regular file.
-    bool Open(std::string_view programPath, bool seenRegular = false);
+    // The path is looked at (without following a link) right before it is opened, so that no
+    // device node is ever opened (that alone can have effects), and what was opened is looked
+    // at again: whatever was swapped in meanwhile is never read unless it is a regular file.
+    bool Open(std::string_view programPath);
     void Close();
     bool IsOpen() const { return FFd >= 0; }
+    // The last Open failed only because the process or the system has no descriptor left:
+    // the file may well be there.
+    bool OutOfDescriptors() const { return FLastError == EMFILE || FLastError == ENFILE; }
     std::int64_t Size() const { return FSize; }  // at opening
-    // The size now (the file may have changed since it was opened); -1 on an error.
-    std::int64_t CurrentSize() const;
+    // True while the file still has this size and has not been changed (written, truncated,
+    // its attributes set) since it was opened.
+    bool Unchanged(std::int64_t size) const;
     std::uint64_t Device() const { return FDevice; }
     std::uint64_t Inode() const { return FInode; }
     // Reads up to count bytes at offset; returns the bytes read (short at the real end), -1 on
@@ -32,7 +36,9 @@ public:
 
 private:
     int FFd = -1;
+    int FLastError = 0;
     std::int64_t FSize = 0;
+    std::int64_t FChangeTime = 0;  // ns
     std::uint64_t FDevice = 0, FInode = 0;
 };
 
@@ -42,3 +48,7 @@ private:
 // mounts, overlapping drives): a file is no duplicate of itself, and nothing is read.
 bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
                   void (*pump)(void*) = nullptr, void* pumpArg = nullptr);
+
+// Raises the soft limit of open files to the hard limit, at program start: a run keeps many
+// files open at once.
+void RaiseOpenFileLimit();

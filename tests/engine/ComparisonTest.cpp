@@ -1,63 +1,64 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/Comparison.h"
 #include "engine/SearchFixture.h"
+#include "support/Privileges.h"
 
+// What random trees cannot show: the layout and order of the groups, the rules besides
+// content, and files that change or cannot be opened while they are compared.
 namespace {
 
-class ComparisonTest : public SearchFixture {};
+class ComparisonTest : public SearchFixture {
+protected:
+    // The rows of these groups, as the results list shows them.
+    static Lines Groups(const std::vector<Lines>& groups)
+    {
+        Lines rows;
+        for (const Lines& group : groups) {
+            if (!rows.empty())
+                rows.push_back("");
+            rows.push_back(kHeader);
+            for (const std::string& file : group) rows.push_back(C(file));
+        }
+        return rows;
+    }
+};
 
 enum TRules { kDefault = 0, kContents = 1, kNames = 2, kSameName = 4, kKeepEmpty = 8 };
 
-struct TFile {
-    std::string Path, Data;
-    std::int64_t Stamp = 1'000'000'000;  // SearchFixture::kStamp
-};
-
 TEST_F(ComparisonTest, GroupsOfEveryRule)
 {
-    const std::string k = Bytes(1000, 7), k8 = Bytes(1000, 8), t = Bytes(4000, 5),
-                      n = Bytes(800, 4);
-    // Single letters of "mm256.dat mm2048.dat" would be skipped as swap file names.
-    const std::string a = Bytes(2000, 9), big = Bytes(5000, 1), small = Bytes(50, 2);
-    // Five files of one size, equal up to byte 2000.
-    const std::string v1 = Bytes(3000, 4, 2000, 1), v2 = Bytes(3000, 4, 2000, 2),
-                      v3 = Bytes(3000, 4, 2000, 3);
-    const std::vector<TFile> times{{"p", t, kStamp}, {"q", t, kStamp + 3600}};
-    const std::vector<TFile> empties{{"x/e1", ""}, {"x/e2", ""}, {"y/e3", ""}};
+    const std::string k = Bytes(1000, 7), n = Bytes(800, 4), a = Bytes(2000, 9),
+                      big = Bytes(5000, 1), small = Bytes(50, 2);
+    // clang-format off
     const struct {
         int Rules;
-        std::vector<TFile> Tree;
+        std::vector<std::pair<std::string, std::string>> Tree;
         std::vector<Lines> Groups;
         std::int64_t Files, Bytes;
     } cases[] = {
-        // An identical pair; a third file of their size differs.
-        {kDefault, {{"1/r", k}, {"2/r", k}, {"2/o", k8}}, {{"1/r", "2/r"}}, 1, 1000},
-        // Equal first 512 bytes, byte 600 differs.
-        {kContents, {{"p", Bytes(1000, 3)}, {"q", Bytes(1000, 3, 600)}}, {}, 0, 0},
-        {kDefault, times, {}, 0, 0},
-        {kContents, times, {{"p", "q"}}, 1, 4000},
-        {kKeepEmpty, empties, {{"x/e1", "x/e2", "y/e3"}}, 2, 0},
-        // Names alone, folding only ASCII letters ("\xC3\x89" is an upper-case e acute).
-        {kNames, {{"1/READ.ME", "abc"}, {"2/read.me", "1234"}, {"1/\xC3\x89", "x"},
-                  {"2/\xC3\xA9", "x"}}, {{"1/READ.ME", "2/read.me"}}, 1, 0},
-        // The same name, ignoring ASCII case only.
-        {kSameName, {{"p/b", k}, {"p/c", k}, {"q/B", n}, {"r/b", n}}, {{"q/B", "r/b"}}, 1, 800},
-        // P Q R S with R differing at byte 900: P with Q, then P with S.
-        {kContents, {{"P", a}, {"Q", a}, {"R", Bytes(2000, 9, 900)}, {"S", a}},
-         {{"P", "Q"}, {"P", "S"}}, 2, 4000},
-        // A first file unlike two pairs after it.
-        {kContents, {{"v", v1}, {"w", v2}, {"x", v3}, {"y", v2}, {"z", v3}},
-         {{"w", "y"}, {"x", "z"}}, 2, 6000},
         // One empty row between groups; the largest size first.
         {kDefault, {{"s1", small}, {"s2", small}, {"b1", big}, {"b2", big}, {"b3", big}},
          {{"b1", "b2", "b3"}, {"s1", "s2"}}, 3, 10050},
-        // Names with outer blanks keep them.
-        {kContents, {{" x", n}, {"y ", n}, {"x", Bytes(800, 5)}, {"y", Bytes(800, 6)}},
-         {{" x", "y "}}, 1, 800},
+        // fA fB fC fD with fC different: one group, whatever stands between.
+        {kContents, {{"fA", a}, {"fB", a}, {"fC", Bytes(2000, 9, 900)}, {"fD", a}},
+         {{"fA", "fB", "fD"}}, 2, 4000},
+        {kKeepEmpty, {{"x/e1", ""}, {"x/e2", ""}, {"y/e3", ""}}, {{"x/e1", "x/e2", "y/e3"}}, 2, 0},
+        // Names alone, folding only ASCII letters ("\xC3\x89" is an upper-case e acute), also
+        // when a name equal to two others but for such a letter was found between them.
+        {kNames, {{"1/READ.ME", "abc"}, {"2/read.me", "1234"}, {"1/\xC3\x89", "x"},
+                  {"2/\xC3\xA9", "x"}, {"1/\xC3\x89z", "x"}, {"2/\xC3\xA9z", "x"},
+                  {"3/\xC3\x89z", "x"}},
+         {{"1/READ.ME", "2/read.me"}, {"1/\xC3\x89z", "3/\xC3\x89z"}}, 2, 0},
+        // The same name, ignoring ASCII case only.
+        {kSameName, {{"p/b", k}, {"p/c", k}, {"q/B", n}, {"r/b", n}}, {{"q/B", "r/b"}}, 1, 800},
         {kDefault, {}, {}, 0, 0},  // an empty catalogue
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         UseDrives({}, "case" + std::to_string(&c - cases));
@@ -66,112 +67,125 @@ TEST_F(ComparisonTest, GroupsOfEveryRule)
         Window.Checks[TCheckBox::cbCheckFilesize] = !(c.Rules & kNames);
         Window.Checks[TCheckBox::cbCheckFilename] = c.Rules & kSameName;
         Window.Checks[TCheckBox::cbSkipEmptyFiles] = !(c.Rules & kKeepEmpty);
-        Lines rows;
-        for (const Lines& group : c.Groups) {
-            if (!rows.empty())
-                rows.push_back("");
-            rows.push_back(kHeader);
-            for (const std::string& file : group) rows.push_back(C(file));
-        }
-        for (const TFile& file : c.Tree) Write(file.Path, file.Data, file.Stamp);
-        // Files closed and opened again between passes give the same groups.
-        for (const std::size_t maxOpen : {128, 1}) {
-            Driver.Comparison.MaxOpenFiles = maxOpen;
-            Window.FixWidthCalls = 0;
-            Search();
-            EXPECT_EQ(Rows(), rows);
-            EXPECT_EQ(State.DuplicateFiles, c.Files);
-            EXPECT_EQ(State.DuplicateBytes, c.Bytes);
-            if (c.Files > 0)  // a search that compared no run shows no count
-                EXPECT_EQ(Window.Status[2], "Files: " + std::to_string(c.Files));
-            EXPECT_EQ(Window.Status[3], "Scan complete");
-            EXPECT_EQ(Window.FixWidthCalls, rows.empty() ? 0 : 1);  // frozen once, then free
-            EXPECT_FALSE(State.ColumnsFixed || State.Busy || Window.ProgressVisible);
-            EXPECT_EQ(State.Catalogue.Count() + State.FolderList.Count() + Window.OpenUpdates, 0);
-        }
+        for (const auto& [path, data] : c.Tree) Write(path, data);
+        Window.FixWidthCalls = 0;
+        Search();
+        EXPECT_EQ(Rows(), Groups(c.Groups));
+        if (c.Files > 0)  // a search that compared no run shows no count
+            EXPECT_EQ(Window.Status[1] + " " + Window.Status[2],
+                      "Bytes: " + FormatInt(c.Bytes) + " Files: " + std::to_string(c.Files));
+        EXPECT_EQ(Window.Status[3], "Scan complete");
+        EXPECT_EQ(Window.FixWidthCalls, c.Files > 0 ? 1 : 0);  // frozen once, then free
+        EXPECT_FALSE(State.ColumnsFixed || State.Busy || Window.ProgressVisible);
+        EXPECT_EQ(State.Catalogue.Count() + State.FolderList.Count() + Window.OpenUpdates, 0);
     }
     State.DuplicateBytes = 5'000'000'000;  // totals are 64-bit
     ShowTotals(State, Window);
     EXPECT_EQ(Window.Status[1], "Bytes: 5,000,000,000");
 }
 
-TEST_F(ComparisonTest, AFileUnderTwoNamesIsNeverItsOwnDuplicate)
+TEST_F(ComparisonTest, AFileIsListedUnderOneNameOnly)
 {
-    const std::string data = Bytes(1200, 2);
-    const std::string a = Write("a.dat", data);
-    ASSERT_EQ(link(a.c_str(), Tree.Path("b.dat").c_str()), 0);
-    Write("c.dat", data);
-    Window.Checks[TCheckBox::cbSkipEmptyFiles] = false;
-    const std::string e = Write("p/empty.txt", "");
-    ASSERT_EQ(link(e.c_str(), Tree.MakeDir("q").append("/empty.txt").c_str()), 0);
-
-    Search();
-    // b.dat is a.dat under another name: only the real copy c.dat is listed with a.dat.
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("a.dat"), C("c.dat")}));
-    EXPECT_EQ(State.DuplicateFiles, 1);
-
-    Window.Checks[TCheckBox::cbCheckFilesize] = false;  // the empty file's one name, twice
-    Search();
-    EXPECT_TRUE(Rows().empty());
-
-    // One file reached through two overlapping drives is one file too.
-    Defaults();
-    Window.Edits[TEditBox::ebFileMask] = "x.dat";
+    for (const char* name : {"t/a.dat", "t/b.dat"}) Write(name, Bytes(1200, 2));
     Write("inner/x.dat", Bytes(900, 3));
+    // A root folder given twice, and one file reached through two overlapping drives.
+    Window.Edits[TEditBox::ebRootDir] = "\\t,\\t";
     UseDrives({"D=inner"});
     Window.Drives = "CD";
     Search();
-    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(Rows(), Groups({{"t/a.dat", "t/b.dat"}}));
+    EXPECT_EQ(State.DuplicateFiles, 1);
+
+    Window.Checks[TCheckBox::cbCheckFilesize] = false;  // by name
+    Search();
+    EXPECT_EQ(Rows(), Groups({}));
 }
 
+// The walk catalogued a and b with 1000 bytes (both have 500 now), e and g
+// empty, f empty then but not now, h as a file that is a FIFO now (never to be opened). Of the
+// files compared, r2's head is rewritten after the checksums were taken, g2 grows and s2
+// shrinks while they are compared; k1 and k2 stay as they were.
 TEST_F(ComparisonTest, FilesChangedSinceTheWalkAreNoDuplicates)
 {
-    // The walk saw a and b with 1000 bytes, c and d with 400 (all have 500 now), e and g
-    // empty, f empty then but not now.
-    for (const char* name : {"a", "b", "c", "d"}) Write(name, Bytes(500, 1));
+    for (const char* name : {"a", "b"}) Write(name, Bytes(500, 1));
     for (const char* name : {"e", "g"}) Write(name, "");
     Write("f", "now with contents");
+    ASSERT_EQ(mkfifo(Tree.Path("h").c_str(), 0600), 0);
+    for (const char* name : {"r1", "r2", "r3", "g1", "g2", "s1", "s2", "k1", "k2"})
+        Write(name,
+              Bytes(20000, name[0] + 100 * (name[1] == '3')));  // r3 differs: heads are read first
     State.FolderList.Add("C:\\");
-    for (const auto& [size, name] : std::vector<std::pair<int, std::string>>{
-             {1000, "a"}, {1000, "b"}, {400, "c"}, {400, "d"}, {0, "e"}, {0, "f"}, {0, "g"}})
+    const std::pair<int, std::string> walked[] = {
+        {1000, "a"},   {1000, "b"},   {0, "e"},      {0, "f"},      {0, "g"},
+        {1000, "h"},   {20000, "r1"}, {20000, "r2"}, {20000, "r3"}, {20000, "g1"},
+        {20000, "g2"}, {20000, "k1"}, {20000, "k2"}, {20000, "s1"}, {20000, "s2"}};
+    for (const auto& [size, name] : walked)
         State.Catalogue.Add(TCatalogue::CatalogueKey(true, size, name) + name, 0);
     State.RequireSameSize = State.Running = Driver.TreeScanner1.KeepSearching = true;
+    Driver.Comparison.OnCompare() = [this](const TRunEntry&, const TRunEntry& other) {
+        const int fd = open(Tree.Path(TCatalogue::NameOfPath(other.Path)).c_str(), O_WRONLY);
+        if (other.Path == C("r2"))
+            pwrite(fd, "new", 3, 100);
+        if (other.Path == C("g2"))
+            pwrite(fd, "more", 4, 20000);
+        if (other.Path == C("s2"))
+            ftruncate(fd, 19000);
+        close(fd);
+    };
+    const int watch = inotify_init1(IN_NONBLOCK);
+    inotify_add_watch(watch, Tree.Root().c_str(), IN_OPEN);
 
     Driver.Comparison.CompareCatalogue();
 
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("e"), C("g")}));
+    EXPECT_EQ(Rows(), Groups({{"k1", "k2"}, {"e", "g"}}));
+    alignas(inotify_event) char events[4096];
+    for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;)
+        for (char* at = events; at < events + got;
+             at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
+            EXPECT_STRNE(reinterpret_cast<inotify_event*>(at)->name, "h");
+    close(watch);
 }
 
-TEST_F(ComparisonTest, StopKeepsTheGroupsListedSoFarAndAbandonsAPairHalfCompared)
+// With the descriptors nearly used up, the files kept open are closed to go on; with room for
+// one file only, the comparison says that files went uncompared.
+TEST_F(ComparisonTest, RunningOutOfFileDescriptorsIsSaid)
 {
-    for (int n = 0; n < 4; ++n) {
-        const std::string data = Bytes(100 + n, n);
-        Write("g" + std::to_string(n) + "/one", data);
-        Write("g" + std::to_string(n) + "/two", data);
+    for (int i = 0; i < 120; ++i) Write("f" + std::to_string(i), "the same");
+    for (const bool roomForOne : {false, true}) {
+        const int result = RunInChild([&] {
+            int fd = 0;  // every descriptor below fd in use, fd free
+            while ((fd = open("/dev/null", O_RDONLY)) < 20) continue;
+            close(fd);
+            rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(fd + (roomForOne ? 1 : 4));
+            if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+                return 1;
+            Search();
+            const bool said = Window.Status[3].find("Too many open files") == 0;
+            const bool listed = Rows().size() == 121 && State.DuplicateFiles == 119;
+            return static_cast<int>(roomForOne ? !(said && State.OutOfDescriptors)
+                                               : !listed || said);
+        });
+        EXPECT_EQ(result, 0) << roomForOne;
     }
-    // A click on the button, which reads Stop now, as soon as the first group is listed.
-    Window.OnProcessMessages = [this](int) {
-        if (State.Busy && Window.RowCount() > 0)
-            Driver.btnSearchClick();
-    };
-    Search();
-    EXPECT_EQ(Rows(), (Lines{kHeader, C("g3/one"), C("g3/two")}));
-    EXPECT_FALSE(State.Busy || Driver.Searching());
+}
 
-    UseDrives({}, "large");
-    Write("a.big", Bytes(2 << 20, 3));  // eight blocks
-    Write("b.big", Bytes(2 << 20, 3));
+// A Stop in the middle of a large pair, which compared to its end would be listed.
+TEST_F(ComparisonTest, StopAbandonsAPairHalfCompared)
+{
+    for (const char* name : {"a.big", "b.big"}) Write(name, Bytes(2 << 20, 3));  // eight blocks
     Driver.Comparison.PumpInterval = {};  // a pump between every two blocks
-    // Pumps: one per catalogue entry (2), one for the sub-run's first file, then those between
-    // blocks; Stop comes at the first of these. Compared to its end, the pair would be listed.
+    // Pumps: one per catalogue entry (2), one for the sub-run's first file, then between blocks.
     int busyPumps = 0;
     Window.OnProcessMessages = [&](int) {
         if (State.Busy && ++busyPumps == 4)
-            Driver.btnSearchClick();
+            Driver.btnSearchClick();  // the button reads Stop now
     };
     Search();
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(Window.Status[3], "Comparison interrupted");
+    EXPECT_FALSE(State.Busy || Driver.Searching());
 }
 
 }  // namespace

@@ -128,15 +128,14 @@ protected:
     {
         return Root.empty() ? relative : Root + "/" + relative;
     }
-    // size pseudo-random bytes from seed; the byte at `change`, when given, xor `flip`.
-    static std::string Bytes(std::size_t size, unsigned seed,
-                             std::size_t change = std::string::npos, int flip = 1)
+    // size pseudo-random bytes from seed; the byte at `change`, when given, flipped.
+    static std::string Bytes(std::size_t size, unsigned seed, std::size_t change = -1)
     {
         std::string data(size, '\0');
         unsigned x = seed * 2654435761u + 12345u;
         for (char& c : data) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
         if (change < size)
-            data[change] = static_cast<char>(data[change] ^ flip);
+            data[change] ^= 1;
         return data;
     }
     // The program's form of a path below drive C:'s root ("one/a.dat" gives "C:\one\a.dat").
