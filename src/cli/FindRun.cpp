@@ -1,5 +1,6 @@
 #include "cli/FindRun.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +13,7 @@
 #include "cli/TerminalWindow.h"
 #include "engine/SearchDriver.h"
 #include "platform/Drives.h"
+#include "text/TextFile.h"
 
 namespace fs = std::filesystem;
 
@@ -35,8 +37,8 @@ bool ResolveFolders(const std::vector<std::string>& folders, std::vector<std::st
         std::error_code ec;
         const fs::path path = fs::canonical(folder, ec);
         if (ec || !fs::is_directory(path, ec)) {
-            error = "cannot search '" + folder + "': " +
-                    (ec ? ec.message() : std::string("not a folder"));
+            error = "cannot search '" + folder +
+                    "': " + (ec ? ec.message() : std::string("not a folder"));
             return false;
         }
         resolved.push_back(path.string());
@@ -60,12 +62,14 @@ bool ChooseDrives(const TFindOptions& options, std::string& drives, std::string&
 {
     if (!options.Folders.empty()) {
         std::vector<std::string> folders;
-        if (!ResolveFolders(options.Folders, folders, error)) return false;
+        if (!ResolveFolders(options.Folders, folders, error))
+            return false;
         TDriveTable::SetCurrent(TDriveTable::FromFolders(folders));
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const int type = GetDriveType(std::string(1, letter) + ":\\");
-        if (!Wanted(options, letter, type)) continue;
+        if (!Wanted(options, letter, type))
+            continue;
         if (type < dtRemovable) {
             error = std::string("there is no drive ") + letter + ": (see ZARVEX_DRIVES)";
             return false;
@@ -89,7 +93,9 @@ void SetInputs(const TFindOptions& options, TTerminalWindow& window)
     window.Checks[TCheckBox::cbCheckFilesize] = options.SameSize;
 }
 
-// An output list: the file named, or the stream given.
+// An output list: the file named, or the stream given. A named file is replaced only by a
+// complete list (written beside it, renamed at the end); a device or FIFO named on the command
+// line is written as a stream, but never one reached through a link.
 class TOutput {
 public:
     bool Open(const std::optional<std::string>& path, std::FILE* fallback, std::string& error)
@@ -99,20 +105,41 @@ public:
             return true;
         }
         FPath = *path;
-        FFile = std::fopen(path->c_str(), "wb");
+        struct stat st {};
+        if (lstat(path->c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && !S_ISREG(st.st_mode) &&
+            !S_ISDIR(st.st_mode)) {
+            FFile = std::fopen(path->c_str(), "wb");
+        } else if (!MayReplaceFile(*path)) {
+            error = "will not write '" + *path +
+                    "': it is a link to something that is not a regular file, or no file";
+            return false;
+        } else if (FReplacement.Begin(*path)) {
+            FFile = fdopen(dup(FReplacement.Fd()), "wb");
+        }
         FOwned = FFile != nullptr;
-        if (!FFile) error = "cannot write '" + *path + "': " + std::strerror(errno);
+        if (!FFile)
+            error = "cannot write '" + *path + "': " + std::strerror(errno);
         return FFile != nullptr;
     }
-    // Flushes and closes; false when anything written did not reach the file.
-    bool Finish(std::string& error)
+    // Flushes and closes; false when anything written did not reach the file. An interrupted
+    // search leaves a named file as it was.
+    bool Finish(bool interrupted, std::string& error, std::string& note)
     {
-        if (!FFile) return true;
+        if (!FFile)
+            return true;
         errno = 0;
         bool ok = std::fflush(FFile) == 0 && !std::ferror(FFile);
-        const int code = errno;
-        if (FOwned && std::fclose(FFile) != 0) ok = false;
+        int code = errno;
+        if (FOwned && std::fclose(FFile) != 0)
+            ok = false;
         FFile = nullptr;
+        if (ok && FReplacement.Fd() >= 0) {
+            if (interrupted) {
+                FReplacement.Discard();
+                note = "the search was interrupted: '" + FPath + "' is left as it was";
+            } else if (!FReplacement.Commit())
+                ok = false, code = errno;
+        }
         if (!ok) {
             error = "cannot write '" + (FPath.empty() ? std::string("standard output") : FPath) +
                     "': " + std::strerror(code ? code : EIO);
@@ -125,6 +152,7 @@ private:
     std::FILE* FFile = nullptr;
     std::string FPath;
     bool FOwned = false;
+    TFileReplacement FReplacement;  // discarded when not committed
 };
 
 void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::FILE* err)
@@ -133,7 +161,8 @@ void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::
         std::fprintf(err, "%s\n%s  %s\n", window.StatusText(3).c_str(),
                      window.StatusText(1).c_str(), window.StatusText(2).c_str());
     }
-    if (!options.Stats) return;
+    if (!options.Stats)
+        return;
     std::fprintf(err, "Event pump: %ld calls", window.PumpCalls());
     static const char* const kPhases[] = {"the walk", "the catalogue's sort", "the comparison"};
     for (int phase = 0; phase < TTerminalWindow::phCount; ++phase) {
@@ -170,27 +199,37 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     window.ResultList = results.File();
     window.DuplicateList = duplicates.File();
     window.Messages = err;
-    if (!options.Quiet && isatty(fileno(err))) window.Progress = err;
+    if (!options.Quiet && isatty(fileno(err)))
+        window.Progress = err;
     window.MeasurePumps = options.Stats;
     TSearchDriver driver(state, window);
     window.OnInterrupt = [&driver] { driver.btnSearchClick(); };
 
+    // SIGTERM stops the search as Ctrl+C does, so no temporary list is left behind.
     const auto oldHandler = std::signal(SIGINT, TTerminalWindow::InterruptHandler);
+    const auto oldTermHandler = std::signal(SIGTERM, TTerminalWindow::InterruptHandler);
     window.StartClock();
     driver.btnSearchClick();
     window.StopClock();
-    if (!window.Interrupted()) std::signal(SIGINT, oldHandler);
+    if (!window.Interrupted()) {
+        std::signal(SIGINT, oldHandler);
+        std::signal(SIGTERM, oldTermHandler);
+    }
     window.ClearProgress();
 
     bool written = true;
     for (TOutput* output : {&results, &duplicates}) {
-        if (!output->Finish(error)) {
+        std::string note;
+        if (!output->Finish(window.Interrupted(), error, note)) {
             Complain(err, error);
             written = false;
         }
+        if (!note.empty())
+            Complain(err, note);
     }
     Summarise(options, window, err);
-    if (!written) return kExitCannotWrite;
+    if (!written)
+        return kExitCannotWrite;
     return window.Interrupted() ? kExitInterrupted : kExitSearched;
 }
 

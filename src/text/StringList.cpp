@@ -232,14 +232,14 @@ void TStringList::Prepare(const std::function<void()>& pump)
     // Taken out of the list while the pump runs, so the list stays whole whatever it reads.
     std::vector<TItem> pending;
     pending.swap(FPending);
-    SortPending(pending, pump ? pump : [] {});
+    SortPending(
+        pending, pump ? pump : [] {});
     if (FDuplicates == TDuplicates::dupIgnore)
         DropIgnoredPending(pending);
     MergePending(pending);
 }
 
-void TStringList::SortPending(std::vector<TItem>& pending,
-                              const std::function<void()>& pump) const
+void TStringList::SortPending(std::vector<TItem>& pending, const std::function<void()>& pump) const
 {
     // Sorted as small references rather than as the items: 16 extra bytes an item.
     const TRefLess less{pending, FDuplicates == TDuplicates::dupAccept};
@@ -366,10 +366,12 @@ void TStringList::SetText(std::string_view text)
 
 bool TStringList::LoadFromFile(const std::string& nativePath)
 {
-    std::string contents;
-    if (!ReadWholeFile(nativePath, contents))
+    std::vector<std::string> lines;
+    if (!ReadFileLines(nativePath, kMaxFileLine,
+                       [&lines](std::string_view line) { lines.emplace_back(line); }))
         return false;
-    SetText(contents);
+    Clear();
+    for (const std::string& line : lines) Add(line);
     return true;
 }
 

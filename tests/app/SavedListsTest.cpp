@@ -1,10 +1,13 @@
 #include <sys/stat.h>
 
 #include <QTimer>
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
 #include "WindowFixture.h"
+#include "app/Application.h"
 #include "app/SavedLists.h"
 #include "text/Format.h"
 #include "views/DiskList.h"
@@ -64,18 +67,28 @@ TEST(SavedListsReload, TotalsCountEveryMemberButTheFirstOfEachGroup)
     const struct {
         const char* what;
         Pic lines;
+        std::size_t rows;
         std::int64_t files, bytes;
     } cases[] = {
         {"two groups",
          {header, "\"C:\\a1\",999,t", "\"C:\\a2\",100,t", "\"\"", header, "\"C:\\b1\",5000,t",
           "\"C:\\b2\",300,t"},
+         7,
          2,
          400},
-        // A file row first, a size that is no integer, a 64-bit size, a very long name.
+        // A file row first, a size that is no integer, a 64-bit size, a very long name; sizes
+        // that no file has are malformed rows, left out.
         {"hand-edited",
-         {"\"C:\\first\",10", "\"C:\\x\",abc", "\"C:\\y\",5000000000", "\"" + longName + "\",1"},
+         {"\"C:\\first\",10", "\"C:\\x\",abc", "\"C:\\y\",5000000000", "\"C:\\n\",-2",
+          "\"C:\\o\",99999999999999999999", "\"" + longName + "\",1"},
+         4,
          3,
          5000000001},
+        {"sum held at the top",
+         {"\"C:\\a\",1", "\"C:\\b\",9223372036854775807", "\"C:\\c\",9"},
+         3,
+         2,
+         INT64_MAX},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -85,8 +98,22 @@ TEST(SavedListsReload, TotalsCountEveryMemberButTheFirstOfEachGroup)
         const TReloadTotals totals = ReloadRows(lines, rows, [](int) {});
         EXPECT_EQ(totals.Files, c.files);
         EXPECT_EQ(totals.Bytes, c.bytes);
-        EXPECT_EQ(rows.Count(), c.lines.size());
+        EXPECT_EQ(rows.Count(), c.rows);
     }
+}
+
+// A line longer than a path can be is skipped as it streams by; a CR LF split between two
+// reads is one line end.
+TEST(SavedListsReload, OverlongLinesAreSkippedAndTheFollowingLinesRead)
+{
+    TTempTree tree;
+    const std::string kept(65535, 'k');
+    tree.WriteFile("SkipDupl.lis", kept + "\r\n" + std::string(3000000, 'x') + "\nC:\\after");
+    TStringList lines;
+    ASSERT_TRUE(lines.LoadFromFile(tree.Path("SkipDupl.lis")));
+    ASSERT_EQ(lines.Count(), 2);
+    EXPECT_EQ(lines[0], kept);
+    EXPECT_EQ(lines[1], "C:\\after");
 }
 
 TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndThePrompts)
@@ -194,10 +221,44 @@ TEST_F(SavedListsWindow, AnEmptyOrUnreadableListReloadsNothingAndTheTickGoesOn)
     FTree.MakeDir("data/SkipDupl.lis");
     TMessageBox::ClearHistory();
     OpenAndStart();
-    EXPECT_EQ(TMessageBox::History().size(), 2);
+    EXPECT_EQ(TMessageBox::History().size(), 3);  // told that Zarvex.lis will not be written
     EXPECT_EQ(Rows().Count(), 0u);
     EXPECT_EQ(Form->State.KnownDuplicates.Count(), 0);
     EXPECT_GT(DriveRows(), 0);
+}
+
+// A list linked to a FIFO is not written and the window says so once; a list linked to a
+// regular file in another folder is written through; a save's leftover temporary file goes.
+TEST_F(SavedListsWindow, ListsLinkedToNoRegularFileAreNotWrittenAndLeftoversGo)
+{
+    ASSERT_EQ(mkfifo(FTree.Path("fifo").c_str(), 0600), 0);
+    fs::create_symlink(FTree.Path("fifo"), FTree.Path("data/NewDupl.lis"));
+    FTree.WriteFile("elsewhere/list.lis", "\"Duplicate files .....\"\n\"C:\\x\",1\n\"C:\\y\",1\n");
+    fs::create_symlink(FTree.Path("elsewhere/list.lis"), FTree.Path("data/Zarvex.lis"));
+    FTree.WriteFile("elsewhere/list.lis.a1B2c3", "left by a killed save");
+    FTree.WriteFile("elsewhere/list.lis.keep", "not a temporary file");
+    OpenAndStart();  // every box answered by its default: the list is reloaded
+    ASSERT_EQ(TMessageBox::History().size(), 2);
+    const QString told = TMessageBox::History()[0].Request.Text;
+    EXPECT_TRUE(told.contains("NewDupl.lis") && !told.contains("Zarvex.lis")) << told.toStdString();
+    EXPECT_FALSE(fs::exists(FTree.Path("elsewhere/list.lis.a1B2c3")));
+    EXPECT_TRUE(fs::exists(FTree.Path("elsewhere/list.lis.keep")));
+    Form.reset();
+    EXPECT_TRUE(fs::is_symlink(FTree.Path("data/Zarvex.lis")) && fs::is_fifo(FTree.Path("fifo")));
+    EXPECT_EQ(Slurp(FTree.Path("elsewhere/list.lis")),
+              "\"Duplicate files .....\"\r\n\"C:\\x\",1\r\n\"C:\\y\",1\r\n");
+}
+
+TEST_F(SavedListsWindow, SigtermClosesTheWindowAsExitDoes)
+{
+    TfrmMain& form = OpenAndStart();
+    form.edtFileMask->setText("*.sig");
+    CloseOnTerminationSignals(form);
+    std::raise(SIGTERM);
+    for (int i = 0; i < 200 && form.isVisible(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(Stored("FileMask"), "*.sig");
 }
 
 }  // namespace

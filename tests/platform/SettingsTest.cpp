@@ -1,18 +1,24 @@
-#include "platform/Settings.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 
+#include "platform/Settings.h"
 #include "support/TempTree.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class SettingsTest : public testing::Test {
 protected:
     TTempTree FTree;
     TEnvGuard FConfig{"XDG_CONFIG_HOME", FTree.Path("config")};
-    void WriteKeyFile(const std::string& text) { FTree.WriteFile("config/Quillmoor/Zarvex.conf", text); }
+    void WriteKeyFile(const std::string& text)
+    {
+        FTree.WriteFile("config/Quillmoor/Zarvex.conf", text);
+    }
 };
 
 TEST_F(SettingsTest, OpeningCreatesTheKeyEmptyUnderTheConfigHomeOfTheMoment)
@@ -38,12 +44,17 @@ TEST_F(SettingsTest, OpeningCreatesTheKeyEmptyUnderTheConfigHomeOfTheMoment)
 
 TEST_F(SettingsTest, TextsComeBackByteForByteAndEmptyIsNotAbsent)
 {
-    const std::string texts[] = {"", "\\", "\\docs\\,\"\\my files\\\"", "  leading and trailing  ",
-                                 "*.txt, *.doc;x=y # not a comment", "\xC3\x9Cn\xC3\xAF \xE2\x82\xAC",
+    const std::string texts[] = {"",
+                                 "\\",
+                                 "\\docs\\,\"\\my files\\\"",
+                                 "  leading and trailing  ",
+                                 "*.txt, *.doc;x=y # not a comment",
+                                 "\xC3\x9Cn\xC3\xAF \xE2\x82\xAC",
                                  "[General]\nFileMask=evil"};
     {
         TSettingsKey key;
-        for (std::size_t i = 0; i < std::size(texts); ++i) key.WriteString("Value" + std::to_string(i), texts[i]);
+        for (std::size_t i = 0; i < std::size(texts); ++i)
+            key.WriteString("Value" + std::to_string(i), texts[i]);
         key.WriteBool("CheckFileName", true);
         key.WriteBool("CheckFileSize", false);
         EXPECT_TRUE(key.Close());
@@ -68,8 +79,10 @@ TEST_F(SettingsTest, StoredBooleanTexts)
         const char* text;
         bool whenDefaultFalse, whenDefaultTrue;
     } const cases[] = {
-        {"0", false, false}, {"-3", true, true}, {"00", false, false}, {" 1 ", true, true}, {"", false, true},
-        {"yes", false, true}, {"1.0", false, true}, {"99999999999999999999999", true, true},
+        {"0", false, false},  {"-3", true, true},
+        {"00", false, false}, {" 1 ", true, true},
+        {"", false, true},    {"yes", false, true},
+        {"1.0", false, true}, {"99999999999999999999999", true, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(TSettingsKey::BoolOfText(c.text, false), c.whenDefaultFalse) << c.text;
@@ -103,14 +116,32 @@ TEST_F(SettingsTest, GarbageFileReadsAsAbsentAndIsReplacedByTheWrite)
     EXPECT_EQ(value, "*.txt");
 }
 
-TEST_F(SettingsTest, UnreadableKeyGivesAbsentValuesAndAFailedClose)
+// A folder, or a link to a FIFO, where the file should be is neither read nor written; a link
+// to a regular file in another folder is followed.
+TEST_F(SettingsTest, OnlyARegularFileOrALinkToOneIsTheKey)
 {
-    FTree.MakeDir("config/Quillmoor/Zarvex.conf");  // a folder where the file should be
-    TSettingsKey key;
+    const std::string conf = FTree.Path("config/Quillmoor/Zarvex.conf");
+    ASSERT_EQ(mkfifo(FTree.Path("fifo").c_str(), 0600), 0);
+    FTree.WriteFile("elsewhere/real.conf", "[General]\nFileMask=*.doc\n");
+    for (const char* target : {"", "fifo", "elsewhere/real.conf"}) {
+        SCOPED_TRACE(target);
+        fs::remove_all(conf);
+        if (*target)
+            fs::create_symlink(FTree.Path(target), conf);
+        else
+            FTree.MakeDir("config/Quillmoor/Zarvex.conf");
+        const bool regular = std::string(target) == "elsewhere/real.conf";
+        TSettingsKey key;
+        std::string value;
+        EXPECT_EQ(key.ReadString("FileMask", value), regular);
+        key.WriteString("FileMask", "*.txt");
+        EXPECT_EQ(key.Close(), regular);
+    }
+    EXPECT_TRUE(fs::is_fifo(FTree.Path("fifo")));
+    EXPECT_TRUE(fs::is_symlink(conf));
     std::string value;
-    EXPECT_FALSE(key.ReadString("FileMask", value));
-    key.WriteString("FileMask", "*.txt");
-    EXPECT_FALSE(key.Close());
+    EXPECT_TRUE(TSettingsKey().ReadString("FileMask", value));
+    EXPECT_EQ(value, "*.txt");
 }
 
 }  // namespace
