@@ -37,8 +37,8 @@ bool ResolveFolders(const std::vector<std::string>& folders, std::vector<std::st
         std::error_code ec;
         const fs::path path = fs::canonical(folder, ec);
         if (ec || !fs::is_directory(path, ec)) {
-            error = "cannot search '" + folder +
-                    "': " + (ec ? ec.message() : std::string("not a folder"));
+            error = "cannot search '" + folder + "': " +
+                    (ec ? ec.message() : std::string("not a folder"));
             return false;
         }
         resolved.push_back(path.string());
@@ -62,14 +62,12 @@ bool ChooseDrives(const TFindOptions& options, std::string& drives, std::string&
 {
     if (!options.Folders.empty()) {
         std::vector<std::string> folders;
-        if (!ResolveFolders(options.Folders, folders, error))
-            return false;
+        if (!ResolveFolders(options.Folders, folders, error)) return false;
         TDriveTable::SetCurrent(TDriveTable::FromFolders(folders));
     }
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         const int type = GetDriveType(std::string(1, letter) + ":\\");
-        if (!Wanted(options, letter, type))
-            continue;
+        if (!Wanted(options, letter, type)) continue;
         if (type < dtRemovable) {
             error = std::string("there is no drive ") + letter + ": (see ZARVEX_DRIVES)";
             return false;
@@ -110,8 +108,8 @@ public:
             !S_ISDIR(st.st_mode)) {
             FFile = std::fopen(path->c_str(), "wb");
         } else if (!MayReplaceFile(*path)) {
-            error = "will not write '" + *path +
-                    "': it is a link to something that is not a regular file, or no file";
+            error =
+                "will not write '" + *path + "': it is neither a regular file nor a link to one";
             return false;
         } else if (FReplacement.Begin(*path)) {
             FFile = fdopen(dup(FReplacement.Fd()), "wb");
@@ -137,8 +135,10 @@ public:
             if (interrupted) {
                 FReplacement.Discard();
                 note = "the search was interrupted: '" + FPath + "' is left as it was";
-            } else if (!FReplacement.Commit())
-                ok = false, code = errno;
+            } else if (!FReplacement.Commit()) {
+                ok = false;
+                code = errno;
+            }
         }
         if (!ok) {
             error = "cannot write '" + (FPath.empty() ? std::string("standard output") : FPath) +
@@ -161,8 +161,7 @@ void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::
         std::fprintf(err, "%s\n%s  %s\n", window.StatusText(3).c_str(),
                      window.StatusText(1).c_str(), window.StatusText(2).c_str());
     }
-    if (!options.Stats)
-        return;
+    if (!options.Stats) return;
     std::fprintf(err, "Event pump: %ld calls", window.PumpCalls());
     static const char* const kPhases[] = {"the walk", "the catalogue's sort", "the comparison"};
     for (int phase = 0; phase < TTerminalWindow::phCount; ++phase) {
@@ -199,8 +198,7 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     window.ResultList = results.File();
     window.DuplicateList = duplicates.File();
     window.Messages = err;
-    if (!options.Quiet && isatty(fileno(err)))
-        window.Progress = err;
+    if (!options.Quiet && isatty(fileno(err))) window.Progress = err;
     window.MeasurePumps = options.Stats;
     TSearchDriver driver(state, window);
     window.OnInterrupt = [&driver] { driver.btnSearchClick(); };
@@ -228,8 +226,7 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
             Complain(err, note);
     }
     Summarise(options, window, err);
-    if (!written)
-        return kExitCannotWrite;
+    if (!written) return kExitCannotWrite;
     return window.Interrupted() ? kExitInterrupted : kExitSearched;
 }
 

@@ -106,7 +106,8 @@ bool TSettingsKey::Close()
     if (!FImpl)
         return MayReplaceFile(FilePath());
     FImpl->Settings->sync();
-    const bool stored = FImpl->Settings->status() == QSettings::NoError;
+    // A FormatError tells of a garbled file read before; the write itself replaced it.
+    const bool stored = FImpl->Settings->status() != QSettings::AccessError;
     FImpl.reset();
     return stored;
 }

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMimeType>
 #include <QProcess>
@@ -25,7 +24,7 @@ QString NativeName(const std::string& native)
     return QFile::decodeName(QByteArray(native.data(), static_cast<qsizetype>(native.size())));
 }
 
-// Reaches the listed file without following links; a result when it is not to be touched.
+// The outcome for a listed file that is not to be touched; nothing for a regular file.
 std::optional<TDeleteResult> Refusal(TListedState state, const TListedFile& file)
 {
     switch (state) {

@@ -232,14 +232,14 @@ void TStringList::Prepare(const std::function<void()>& pump)
     // Taken out of the list while the pump runs, so the list stays whole whatever it reads.
     std::vector<TItem> pending;
     pending.swap(FPending);
-    SortPending(
-        pending, pump ? pump : [] {});
+    SortPending(pending, pump ? pump : [] {});
     if (FDuplicates == TDuplicates::dupIgnore)
         DropIgnoredPending(pending);
     MergePending(pending);
 }
 
-void TStringList::SortPending(std::vector<TItem>& pending, const std::function<void()>& pump) const
+void TStringList::SortPending(std::vector<TItem>& pending,
+                              const std::function<void()>& pump) const
 {
     // Sorted as small references rather than as the items: 16 extra bytes an item.
     const TRefLess less{pending, FDuplicates == TDuplicates::dupAccept};

@@ -1,5 +1,5 @@
 #pragma once
-// Whole-file reads and writes for the list files.
+// Reading and replacing the list and settings files: whole files, or line by line.
 #include <cstddef>
 #include <functional>
 #include <string>

@@ -28,18 +28,14 @@ TEST_F(ShellOpsTest, ANameThatIsNoUtf8IsTrashedAndDeletedByItsBytesNeverItsDecoy
     Tree.WriteFile(decoy, "decoy");
     for (int round = 1; round <= 2; ++round) {
         Tree.WriteFile(bad, "listed");
-        const TDeleteResult result = MoveToTrash(OnC(bad));
-        EXPECT_EQ(result.Outcome, TDeleteOutcome::doDeleted) << result.Error;
+        EXPECT_EQ(MoveToTrash(OnC(bad)).Outcome, TDeleteOutcome::doDeleted);
     }
     EXPECT_TRUE(Exists(decoy) && !Exists(bad));
     EXPECT_TRUE(Exists("share/Trash/files/" + bad) && Exists("share/Trash/files/" + bad + ".2"));
     std::ifstream info(Tree.Path("share/Trash/info/" + bad + ".trashinfo"));
-    std::string header, path, date;
-    std::getline(info, header), std::getline(info, path), std::getline(info, date);
-    EXPECT_EQ(header, "[Trash Info]");
-    EXPECT_EQ(path, "Path=" + TrashInfoPath(Tree.Root()) + "/bad%FF%FEname");
-    EXPECT_EQ(date.rfind("DeletionDate=20", 0), 0u) << date;
-    EXPECT_EQ(TrashInfoPath("/a b/%~x\xc3\xa9"), "/a%20b/%25~x%C3%A9");
+    const std::string text{std::istreambuf_iterator<char>(info), {}};
+    const std::string path = "Path=" + TrashInfoPath(Tree.Root()) + "/bad%FF%FEname\n";
+    EXPECT_EQ(text.rfind("[Trash Info]\n" + path + "DeletionDate=20", 0), 0u) << text;
 
     Tree.WriteFile(bad, "listed");
     EXPECT_EQ(DeletePermanently(OnC(bad)).Outcome, TDeleteOutcome::doDeleted);
