@@ -13,6 +13,7 @@ int main(int argc, char* argv[])
     TfrmMain frmMain;
     TfrmFileProperties1 frmFileProperties1;
     frmMain.frmFileProperties1 = &frmFileProperties1;
+    CloseOnTerminationSignals(frmMain);
     frmMain.show();
     // Closing the window, also from inside a running search, only ends this loop; the window
     // and the dialog are destroyed after it, when nothing runs on them any more.

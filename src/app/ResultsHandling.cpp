@@ -43,10 +43,12 @@ std::string SelectedFilePath(const TResultRows& rows, std::ptrdiff_t selected)
 {
     if (selected < 0 || static_cast<std::size_t>(selected) >= rows.Count())
         return {};
-    std::string path = Trim(rows.Row(static_cast<std::size_t>(selected)).Caption);
-    if (IsGroupHeader(path))
+    // Linux names may begin or end with blanks: the trim only tells an empty row; the path is
+    // the caption exactly as listed, never another file of the trimmed name.
+    const std::string& caption = rows.Row(static_cast<std::size_t>(selected)).Caption;
+    if (Trim(caption).empty() || IsGroupHeader(caption))
         return {};
-    return path;
+    return caption;
 }
 
 std::vector<std::string> GroupCompanions(const TResultRows& rows, std::size_t row)

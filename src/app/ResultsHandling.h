@@ -18,7 +18,7 @@ inline constexpr const char* kReviewHint = "Double-click a file to review";
 inline constexpr std::ptrdiff_t kNoRow = -1;
 
 bool IsGroupHeader(const std::string& caption);
-// The trimmed caption of the row when it names a file; empty for a header, an empty row or
+// The caption of the row, exactly, when it names a file; empty for a header, an empty row or
 // no row (kNoRow).
 std::string SelectedFilePath(const TResultRows& rows, std::ptrdiff_t selected);
 // The paths of the other file rows of the row's group.

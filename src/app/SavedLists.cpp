@@ -6,9 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <limits>
+#include <string_view>
 
 #include "app/MainForm.h"
 #include "platform/Process.h"
+#include "platform/Settings.h"
 #include "text/Format.h"
 #include "text/TextFile.h"
 #include "text/TextUtil.h"
@@ -69,6 +72,33 @@ bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths)
            WriteLinesSafely(lines.NewDuplicates, paths.NewList);
 }
 
+std::int64_t SaturatingAdd(std::int64_t total, std::int64_t size)
+{
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    return size > 0 && total > kMax - size ? kMax : total + size;
+}
+
+namespace {
+
+// A size that no file can have: a negative number, or digits beyond 64 bits. Text that is no
+// integer at all is not counted here; its row stays, without a size in the totals.
+bool IsImpossibleSize(const std::vector<std::string>& subItems)
+{
+    if (subItems.empty())
+        return false;
+    std::string_view text = subItems[0];
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        text.remove_prefix(1);
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    long long size = 0;
+    return (negative && text.find_first_not_of('0') != std::string_view::npos) ||
+           !TryStrToInt64(text, size);
+}
+
+}  // namespace
+
 TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,
                          const std::function<void(int)>& progress)
 {
@@ -78,13 +108,15 @@ TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,
         if (progress)
             progress(i);
         TResultRow row = RowFromLine(lines[i]);
+        if (IsImpossibleSize(row.SubItems))
+            continue;  // a malformed row: left out, as if the line were not there
         if (row.Caption.empty())
             previousHadSubItems = false;
         if (previousHadSubItems) {
             ++totals.Files;
             long long size = 0;
             if (!row.SubItems.empty() && TryStrToInt64(row.SubItems[0], size))
-                totals.Bytes += size;
+                totals.Bytes = SaturatingAdd(totals.Bytes, size);
         }
         previousHadSubItems = !row.SubItems.empty();
         rows.Append(std::move(row));
@@ -152,8 +184,33 @@ bool Asked(TfrmMain& form, const TMessageBoxRequest& request)
 
 }  // namespace
 
+TMessageBoxRequest UnwritableFilesBox(const std::vector<std::string>& paths)
+{
+    TMessageBoxRequest box;
+    box.Title = QStringLiteral("Zarvex - files not written");
+    box.Icon = TMsgIcon::Warning;
+    box.Buttons = {mrOk};
+    box.DefaultButton = mrOk;
+    box.Text = QStringLiteral(
+        "These files are no regular files, or links to something that is not one, so Zarvex "
+        "will not write them at exit:\n");
+    for (const std::string& path : paths)
+        box.Text += QStringLiteral("\n") + QFile::decodeName(QByteArray::fromStdString(path));
+    return box;
+}
+
 void LoadSavedLists(TfrmMain& form)
 {
+    RemoveLeftoverTemporaries(form.ListFilePath);
+    RemoveLeftoverTemporaries(form.NewListFilePath);
+    std::vector<std::string> unwritable;
+    for (const std::string& path :
+         {form.ListFilePath, form.NewListFilePath, TSettingsKey::FilePath()}) {
+        if (!MayReplaceFile(path))
+            unwritable.push_back(path);
+    }
+    if (!unwritable.empty())
+        TMessageBox::Show(&form, UnwritableFilesBox(unwritable));
     const std::string& skip = form.SkipListFilePath;
     if (ListFileExists(skip) && Asked(form, SkipListPrompt(ListFileStamp(skip)))) {
         form.State.KnownDuplicates.LoadFromFile(skip);  // a failure leaves the list as it was
@@ -182,7 +239,7 @@ void ReloadPreviousList(TfrmMain& form)
     const TReloadTotals totals =
         ReloadRows(lines, view.Rows(), [&form](int i) { form.SetProgressPosition(i); });
     form.State.DuplicateFiles += totals.Files;
-    form.State.DuplicateBytes += totals.Bytes;
+    form.State.DuplicateBytes = SaturatingAdd(form.State.DuplicateBytes, totals.Bytes);
     view.EndUpdate();
     view.AutoSizeColumns();
     form.SetHourglass(false);

@@ -42,9 +42,14 @@ struct TReloadTotals {
     std::int64_t Bytes = 0;
 };
 // Appends one row per line and counts the totals as a search does: every file row that
-// follows another file row of its group, with its size. progress(i) is told each line index.
+// follows another file row of its group, with its size. A row whose size is negative or beyond
+// 64 bits is malformed and left out; the byte total stops at the largest 64-bit value rather
+// than wrap. progress(i) is told each line index.
 TReloadTotals ReloadRows(const TStringList& lines, TResultRows& rows,
                          const std::function<void(int)>& progress = {});
+
+// total + size, held at the largest 64-bit value instead of wrapping.
+std::int64_t SaturatingAdd(std::int64_t total, std::int64_t size);
 
 // True when any kind of directory entry is at the path.
 bool ListFileExists(const std::string& nativePath);
@@ -55,12 +60,17 @@ std::string ListFileStamp(const std::string& nativePath);
 TMessageBoxRequest SkipListPrompt(const std::string& stamp);
 TMessageBoxRequest PreviousListPrompt(const std::string& stamp);
 
+// The box that names list or settings files which will not be written.
+TMessageBoxRequest UnwritableFilesBox(const std::vector<std::string>& paths);
+
 class TfrmMain;
 
 // The window's side of the saved lists.
 //
-// First timer tick, before the drive list is filled: the known-duplicates question, then the
-// previous-results question, each only when its file is there.
+// First timer tick, before the drive list is filled: temporary list files left by a save that
+// was killed are removed; one box names the list and settings files that will not be written
+// because they are, or link to, something that is not a regular file; then the known-duplicates
+// question, then the previous-results question, each only when its file is there.
 void LoadSavedLists(TfrmMain& form);
 // Appends the rows of Zarvex.lis to the results list with the progress bar and the hourglass,
 // adds the totals and shows them. An empty or unreadable list reloads nothing.

@@ -1,5 +1,6 @@
 #include "cli/FindRun.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "cli/TerminalWindow.h"
 #include "engine/SearchDriver.h"
 #include "platform/Drives.h"
+#include "text/TextFile.h"
 
 namespace fs = std::filesystem;
 
@@ -90,7 +92,9 @@ void SetInputs(const TFindOptions& options, TTerminalWindow& window)
     window.Checks[TCheckBox::cbCheckFilesize] = options.SameSize;
 }
 
-// An output list: the file named, or the stream given.
+// An output list: the file named, or the stream given. A named file is replaced only by a
+// complete list (written beside it, renamed at the end); a device or FIFO named on the command
+// line is written as a stream, but never one reached through a link.
 class TOutput {
 public:
     bool Open(const std::optional<std::string>& path, std::FILE* fallback, std::string& error)
@@ -100,20 +104,43 @@ public:
             return true;
         }
         FPath = *path;
-        FFile = std::fopen(path->c_str(), "wb");
+        struct stat st {};
+        if (lstat(path->c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && !S_ISREG(st.st_mode) &&
+            !S_ISDIR(st.st_mode)) {
+            FFile = std::fopen(path->c_str(), "wb");
+        } else if (!MayReplaceFile(*path)) {
+            error =
+                "will not write '" + *path + "': it is neither a regular file nor a link to one";
+            return false;
+        } else if (FReplacement.Begin(*path)) {
+            FFile = fdopen(dup(FReplacement.Fd()), "wb");
+        }
         FOwned = FFile != nullptr;
-        if (!FFile) error = "cannot write '" + *path + "': " + std::strerror(errno);
+        if (!FFile)
+            error = "cannot write '" + *path + "': " + std::strerror(errno);
         return FFile != nullptr;
     }
-    // Flushes and closes; false when anything written did not reach the file.
-    bool Finish(std::string& error)
+    // Flushes and closes; false when anything written did not reach the file. An interrupted
+    // search leaves a named file as it was.
+    bool Finish(bool interrupted, std::string& error, std::string& note)
     {
-        if (!FFile) return true;
+        if (!FFile)
+            return true;
         errno = 0;
         bool ok = std::fflush(FFile) == 0 && !std::ferror(FFile);
-        const int code = errno;
-        if (FOwned && std::fclose(FFile) != 0) ok = false;
+        int code = errno;
+        if (FOwned && std::fclose(FFile) != 0)
+            ok = false;
         FFile = nullptr;
+        if (ok && FReplacement.Fd() >= 0) {
+            if (interrupted) {
+                FReplacement.Discard();
+                note = "the search was interrupted: '" + FPath + "' is left as it was";
+            } else if (!FReplacement.Commit()) {
+                ok = false;
+                code = errno;
+            }
+        }
         if (!ok) {
             error = "cannot write '" + (FPath.empty() ? std::string("standard output") : FPath) +
                     "': " + std::strerror(code ? code : EIO);
@@ -126,6 +153,7 @@ private:
     std::FILE* FFile = nullptr;
     std::string FPath;
     bool FOwned = false;
+    TFileReplacement FReplacement;  // discarded when not committed
 };
 
 void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::FILE* err)
@@ -184,11 +212,16 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     TSearchDriver driver(state, window);
     window.OnInterrupt = [&driver] { driver.btnSearchClick(); };
 
+    // SIGTERM stops the search as Ctrl+C does, so no temporary list is left behind.
     const auto oldHandler = std::signal(SIGINT, TTerminalWindow::InterruptHandler);
+    const auto oldTermHandler = std::signal(SIGTERM, TTerminalWindow::InterruptHandler);
     window.StartClock();
     driver.btnSearchClick();
     window.StopClock();
-    if (!window.Interrupted()) std::signal(SIGINT, oldHandler);
+    if (!window.Interrupted()) {
+        std::signal(SIGINT, oldHandler);
+        std::signal(SIGTERM, oldTermHandler);
+    }
     window.ClearProgress();
 
     bool written = true, trashed = true;
@@ -201,10 +234,13 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     else if (options.TrashDuplicates)
         trashed = TrashDuplicates(rows, options.DryRun, out, options.Quiet ? nullptr : err);
     for (TOutput* output : {&results, &duplicates}) {
-        if (!output->Finish(error)) {
+        std::string note;
+        if (!output->Finish(window.Interrupted(), error, note)) {
             Complain(err, error);
             written = false;
         }
+        if (!note.empty())
+            Complain(err, note);
     }
     Summarise(options, window, err);
     if (!written || !trashed) return kExitCannotWrite;

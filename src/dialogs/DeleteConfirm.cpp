@@ -107,5 +107,8 @@ bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
         result.Outcome == TDeleteOutcome::doNotAFile) {
         TMessageBox::Show(parent, FailureBox(path, result));
     }
-    return !FileExists(path);
+    // Judged by the outcome, not by a second look-up: a refusal for a link on the way must
+    // keep the row even when nothing is found through that link.
+    return result.Outcome == TDeleteOutcome::doDeleted ||
+           result.Outcome == TDeleteOutcome::doNotFound;
 }

@@ -24,6 +24,26 @@ bool OpenWithAssociatedProgram(const std::string& file)
     return QDesktopServices::openUrl(QUrl::fromLocalFile(name));
 }
 
+// A View that would reach something else than the listed file: told, and not started.
+bool RefusedToView(QWidget* parent, const std::string& file)
+{
+    TListedFile listed;
+    const TListedState state = listed.Open(file);
+    const std::string why = ListedRefusal(state, listed.Error());
+    if (!why.empty()) {
+        TMessageBoxRequest box;
+        box.Title = QStringLiteral("Zarvex - view file");
+        box.Icon = TMsgIcon::Warning;
+        box.Buttons = {mrOk};
+        box.DefaultButton = mrOk;
+        box.Text = QStringLiteral("Zarvex does not open this file:\n\n") +
+                   QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())) +
+                   QStringLiteral("\n\n") + QString::fromStdString(why);
+        TMessageBox::Show(parent, box);
+    }
+    return state != TListedState::lsFile;
+}
+
 }  // namespace
 
 TfrmFileProperties1::TLauncher& TfrmFileProperties1::Launcher()
@@ -68,9 +88,11 @@ void TfrmFileProperties1::btnViewClick()
     const std::string system = SystemDirectory();
     const std::string viewer = system.empty() ? std::string() : system + "\\viewers\\QuikView.exe";
     bool started = false;
-    if (!viewer.empty() && FileExists(viewer)) {
+    if (RefusedToView(this, FileName)) {
+        started = false;
+    } else if (!viewer.empty() && FileExists(viewer)) {
         started = Launcher().StartViewer(viewer, FileName);
-    } else if (FileExists(FileName) && !IsProgramFile(FileName)) {
+    } else if (!IsProgramFile(FileName)) {
         // Handing a program to its "associated program" would run it: View only shows.
         started = Launcher().OpenFile(FileName);
     }

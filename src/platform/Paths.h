@@ -6,6 +6,7 @@
 // root, as Windows does for "C:\..\x": a hostile or careless path cannot reach a folder
 // outside the drive it names.
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <optional>
 #include <string>
@@ -46,3 +47,38 @@ private:
     bool FOwned = false;
     std::string FLeaf;
 };
+
+// A listed file reached from its drive's root one component at a time without following any
+// link, so an action on Folder()/Name() falls on exactly the entry the list names, with the
+// bytes of its name. The drive's root itself is configuration and may be reached through
+// links; nothing below it may be one.
+enum class TListedState {
+    lsFile,          // a regular file
+    lsNotFound,      // nothing at the path (or no drive): it was deleted or moved
+    lsLinkOnTheWay,  // a folder on the way or the entry itself is a symbolic link
+    lsNotAFile,      // a folder on the way is no folder, or the entry is no regular file
+    lsFailed,        // a folder on the way could not be opened (Error tells why)
+};
+
+class TListedFile {
+public:
+    TListedFile() = default;
+    TListedFile(const TListedFile&) = delete;
+    TListedFile& operator=(const TListedFile&) = delete;
+    ~TListedFile();
+
+    TListedState Open(std::string_view programPath);
+    int Folder() const { return FFolder; }  // the folder holding the entry (an O_PATH descriptor)
+    const std::string& Name() const { return FName; }
+    const std::string& NativePath() const { return FNative; }
+    const struct stat& Stat() const { return FStat; }
+    const std::string& Error() const { return FError; }
+
+private:
+    int FFolder = -1;
+    std::string FName, FNative, FError;
+    struct stat FStat {};
+};
+
+// What the user is told when a listed file is not acted on; empty for lsFile and lsNotFound.
+std::string ListedRefusal(TListedState state, const std::string& error);

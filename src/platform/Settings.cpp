@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include "text/TextFile.h"
+
 namespace {
 
 const char* const kOrganization = "Quillmoor";
@@ -25,10 +27,12 @@ QString KeyName(std::string_view name)
 // Creating the key: the folder and an empty file, so the key exists from the first start.
 void CreateKeyFile(const QString& path)
 {
-    if (QFileInfo::exists(path)) return;
+    if (QFileInfo::exists(path))
+        return;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) file.close();
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        file.close();
 }
 
 }  // namespace
@@ -44,8 +48,12 @@ struct TSettingsKey::TImpl {
     std::unique_ptr<QSettings> Settings;
 };
 
-TSettingsKey::TSettingsKey() : FImpl(std::make_unique<TImpl>())
+TSettingsKey::TSettingsKey()
 {
+    // Reading a FIFO would block, and writing through a planted link would replace a device.
+    if (!MayReplaceFile(FilePath()))
+        return;
+    FImpl = std::make_unique<TImpl>();
     CreateKeyFile(FImpl->Settings->fileName());
 }
 
@@ -61,7 +69,8 @@ std::string TSettingsKey::FilePath()
 
 bool TSettingsKey::ReadString(std::string_view name, std::string& value) const
 {
-    if (!FImpl || !FImpl->Settings->contains(KeyName(name))) return false;
+    if (!FImpl || !FImpl->Settings->contains(KeyName(name)))
+        return false;
     const QVariant stored = FImpl->Settings->value(KeyName(name));
     // A hand-edited value with bare commas reads as a list in the INI form: keep it as typed.
     if (stored.userType() == QMetaType::QStringList)
@@ -74,15 +83,17 @@ bool TSettingsKey::ReadString(std::string_view name, std::string& value) const
 bool TSettingsKey::ReadBool(std::string_view name, bool defaultValue) const
 {
     std::string text;
-    if (!ReadString(name, text)) return defaultValue;
+    if (!ReadString(name, text))
+        return defaultValue;
     return BoolOfText(text, defaultValue);
 }
 
 void TSettingsKey::WriteString(std::string_view name, std::string_view value)
 {
-    if (!FImpl) return;
-    FImpl->Settings->setValue(KeyName(name), QString::fromUtf8(value.data(),
-                                                                static_cast<qsizetype>(value.size())));
+    if (!FImpl)
+        return;
+    FImpl->Settings->setValue(
+        KeyName(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
 }
 
 void TSettingsKey::WriteBool(std::string_view name, bool value)
@@ -92,9 +103,11 @@ void TSettingsKey::WriteBool(std::string_view name, bool value)
 
 bool TSettingsKey::Close()
 {
-    if (!FImpl) return true;
+    if (!FImpl)
+        return MayReplaceFile(FilePath());
     FImpl->Settings->sync();
-    const bool stored = FImpl->Settings->status() == QSettings::NoError;
+    // A FormatError tells of a garbled file read before; the write itself replaced it.
+    const bool stored = FImpl->Settings->status() != QSettings::AccessError;
     FImpl.reset();
     return stored;
 }
@@ -104,11 +117,14 @@ bool TSettingsKey::BoolOfText(std::string_view text, bool defaultValue)
     std::size_t first = 0, last = text.size();
     while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
     while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-    if (first < last && (text[first] == '+' || text[first] == '-')) ++first;
-    if (first == last) return defaultValue;
+    if (first < last && (text[first] == '+' || text[first] == '-'))
+        ++first;
+    if (first == last)
+        return defaultValue;
     bool nonZero = false;
     for (std::size_t i = first; i < last; ++i) {
-        if (text[i] < '0' || text[i] > '9') return defaultValue;
+        if (text[i] < '0' || text[i] > '9')
+            return defaultValue;
         nonZero = nonZero || text[i] != '0';
     }
     return nonZero;

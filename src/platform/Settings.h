@@ -5,7 +5,9 @@
 // opening so a changed XDG_CONFIG_HOME is honoured.
 //
 // Failures are silent: an unreadable or garbled file reads as absent values, a store that
-// cannot be written loses the write. Close() tells whether the values reached the file.
+// cannot be written loses the write. Close() tells whether the values reached the file. A key
+// file that is, or links to, anything but a regular file (a FIFO, a device) is neither read
+// nor written: every value reads as absent and Close() gives false.
 #include <memory>
 #include <string>
 #include <string_view>

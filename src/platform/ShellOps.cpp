@@ -3,13 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMimeType>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <cerrno>
@@ -17,6 +14,7 @@
 #include <optional>
 
 #include "platform/Paths.h"
+#include "platform/Trash.h"
 #include "text/TextUtil.h"
 
 namespace {
@@ -26,25 +24,19 @@ QString NativeName(const std::string& native)
     return QFile::decodeName(QByteArray(native.data(), static_cast<qsizetype>(native.size())));
 }
 
-// What may be deleted: a regular file, or a link standing where one was listed.
-std::optional<TDeleteResult> RefuseUnlessFile(const std::string& native)
+// The outcome for a listed file that is not to be touched; nothing for a regular file.
+std::optional<TDeleteResult> Refusal(TListedState state, const TListedFile& file)
 {
-    struct stat st {};
-    if (lstat(native.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+    switch (state) {
+        case TListedState::lsFile:
+            return std::nullopt;
+        case TListedState::lsNotFound:
             return TDeleteResult{TDeleteOutcome::doNotFound, {}};
-        return TDeleteResult{TDeleteOutcome::doFailed, std::strerror(errno)};
+        case TListedState::lsNotAFile:
+            return TDeleteResult{TDeleteOutcome::doNotAFile, {}};
+        default:
+            return TDeleteResult{TDeleteOutcome::doFailed, ListedRefusal(state, file.Error())};
     }
-    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-        return TDeleteResult{TDeleteOutcome::doNotAFile, {}};
-    }
-    return std::nullopt;
-}
-
-bool Gone(const std::string& native)
-{
-    struct stat st {};
-    return lstat(native.c_str(), &st) != 0 && errno == ENOENT;
 }
 
 bool EndsWithNoCase(std::string_view s, std::string_view tail)
@@ -70,68 +62,25 @@ bool MimeRunsCode(const QMimeType& mime)
            !mime.inherits(QStringLiteral("text/plain"));
 }
 
-// Qt moves a file into "files/" below the working folder when it cannot set up the home
-// trash, and calls that a success. So the home trash is made beforehand, and a landing place
-// that is no trash folder is undone.
-void EnsureHomeTrash()
-{
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (data.isEmpty())
-        return;
-    QDir().mkpath(data + QStringLiteral("/Trash/files"));
-    QDir().mkpath(data + QStringLiteral("/Trash/info"));
-}
-
-bool IsTrashFolder(const QString& landed)
-{
-    const QFileInfo info(landed);
-    if (!info.isAbsolute())
-        return false;
-    const QDir files = info.dir();
-    QDir trash = files;
-    if (files.dirName() != QStringLiteral("files") || !trash.cdUp())
-        return false;
-    const QString name = trash.dirName();
-    QDir parent = trash;
-    // $XDG_DATA_HOME/Trash, $topdir/.Trash-$uid or $topdir/.Trash/$uid
-    return name == QStringLiteral("Trash") || name.startsWith(QStringLiteral(".Trash-")) ||
-           (parent.cdUp() && parent.dirName() == QStringLiteral(".Trash"));
-}
-
 }  // namespace
 
 TDeleteResult MoveToTrash(std::string_view programPath)
 {
-    const auto native = ToNativePath(programPath);
-    if (!native)
-        return {TDeleteOutcome::doNotFound, {}};
-    if (auto refused = RefuseUnlessFile(*native))
+    TListedFile file;
+    if (auto refused = Refusal(file.Open(programPath), file))
         return *refused;
-    EnsureHomeTrash();
-    const QString original = NativeName(*native);
-    QFile file(original);
-    if (file.moveToTrash()) {
-        if (IsTrashFolder(file.fileName()))
-            return {TDeleteOutcome::doDeleted, {}};
-        QFile::rename(file.fileName(), original);
-        return {TDeleteOutcome::doFailed, "no trash folder could be set up for this file"};
-    }
-    if (Gone(*native))
+    std::string error;
+    if (MoveListedFileToTrash(file, error))
         return {TDeleteOutcome::doDeleted, {}};
-    std::string why = file.errorString().toStdString();
-    if (why.empty() || why == "Unknown error")
-        why = "the trash cannot take this file";
-    return {TDeleteOutcome::doFailed, why};
+    return {TDeleteOutcome::doFailed, error};
 }
 
 TDeleteResult DeletePermanently(std::string_view programPath)
 {
-    const auto native = ToNativePath(programPath);
-    if (!native)
-        return {TDeleteOutcome::doNotFound, {}};
-    if (auto refused = RefuseUnlessFile(*native))
+    TListedFile file;
+    if (auto refused = Refusal(file.Open(programPath), file))
         return *refused;
-    if (unlink(native->c_str()) == 0 || errno == ENOENT)
+    if (unlinkat(file.Folder(), file.Name().c_str(), 0) == 0 || errno == ENOENT)
         return {TDeleteOutcome::doDeleted, {}};
     return {TDeleteOutcome::doFailed, std::strerror(errno)};
 }

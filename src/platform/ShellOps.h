@@ -2,9 +2,10 @@
 // The shell's file operations: deleting one file to the trash or for good, telling whether
 // opening a file would run it, and starting a viewer on a file.
 //
-// Nothing here asks the user anything: confirmations are the caller's. Only what a search can
-// list (a regular file, or a link in its place) is ever deleted; a folder named by a
-// hand-edited list is refused, never trashed whole.
+// Nothing here asks the user anything: confirmations are the caller's. A file is reached from
+// its drive's root without following links and acted on by the bytes of its name; only a
+// regular file is ever deleted. A link on the way, or standing where the file was listed, and
+// a folder named by a hand-edited list are refused, never followed or trashed whole.
 #include <string>
 #include <string_view>
 
@@ -12,7 +13,7 @@ enum class TDeleteOutcome {
     doDeleted,   // nothing is left at the path
     doNotFound,  // nothing was there to begin with
     doNotAFile,  // a folder, device or the like: refused, left in place
-    doFailed,    // the file system refused; the file is where it was
+    doFailed,    // the file system refused, or a link was on the way; the file is where it was
 };
 
 struct TDeleteResult {
@@ -20,7 +21,7 @@ struct TDeleteResult {
     std::string Error;  // the system's reason when Outcome is doFailed
 };
 
-// Sends one file to the freedesktop.org trash, so it can be restored.
+// Sends one file to the freedesktop.org trash of its file system, so it can be restored.
 TDeleteResult MoveToTrash(std::string_view programPath);
 // Removes one file for good.
 TDeleteResult DeletePermanently(std::string_view programPath);

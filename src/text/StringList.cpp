@@ -366,10 +366,12 @@ void TStringList::SetText(std::string_view text)
 
 bool TStringList::LoadFromFile(const std::string& nativePath)
 {
-    std::string contents;
-    if (!ReadWholeFile(nativePath, contents))
+    std::vector<std::string> lines;
+    if (!ReadFileLines(nativePath, kMaxFileLine,
+                       [&lines](std::string_view line) { lines.emplace_back(line); }))
         return false;
-    SetText(contents);
+    Clear();
+    for (const std::string& line : lines) Add(line);
     return true;
 }
 

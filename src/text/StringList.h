@@ -78,6 +78,7 @@ public:
 
     // Lines of a file: a CR, an LF or the pair ends a line; a missing final line end still
     // ends the last line. Bytes are kept as they are (NUL and invalid UTF-8 included).
+    // A line longer than kMaxFileLine (TextFile.h) is skipped as malformed without being held.
     // Clears the list first; false (list left as it was) when the file cannot be read.
     bool LoadFromFile(const std::string& nativePath);
     // Every string followed by CR LF. The file is replaced as a whole (written beside it, then

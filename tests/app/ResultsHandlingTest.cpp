@@ -20,7 +20,7 @@ TEST(ResultsHandling, SelectedFilePathAndGroupCompanions)
     rows.Append({"  C:\\padded  ", {}});
     rows.Append({"xx Duplicate files ..... xx", {}});
     EXPECT_EQ(SelectedFilePath(rows, 0), "");
-    EXPECT_EQ(SelectedFilePath(rows, 3), "C:\\padded");
+    EXPECT_EQ(SelectedFilePath(rows, 3), "  C:\\padded  ") << "the caption exactly";
     EXPECT_EQ(SelectedFilePath(rows, 4), "") << "a caption containing the header text";
     EXPECT_EQ(SelectedFilePath(rows, 99), "");
     EXPECT_EQ(GroupCompanions(Layout({"H", "a", "b", "c", "", "H", "d"}), 2), (Pic{"a", "c"}));
@@ -164,6 +164,21 @@ TEST_F(ResultsWindow, ARefusalOrTheLastCopyKeepsFileAndRows)
     DeleteKey("a");
     EXPECT_EQ(Picture(), (Pic{"b"}));
     EXPECT_TRUE(InTrash("a"));
+}
+
+// Names may end in blanks: the row's file is deleted, never the one of the trimmed name, and
+// a trimmed name that names nothing does not pass for a file already gone.
+TEST_F(ResultsWindow, ARowNamesItsFileExactlyTrailingBlanksIncluded)
+{
+    ListGroups({{"t ", "u"}, {"v ", "w"}});
+    FTree.WriteFile("c/t", "decoy");
+    DeleteKey("t ");
+    EXPECT_TRUE(InTrash("t ") && Exists("t"));
+    TMessageBox::AnswerNext(mrNo);
+    Select("v ");
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(TMessageBox::History().size(), 2);
+    EXPECT_EQ(Picture(), (Pic{"H", "v ", "w"}));
 }
 
 TEST_F(ResultsWindow, ReviewOrDeletionRemovesTheRowOfAFileGone)

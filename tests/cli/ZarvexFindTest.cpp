@@ -1,9 +1,11 @@
 // zarvex-find end to end: the real program on temporary trees, its exact output and status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -221,6 +223,22 @@ TEST_F(ZarvexFindTest, OutputThatCannotBeWrittenFailsWithStatusOne)
         RunZarvexFind({"-q", "--new-duplicates", "/dev/full", Tree.Root()});
     EXPECT_EQ(fullList.Status, 1);
     EXPECT_NE(fullList.Out.find(kHeaderLine), std::string::npos);
+
+    // Never through a link to a FIFO; through a link to a regular file elsewhere, as named.
+    TTempTree lists;
+    ASSERT_EQ(mkfifo(lists.Path("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink(lists.Path("fifo"), lists.Path("to-fifo.lis"));
+    const TProgramRun linked =
+        RunZarvexFind({"-q", "--output", lists.Path("to-fifo.lis"), Tree.Root()});
+    EXPECT_EQ(linked.Status, 1);
+    EXPECT_NE(linked.Err.find("will not write"), std::string::npos) << linked.Err;
+    lists.WriteFile("elsewhere/real.lis", "old");
+    std::filesystem::create_symlink(lists.Path("elsewhere/real.lis"), lists.Path("to-real.lis"));
+    EXPECT_EQ(
+        RunZarvexFind({"-q", "--new-duplicates", lists.Path("to-real.lis"), Tree.Root()}).Status,
+        0);
+    EXPECT_EQ(Read(lists.Path("elsewhere/real.lis")), "C:\\a\\x.txt\r\nC:\\b\\x.txt\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(lists.Path("to-real.lis")));
 }
 
 TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
@@ -233,11 +251,17 @@ TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
     Write("small/a.txt", "a pair found first");
     Write("small/b.txt", "a pair found first");
 
-    const TProgramRun run = RunZarvexFind({"--no-same-stamp", Tree.Root()}, "", true);
+    // A named list is replaced only by a complete one.
+    TTempTree lists;
+    lists.WriteFile("old.lis", "old\r\n");
+    const TProgramRun run = RunZarvexFind(
+        {"--no-same-stamp", "--output", lists.Path("old.lis"), Tree.Root()}, "", true);
 
     EXPECT_EQ(run.Status, 130);
-    EXPECT_EQ(run.Out, "");  // the walk meets the largest size first
-    EXPECT_EQ(run.Err, "Comparison interrupted\nBytes: 0  Files: 0\n");
+    EXPECT_EQ(run.Err, "zarvex-find: the search was interrupted: '" + lists.Path("old.lis") +
+                           "' is left as it was\nComparison interrupted\nBytes: 0  Files: 0\n");
+    EXPECT_EQ(Read(lists.Path("old.lis")), "old\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(lists.Root()), {}), 1);
 }
 
 }  // namespace

@@ -52,11 +52,6 @@ TEST_F(ShellOpsTest, NothingButFilesIsEverDeleted)
         EXPECT_EQ(erase(OnC("none.txt")).Outcome, TDeleteOutcome::doNotFound);
         EXPECT_EQ(erase("Q:\\off-drive.txt").Outcome, TDeleteOutcome::doNotFound);
     }
-    // A link standing where a file was listed goes, its target stays.
-    Tree.WriteFile("target.txt", "t");
-    fs::create_symlink(Tree.Path("target.txt"), Tree.Path("link.txt"));
-    EXPECT_EQ(DeletePermanently(OnC("link.txt")).Outcome, TDeleteOutcome::doDeleted);
-    EXPECT_TRUE(Exists("target.txt"));
 
     // Programs are told from documents.
     Tree.WriteFile("notes.txt", "just text\n");

@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 
 #include "dialogs/DialogFixture.h"
 #include "dialogs/FilProps.h"
@@ -75,6 +76,11 @@ TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShow
     EXPECT_EQ(Opened, std::vector<std::string>{OnC("dir/a b.txt")});
     Dialog.hide();
     EXPECT_FALSE(View("run.sh")) << "View never runs a program";
+    Dialog.hide();
+    std::filesystem::create_directory_symlink(Tree.Path("dir"), Tree.Path("via"));
+    TMessageBox::ClearHistory();
+    EXPECT_FALSE(View("via/a b.txt")) << "a link on the way: refused and told";
+    EXPECT_EQ(TMessageBox::History().size(), 1);
     EXPECT_EQ(Opened.size(), 1u);
     Dialog.hide();
     OpenSucceeds = false;

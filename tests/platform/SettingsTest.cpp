@@ -1,12 +1,15 @@
-#include "platform/Settings.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 
+#include "platform/Settings.h"
 #include "support/TempTree.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 class SettingsTest : public testing::Test {
 protected:
@@ -19,20 +22,14 @@ TEST_F(SettingsTest, OpeningCreatesTheKeyEmptyUnderTheConfigHomeOfTheMoment)
 {
     const std::string file = FTree.Path("config/Quillmoor/Zarvex.conf");
     EXPECT_EQ(TSettingsKey::FilePath(), file);
-    {
-        TSettingsKey key;
-        std::string value = "untouched";
-        EXPECT_FALSE(key.ReadString("FileMask", value));
-        EXPECT_EQ(value, "untouched");
-    }
-    std::ifstream created(file);
-    EXPECT_TRUE(created.good());
-    EXPECT_EQ(created.peek(), std::ifstream::traits_type::eof());
+    std::string value = "untouched";
+    EXPECT_FALSE(TSettingsKey().ReadString("FileMask", value));
+    EXPECT_EQ(value, "untouched");
+    EXPECT_TRUE(fs::is_regular_file(file) && fs::file_size(file) == 0);
 
     TSettingsKey().WriteString("FileMask", "first");
     TEnvGuard other("XDG_CONFIG_HOME", FTree.Path("other"));
     EXPECT_EQ(TSettingsKey::FilePath(), FTree.Path("other/Quillmoor/Zarvex.conf"));
-    std::string value;
     EXPECT_FALSE(TSettingsKey().ReadString("FileMask", value));
 }
 
@@ -44,8 +41,6 @@ TEST_F(SettingsTest, TextsComeBackByteForByteAndEmptyIsNotAbsent)
     {
         TSettingsKey key;
         for (std::size_t i = 0; i < std::size(texts); ++i) key.WriteString("Value" + std::to_string(i), texts[i]);
-        key.WriteBool("CheckFileName", true);
-        key.WriteBool("CheckFileSize", false);
         EXPECT_TRUE(key.Close());
     }
     TSettingsKey key;
@@ -56,10 +51,6 @@ TEST_F(SettingsTest, TextsComeBackByteForByteAndEmptyIsNotAbsent)
         EXPECT_EQ(value, texts[i]);
     }
     EXPECT_FALSE(key.ReadString("FileMask", value)) << "a value's text became a value";
-    ASSERT_TRUE(key.ReadString("CheckFileName", value));
-    EXPECT_EQ(value, "1");
-    ASSERT_TRUE(key.ReadString("CheckFileSize", value));
-    EXPECT_EQ(value, "0");
 }
 
 TEST_F(SettingsTest, StoredBooleanTexts)
@@ -77,40 +68,47 @@ TEST_F(SettingsTest, StoredBooleanTexts)
     }
 }
 
-TEST_F(SettingsTest, HandEditedValues)
+TEST_F(SettingsTest, AHandEditedValueWithCommasIsOneText)
 {
-    WriteKeyFile("[General]\nA=5\nB=\nFoldersToIgnore=sp3, temp\n");
-    TSettingsKey key;
-    EXPECT_TRUE(key.ReadBool("A", false));
-    EXPECT_FALSE(key.ReadBool("B", false));
-    EXPECT_TRUE(key.ReadBool("B", true));
+    WriteKeyFile("[General]\nFoldersToIgnore=sp3, temp\n");
     std::string value;
-    ASSERT_TRUE(key.ReadString("FoldersToIgnore", value));
+    ASSERT_TRUE(TSettingsKey().ReadString("FoldersToIgnore", value));
     EXPECT_EQ(value, "sp3,temp");  // read as a list by the file format, kept as one text
 }
 
-TEST_F(SettingsTest, GarbageFileReadsAsAbsentAndIsReplacedByTheWrite)
+// The key file as found: garbage reads as absent and is replaced by the write; a folder, or a
+// link to a FIFO, is neither read nor written; a link to a regular file elsewhere is followed.
+TEST_F(SettingsTest, KeyFilesAsFound)
 {
-    WriteKeyFile(std::string("\x01\x02\xff garbage [[[ \n=\n\0\0\0", 23));
-    {
-        TSettingsKey key;
+    const std::string conf = FTree.Path("config/Quillmoor/Zarvex.conf");
+    ASSERT_EQ(mkfifo(FTree.Path("fifo").c_str(), 0600), 0);
+    FTree.WriteFile("elsewhere/real.conf", "[General]\nFileMask=*.doc\n");
+    const struct {
+        const char* link;  // nullptr: a garbage file; "": a folder
+        bool read, written;
+    } cases[] = {{nullptr, false, true},
+                 {"", false, false},
+                 {"fifo", false, false},
+                 {"elsewhere/real.conf", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link ? c.link : "garbage");
+        fs::remove_all(conf);
+        if (!c.link)
+            WriteKeyFile(std::string("\x01\x02\xff garbage [[[ \n=\n\0\0\0", 23));
+        else if (*c.link)
+            fs::create_symlink(FTree.Path(c.link), conf);
+        else
+            FTree.MakeDir("config/Quillmoor/Zarvex.conf");
         std::string value;
-        EXPECT_FALSE(key.ReadString("FileMask", value));
-        key.WriteString("FileMask", "*.txt");
+        {
+            TSettingsKey key;
+            EXPECT_EQ(key.ReadString("FileMask", value), c.read);
+            key.WriteString("FileMask", "*.txt");
+            EXPECT_EQ(key.Close(), c.written);
+        }
+        EXPECT_EQ(TSettingsKey().ReadString("FileMask", value) && value == "*.txt", c.written);
     }
-    std::string value;
-    EXPECT_TRUE(TSettingsKey().ReadString("FileMask", value));
-    EXPECT_EQ(value, "*.txt");
-}
-
-TEST_F(SettingsTest, UnreadableKeyGivesAbsentValuesAndAFailedClose)
-{
-    FTree.MakeDir("config/Quillmoor/Zarvex.conf");  // a folder where the file should be
-    TSettingsKey key;
-    std::string value;
-    EXPECT_FALSE(key.ReadString("FileMask", value));
-    key.WriteString("FileMask", "*.txt");
-    EXPECT_FALSE(key.Close());
+    EXPECT_TRUE(fs::is_fifo(FTree.Path("fifo")) && fs::is_symlink(conf));
 }
 
 }  // namespace
