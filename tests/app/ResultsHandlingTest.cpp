@@ -1,10 +1,19 @@
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTimer>
 #include <filesystem>
 
 #include "WindowFixture.h"
 
 namespace {
+
+// A key pressed on a widget, seen by the window's filters as a typed one.
+void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
 
 TResultRows Layout(const Pic& captions)
 {
@@ -81,8 +90,7 @@ protected:
     void Select(const std::string& name) { Form->FileListView1->SelectRow(RowOf("C:\\" + name)); }
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers);
-        Form->FileListView1KeyDown(&event);
+        Key(Form->FileListView1, key, modifiers);
     }
     void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -122,48 +130,86 @@ TEST_F(ResultsWindow, AClickedFileTakesEnterAClickedHeaderGivesItBackToFindNow)
     EXPECT_EQ(Panel(0), "Duplicates found....") << "Enter pressed Find Now";
 }
 
-TEST_F(ResultsWindow, DeletingAFileOfAPairRemovesTheGroupShiftAloneDeletesForGood)
+// Through the real keys: Shift+Delete asks with No as its default, names the native path
+// too, and leaves nothing selected; Delete with Ctrl goes to the trash; Escape while the copy
+// check reads cancels.
+TEST_F(ResultsWindow, DeleteKeysConfirmAndLeaveNothingSelected)
 {
     ListGroups({{"a", "b"}, {"c", "d"}, {"e", "f", "g", "h"}});
-    DeleteKey("d");
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "e", "f", "g", "h"}));
-    EXPECT_TRUE(InTrash("d") && Exists("c"));
-    DeleteKey("e", Qt::ShiftModifier);
+    Form->show();
+    Select("e");
+    Press(Qt::Key_Delete, Qt::ShiftModifier);  // unattended: No
+    ASSERT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_EQ(TMessageBox::History()[0].Request.DefaultButton, mrNo);
+    EXPECT_TRUE(TMessageBox::History()[0].Request.Text.endsWith(
+        QString::fromStdString("C:\\e\n" + FTree.Path("c/e"))));
+    EXPECT_TRUE(Exists("e"));
+    TMessageBox::AnswerNext(mrYes);
+    Press(Qt::Key_Delete, Qt::ShiftModifier);
     EXPECT_FALSE(Exists("e") || InTrash("e"));
-    // Regression: the next Delete fell on a neighbour; no row stays selected.
+    EXPECT_EQ(Form->FileListView1->SelectedIndex(), -1);
     Press(Qt::Key_Delete);
-    EXPECT_EQ(TMessageBox::History().size(), 2);
-    DeleteKey("f", Qt::ShiftModifier | Qt::ControlModifier);
-    EXPECT_TRUE(InTrash("f"));
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "g", "h"}));
-}
+    EXPECT_EQ(TMessageBox::History().size(), 2) << "a second Delete finds nothing selected";
 
-TEST_F(ResultsWindow, ARefusalOrTheLastCopyKeepsFileAndRows)
-{
-    ListGroups({{"a", "b"}});
-    TMessageBox::AnswerNext(mrNo);
-    Select("a");
-    Press(Qt::Key_Delete);
-    EXPECT_TRUE(Exists("a"));
+    DeleteKey("d", Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_TRUE(InTrash("d") && Exists("c"));
+    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "f", "g", "h"}));
 
     TMessageBox::ClearHistory();
-    FTree.WriteFile("c/b", "changed after the search");
-    Select("a");
-    Press(Qt::Key_Delete);  // unattended: the default answer, No
-    ASSERT_EQ(TMessageBox::History().size(), 1);
-    EXPECT_TRUE(TMessageBox::History()[0].Request.Text.contains("last copy"));
-    EXPECT_TRUE(Exists("a"));
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b"}));
+    Select("f");
+    QCoreApplication::postEvent(Form->FileListView1,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    Press(Qt::Key_Delete);
+    EXPECT_TRUE(TMessageBox::History().isEmpty()) << "cancelled before the question";
+    EXPECT_TRUE(Exists("f"));
+}
 
-    // A hand-edited list starting with a file.
-    Form->ClearRows();
-    FTree.WriteFile("c/b", "x");
-    FTree.WriteFile("c/a", "x");
-    Form->AddRow("C:\\a");
-    Form->AddRow("C:\\b");
-    DeleteKey("a");
-    EXPECT_EQ(Picture(), (Pic{"b"}));
-    EXPECT_TRUE(InTrash("a"));
+TEST_F(ResultsWindow, ContextMenuOffersFileEntriesOnFileRowsOnly)
+{
+    ListGroups({{"a", "b"}, {"c", "d"}});
+    Form->show();
+    std::vector<std::string> opened;
+    const auto saved = TfrmFileProperties1::Launcher();
+    TfrmFileProperties1::Launcher().OpenFolder = [&](const std::string& folder) {
+        opened.push_back(folder);
+        return true;
+    };
+    auto menuFor = [this](int row) -> QMenu* {
+        Form->FileListView1->SelectRow(row);
+        Press(Qt::Key_F10, Qt::ShiftModifier);
+        auto* menu = Form->FileListView1->findChild<QMenu*>("mnuResults");
+        return menu && menu->isVisible() ? menu : nullptr;
+    };
+    auto choose = [&](int row, const char* text) {
+        QMenu* menu = menuFor(row);
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions())
+            if (action->text() == QString::fromUtf8(text))
+                action->trigger();
+        menu->close();
+        QApplication::processEvents();
+    };
+    QMenu* menu = menuFor(RowOf("C:\\a"));
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction* action : menu->actions()) texts << action->text();
+    EXPECT_EQ(texts, (QStringList{"Review\u2026", "Delete to trash", "Delete permanently\u2026",
+                                  "Open containing folder", "Copy path"}));
+    menu->close();
+    EXPECT_EQ(menuFor(0), nullptr) << "a header row";
+    EXPECT_EQ(menuFor(RowOf("")), nullptr) << "an empty row";
+
+    choose(RowOf("C:\\a"), "Copy path");
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), FTree.Path("c/a"));
+    choose(RowOf("C:\\a"), "Open containing folder");
+    EXPECT_EQ(opened, std::vector<std::string>{"C:\\"});
+    choose(RowOf("C:\\c"), "Delete permanently\u2026");  // unattended: No
+    EXPECT_EQ(TMessageBox::History().value(0).Request.DefaultButton, mrNo);
+    TMessageBox::AnswerNext(mrYes);
+    choose(RowOf("C:\\c"), "Delete to trash");
+    EXPECT_TRUE(InTrash("c"));
+    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", ""}));
+    TfrmFileProperties1::Launcher() = saved;
 }
 
 TEST_F(ResultsWindow, ReviewOrDeletionRemovesTheRowOfAFileGone)
