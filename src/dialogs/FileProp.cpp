@@ -238,11 +238,13 @@ void TfrmFileProperties::BuildVersionPage()
               "grpOtherVersionInformation");
     grpOtherVersionInformation->setGeometry(8, 112, 313, 193);
     QWidget* group = grpOtherVersionInformation;
-    Caption(group, "Label12", "Item name:", 16, 24);
+    QLabel* namesLabel = Caption(group, "Label12", "Item name:", 16, 24);
     lbxNames = Named(new QListWidget(group), "lbxNames");
+    namesLabel->setBuddy(lbxNames);
     lbxNames->setGeometry(16, 40, 121, 137);
-    Caption(group, "Label13", "Value:", 152, 24);
+    QLabel* valueLabel = Caption(group, "Label13", "Value:", 152, 24);
     memValues = Named(new QPlainTextEdit(group), "memValues");
+    valueLabel->setBuddy(memValues);
     memValues->setGeometry(152, 40, 145, 137);
     memValues->setReadOnly(true);
     QPalette menuColoured = memValues->palette();

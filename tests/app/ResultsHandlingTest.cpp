@@ -131,32 +131,34 @@ TEST_F(ResultsWindow, AClickedFileTakesEnterAClickedHeaderGivesItBackToFindNow)
 }
 
 // Through the real keys: Shift+Delete asks with No as its default, names the native path
-// too, and leaves nothing selected; Delete with Ctrl goes to the trash; Escape while the copy
-// check reads cancels.
+// too, and leaves nothing selected; Delete with Ctrl goes to the trash; the last copy is
+// warned of with No; Escape while the copy check reads cancels.
 TEST_F(ResultsWindow, DeleteKeysConfirmAndLeaveNothingSelected)
 {
     ListGroups({{"a", "b"}, {"c", "d"}, {"e", "f", "g", "h"}});
     Form->show();
     Select("e");
     Press(Qt::Key_Delete, Qt::ShiftModifier);  // unattended: No
-    ASSERT_EQ(TMessageBox::History().size(), 1);
-    EXPECT_EQ(TMessageBox::History()[0].Request.DefaultButton, mrNo);
-    EXPECT_TRUE(TMessageBox::History()[0].Request.Text.endsWith(
-        QString::fromStdString("C:\\e\n" + FTree.Path("c/e"))));
-    EXPECT_TRUE(Exists("e"));
-    TMessageBox::AnswerNext(mrYes);
-    Press(Qt::Key_Delete, Qt::ShiftModifier);
+    const TMessageBoxRequest asked = TMessageBox::History().value(0).Request;
+    EXPECT_EQ(asked.DefaultButton, mrNo);
+    EXPECT_TRUE(asked.Text.endsWith(QString::fromStdString("C:\\e\n" + FTree.Path("c/e"))));
+    DeleteKey("e", Qt::ShiftModifier);
     EXPECT_FALSE(Exists("e") || InTrash("e"));
     EXPECT_EQ(Form->FileListView1->SelectedIndex(), -1);
     Press(Qt::Key_Delete);
     EXPECT_EQ(TMessageBox::History().size(), 2) << "a second Delete finds nothing selected";
-
     DeleteKey("d", Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_TRUE(InTrash("d") && Exists("c"));
     EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "f", "g", "h"}));
 
     TMessageBox::ClearHistory();
+    FTree.WriteFile("c/g", "changed after the search");
+    FTree.WriteFile("c/h", "changed too");
     Select("f");
+    Press(Qt::Key_Delete);  // unattended: No
+    EXPECT_TRUE(TMessageBox::History().value(0).Request.Text.contains("last copy"));
+    EXPECT_EQ(TMessageBox::History().value(0).Request.DefaultButton, mrNo);
+    TMessageBox::ClearHistory();
     QCoreApplication::postEvent(Form->FileListView1,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     Press(Qt::Key_Delete);
@@ -168,45 +170,42 @@ TEST_F(ResultsWindow, ContextMenuOffersFileEntriesOnFileRowsOnly)
 {
     ListGroups({{"a", "b"}, {"c", "d"}});
     Form->show();
-    std::vector<std::string> opened;
     const auto saved = TfrmFileProperties1::Launcher();
+    std::string opened;
     TfrmFileProperties1::Launcher().OpenFolder = [&](const std::string& folder) {
-        opened.push_back(folder);
+        opened = folder;
         return true;
     };
-    auto menuFor = [this](int row) -> QMenu* {
+    QList<QAction*> actions;  // of the menu that Shift+F10 opened on the row
+    auto menuFor = [&](int row) {
         Form->FileListView1->SelectRow(row);
         Press(Qt::Key_F10, Qt::ShiftModifier);
         auto* menu = Form->FileListView1->findChild<QMenu*>("mnuResults");
-        return menu && menu->isVisible() ? menu : nullptr;
+        actions = menu && menu->isVisible() ? menu->actions() : QList<QAction*>();
+        if (menu)
+            menu->close();
+        QStringList texts;
+        for (QAction* action : actions) texts << action->text();
+        return texts;
     };
-    auto choose = [&](int row, const char* text) {
-        QMenu* menu = menuFor(row);
-        ASSERT_NE(menu, nullptr);
-        for (QAction* action : menu->actions())
-            if (action->text() == QString::fromUtf8(text))
-                action->trigger();
-        menu->close();
+    auto choose = [&](const char* file, int entry) {
+        menuFor(RowOf(file));
+        actions.value(entry)->trigger();
         QApplication::processEvents();
     };
-    QMenu* menu = menuFor(RowOf("C:\\a"));
-    ASSERT_NE(menu, nullptr);
-    QStringList texts;
-    for (QAction* action : menu->actions()) texts << action->text();
-    EXPECT_EQ(texts, (QStringList{"Review\u2026", "Delete to trash", "Delete permanently\u2026",
-                                  "Open containing folder", "Copy path"}));
-    menu->close();
-    EXPECT_EQ(menuFor(0), nullptr) << "a header row";
-    EXPECT_EQ(menuFor(RowOf("")), nullptr) << "an empty row";
-
-    choose(RowOf("C:\\a"), "Copy path");
+    EXPECT_EQ(menuFor(RowOf("C:\\a")),
+              (QStringList{"Review\u2026", "Delete to trash", "Delete permanently\u2026",
+                           "Open containing folder", "Copy path"}));
+    EXPECT_TRUE(menuFor(0).isEmpty()) << "a header row";
+    EXPECT_TRUE(menuFor(RowOf("")).isEmpty()) << "an empty row";
+    choose("C:\\a", 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), FTree.Path("c/a"));
-    choose(RowOf("C:\\a"), "Open containing folder");
-    EXPECT_EQ(opened, std::vector<std::string>{"C:\\"});
-    choose(RowOf("C:\\c"), "Delete permanently\u2026");  // unattended: No
+    choose("C:\\a", 3);
+    EXPECT_EQ(opened, "C:\\");
+    choose("C:\\c", 2);  // unattended: No
     EXPECT_EQ(TMessageBox::History().value(0).Request.DefaultButton, mrNo);
     TMessageBox::AnswerNext(mrYes);
-    choose(RowOf("C:\\c"), "Delete to trash");
+    choose("C:\\c", 1);
     EXPECT_TRUE(InTrash("c"));
     EXPECT_EQ(Picture(), (Pic{"H", "a", "b", ""}));
     TfrmFileProperties1::Launcher() = saved;
