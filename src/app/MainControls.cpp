@@ -13,7 +13,8 @@
 
 namespace {
 
-template <typename T> T* Named(T* widget, const char* name)
+template <typename T>
+T* Named(T* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -38,11 +39,13 @@ QLineEdit* Edit(QWidget* parent, const char* name, const char* text, const char*
     return edit;
 }
 
-QCheckBox* Check(QWidget* page, const char* name, const char* text, const char* hint,
-                 bool checked, QRect geometry)
+QCheckBox* Check(QWidget* page, const char* name, const char* text, const char* hint, bool checked,
+                 QRect geometry)
 {
     auto* box = Named(new QCheckBox(QString::fromLatin1(text), page), name);
-    if (hint) box->setToolTip(QString::fromLatin1(hint));
+    box->setAccessibleName(box->text().replace(QStringLiteral("&&"), QStringLiteral("&")));
+    if (hint)
+        box->setToolTip(QString::fromLatin1(hint));
     box->setChecked(checked);
     box->setGeometry(geometry);
     return box;
@@ -56,6 +59,12 @@ void TMainControls::CreateControls(QWidget* form)
     CreateRulePages(form);
     CreateResults(form);
     CreateStatusBar(form);
+    // Once every control exists: one made later would join the chain after btnExit.
+    QWidget::setTabOrder(edtFileMask, edtRootDir);
+    QWidget::setTabOrder(edtRootDir, edtSkipFolder);
+    QWidget::setTabOrder(edtSkipFolder, btnSearch);
+    QWidget::setTabOrder(btnSearch, btnExit);
+    QWidget::setTabOrder(btnExit, DiskListView1);
 }
 
 void TMainControls::CreateSearchGroup(QWidget* form)
@@ -89,43 +98,43 @@ void TMainControls::CreateSearchGroup(QWidget* form)
     btnSearch->setAutoDefault(false);
     btnExit->setAutoDefault(false);
 
-    QWidget::setTabOrder(edtFileMask, edtRootDir);
-    QWidget::setTabOrder(edtRootDir, edtSkipFolder);
-    QWidget::setTabOrder(edtSkipFolder, btnSearch);
-    QWidget::setTabOrder(btnSearch, btnExit);
-    QWidget::setTabOrder(btnExit, DiskListView1);
+    // A screen reader names each box by its label.
+    Label2->setBuddy(edtFileMask);
+    Label7->setBuddy(edtRootDir);
+    Label1->setBuddy(edtSkipFolder);
+    DiskListView1->setAccessibleName(QStringLiteral("Drives to search"));
 }
 
 void TMainControls::CreateRulePages(QWidget* form)
 {
     PageControl1 = Named(new QTabWidget(form), "PageControl1");
     PageControl1->setGeometry(440, 16, 155, 138);
+    PageControl1->setAccessibleName(QStringLiteral("Matching rules"));
     TabSheetBasic = Named(new QWidget, "TabSheetBasic");
     TabSheetAdvanced = Named(new QWidget, "TabSheetAdvanced");
     PageControl1->addTab(TabSheetBasic, QStringLiteral(" Require "));
     PageControl1->addTab(TabSheetAdvanced, QStringLiteral(" Advanced "));
 
-    chkCheckFileTimestamp = Check(TabSheetBasic, "chkCheckFileTimestamp", "Same date && time",
-                                  "Uncheck for slower but more accurate searches", true,
-                                  QRect(8, 8, 137, 17));
-    chkCheckFilename = Check(TabSheetBasic, "chkCheckFilename", "Same name",
-                             "Check to only match files of the same name", false,
-                             QRect(8, 32, 137, 17));
-    chkSkipEmptyFiles = Check(TabSheetBasic, "chkSkipEmptyFiles", "Skip zero-length files",
-                              nullptr, true, QRect(8, 56, 137, 17));
+    chkCheckFileTimestamp =
+        Check(TabSheetBasic, "chkCheckFileTimestamp", "Same date && time",
+              "Uncheck for slower but more accurate searches", true, QRect(8, 8, 137, 17));
+    chkCheckFilename =
+        Check(TabSheetBasic, "chkCheckFilename", "Same name",
+              "Check to only match files of the same name", false, QRect(8, 32, 137, 17));
+    chkSkipEmptyFiles = Check(TabSheetBasic, "chkSkipEmptyFiles", "Skip zero-length files", nullptr,
+                              true, QRect(8, 56, 137, 17));
 
-    chkFloppyIsMaster = Check(TabSheetAdvanced, "chkFloppyIsMaster", "Treat floppy as master",
-                              "Uncheck to treat floppy as a normal disk drive", true,
-                              QRect(8, 8, 137, 17));
-    chkSkipSysbckup = Check(TabSheetAdvanced, "chkSkipSysbckup", "Skip SYSBCKUP folder",
-                            "Uncheck to include Windows 95 protected folder", true,
-                            QRect(8, 32, 137, 17));
-    chkSkipDesktopFolders = Check(TabSheetAdvanced, "chkSkipDesktopFolders",
-                                  "Skip Desktop.ini folders", "Uncheck to scan more folders",
-                                  true, QRect(8, 56, 129, 17));
+    chkFloppyIsMaster =
+        Check(TabSheetAdvanced, "chkFloppyIsMaster", "Treat floppy as master",
+              "Uncheck to treat floppy as a normal disk drive", true, QRect(8, 8, 137, 17));
+    chkSkipSysbckup =
+        Check(TabSheetAdvanced, "chkSkipSysbckup", "Skip SYSBCKUP folder",
+              "Uncheck to include Windows 95 protected folder", true, QRect(8, 32, 137, 17));
+    chkSkipDesktopFolders =
+        Check(TabSheetAdvanced, "chkSkipDesktopFolders", "Skip Desktop.ini folders",
+              "Uncheck to scan more folders", true, QRect(8, 56, 129, 17));
     chkCheckFilesize = Check(TabSheetAdvanced, "chkCheckFilesize", "Require same size",
-                             "Uncheck if file contents do not matter", true,
-                             QRect(8, 80, 137, 17));
+                             "Uncheck if file contents do not matter", true, QRect(8, 80, 137, 17));
 }
 
 void TMainControls::CreateResults(QWidget* form)
@@ -137,12 +146,14 @@ void TMainControls::CreateResults(QWidget* form)
 
     FileListView1 = new TFileListView(form);
     FileListView1->setGeometry(8, 176, 585, 225);
+    FileListView1->setAccessibleName(QStringLiteral("Results"));
 
     lblVersion = Named(new QLabel(form), "lblVersion");
     lblVersion->move(544, 400);
-    QPalette navy = lblVersion->palette();
-    navy.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    lblVersion->setPalette(navy);
+    // The palette's link colour is dark on a light palette and light on a dark one.
+    QPalette linkColoured = lblVersion->palette();
+    linkColoured.setColor(QPalette::WindowText, linkColoured.color(QPalette::Link));
+    lblVersion->setPalette(linkColoured);
 }
 
 void TMainControls::CreateStatusBar(QWidget* form)

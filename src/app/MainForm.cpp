@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,6 +32,13 @@ namespace {
 // Follows the version in the version label.
 const char* const kOwnerNotice = " \u00A9 Quillmoor";
 
+// The Menu key, or Shift+F10, opens a context menu from the keyboard.
+bool IsMenuKey(const QKeyEvent& key)
+{
+    return key.key() == Qt::Key_Menu ||
+           (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier);
+}
+
 }  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window)
@@ -49,9 +57,13 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window)
     Timer1->setInterval(100);
     ConnectHandlers();
     FormCreate();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    if (!ReadWindowPlacement(*this)) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
     FormResize();
+    // The first control of the tab order, as the window opens.
+    edtFileMask->setFocus();
     Timer1->start();
 }
 
@@ -96,6 +108,8 @@ void TfrmMain::FormCreate()
                         VersionInfoResource1->FileVersion().AsString() +
                         QString::fromUtf8(kOwnerNotice));
     lblVersion->adjustSize();
+    // Headers readable at once in the empty list.
+    FileListView1->AutoSizeColumns();
     State.Busy = false;
     State.Running = false;
     State.DuplicateBytes = 0;
@@ -150,7 +164,8 @@ void TfrmMain::FormResize()
 
 void TfrmMain::UpdateCaption()
 {
-    QString caption = QStringLiteral("Zarvex named ") + edtFileMask->text() + QStringLiteral(" on ");
+    QString caption =
+        QStringLiteral("Zarvex named ") + edtFileMask->text() + QStringLiteral(" on ");
     for (char letter : DiskListView1->SelectedDrives())
         caption += QChar::fromLatin1(letter) + QStringLiteral(": ");
     caption += QStringLiteral("in ") + edtRootDir->text();
@@ -196,6 +211,7 @@ void TfrmMain::FormCloseQuery()
 {
     FDriver->StopSearch();
     WriteMainSettings(*this);
+    WriteWindowPlacement(*this);
 }
 
 void TfrmMain::chkCheckFilesizeClick()
@@ -218,53 +234,108 @@ void TfrmMain::ShowTotals()
 
 void TfrmMain::SetDefaultButton(QPushButton* button)
 {
-    if (FDefaultButton) FDefaultButton->setDefault(false);
+    if (FDefaultButton)
+        FDefaultButton->setDefault(false);
     FDefaultButton = button;
-    if (button) button->setDefault(true);
+    if (button)
+        button->setDefault(true);
 }
 
+// A handler that may run a modal loop (a box, the review dialog, a deletion) consumes its
+// event: a filter installed and removed meanwhile leaves a gap in the application's filter
+// list, and Qt would then hand the same event to this filter a second time.
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (PressDefaultButton(watched, key)) return true;
-        if (watched == FileListView1) FileListView1KeyDown(key);
-        break;
-    }
-    case QEvent::FocusOut:
-        if (watched == edtFileMask || watched == edtRootDir) edtRootDirExit();
-        break;
-    case QEvent::MouseButtonRelease:
-        if (watched == FileListView1->viewport()) FileListView1Click();
-        break;
-    case QEvent::MouseButtonDblClick:
-        if (watched == FileListView1->viewport()) FileListView1DblClick();
-        break;
-    default: break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (PressDefaultButton(watched, key))
+                return true;
+            if (watched == FileListView1 && IsMenuKey(*key)) {
+                const QRect row = FileListView1->visualRect(FileListView1->currentIndex());
+                ShowResultsMenu(*this, FileListView1->viewport()->mapToGlobal(row.center()));
+                return true;
+            }
+            if (watched == FileListView1) {
+                FileListView1KeyDown(key);
+                const int k = key->key();
+                if (k == Qt::Key_Delete || k == Qt::Key_Return || k == Qt::Key_Enter)
+                    return true;
+            }
+            break;
+        }
+        case QEvent::ContextMenu:
+            if (watched == FileListView1->viewport() &&
+                static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Mouse) {
+                ShowResultsMenu(*this, static_cast<QContextMenuEvent*>(event)->globalPos());
+                return true;
+            }
+            break;
+        case QEvent::FocusOut:
+            if (watched == edtFileMask || watched == edtRootDir)
+                edtRootDirExit();
+            break;
+        case QEvent::MouseButtonRelease:
+            if (watched == FileListView1->viewport())
+                FileListView1Click();
+            break;
+        case QEvent::MouseButtonDblClick:
+            if (watched == FileListView1->viewport()) {
+                FileListView1DblClick();
+                return true;
+            }
+            break;
+        default:
+            break;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// Enter anywhere in this window presses the default button, before the focused control sees
-// the key; a window of its own (a dialog over this one) keeps its Enter.
+// Enter on a focused push button presses that button; anywhere else in this window it presses
+// the default button, before the focused control sees the key. A window of its own (a dialog
+// over this one) keeps its Enter.
 bool TfrmMain::PressDefaultButton(QObject* watched, QKeyEvent* event)
 {
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter) return false;
-    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    if ((event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this || !FDefaultButton) return false;
-    if (!FDefaultButton->isEnabled() || !FDefaultButton->isVisible()) return false;
+    if (!widget || widget->window() != this)
+        return false;
+    if (auto* button = qobject_cast<QPushButton*>(widget); button && button->isEnabled()) {
+        button->click();
+        return true;
+    }
+    if (!FDefaultButton)
+        return false;
+    if (!FDefaultButton->isEnabled() || !FDefaultButton->isVisible())
+        return false;
     FDefaultButton->click();
     return true;
 }
 
 // The results list's handlers and the saved lists live in ResultsHandling and SavedLists.
-void TfrmMain::FileListView1Click() { ResultsListClick(*this); }
-void TfrmMain::FileListView1DblClick() { ReviewSelectedFile(*this); }
-void TfrmMain::FileListView1KeyDown(QKeyEvent* event) { ResultsListKeyDown(*this, *event); }
-void TfrmMain::LoadSavedLists() { ::LoadSavedLists(*this); }
-void TfrmMain::SaveListFiles() { ::SaveListFiles(*this); }
+void TfrmMain::FileListView1Click()
+{
+    ResultsListClick(*this);
+}
+void TfrmMain::FileListView1DblClick()
+{
+    ReviewSelectedFile(*this);
+}
+void TfrmMain::FileListView1KeyDown(QKeyEvent* event)
+{
+    ResultsListKeyDown(*this, *event);
+}
+void TfrmMain::LoadSavedLists()
+{
+    ::LoadSavedLists(*this);
+}
+void TfrmMain::SaveListFiles()
+{
+    ::SaveListFiles(*this);
+}
 
 void TfrmMain::FileListView1ColumnClick(int)
 {
@@ -278,15 +349,18 @@ void TfrmMain::FileListView1ColumnClick(int)
 // spend most of the search painting; events wait at most kPumpInterval instead.
 void TfrmMain::ProcessMessages()
 {
-    if (OnProcessMessages) OnProcessMessages();
-    if (FPumpClock.isValid() && FPumpClock.elapsed() < kPumpIntervalMs) return;
+    if (OnProcessMessages)
+        OnProcessMessages();
+    if (FPumpClock.isValid() && FPumpClock.elapsed() < kPumpIntervalMs)
+        return;
     QCoreApplication::processEvents();
     FPumpClock.start();
 }
 
 void TfrmMain::SetStatusText(int panel, const std::string& text)
 {
-    if (panel < 0 || panel >= int(StatusPanels.size())) return;
+    if (panel < 0 || panel >= int(StatusPanels.size()))
+        return;
     StatusPanels[panel]->setText(QString::fromStdString(text));
 }
 
@@ -302,9 +376,12 @@ void TfrmMain::RepaintStatusBar()
 QLineEdit* TfrmMain::EditOf(TEditBox box) const
 {
     switch (box) {
-    case TEditBox::ebFileMask: return edtFileMask;
-    case TEditBox::ebRootDir: return edtRootDir;
-    case TEditBox::ebSkipFolder: break;
+        case TEditBox::ebFileMask:
+            return edtFileMask;
+        case TEditBox::ebRootDir:
+            return edtRootDir;
+        case TEditBox::ebSkipFolder:
+            break;
     }
     return edtSkipFolder;
 }
@@ -312,13 +389,20 @@ QLineEdit* TfrmMain::EditOf(TEditBox box) const
 QCheckBox* TfrmMain::CheckOf(TCheckBox box) const
 {
     switch (box) {
-    case TCheckBox::cbCheckFileTimestamp: return chkCheckFileTimestamp;
-    case TCheckBox::cbCheckFilename: return chkCheckFilename;
-    case TCheckBox::cbSkipEmptyFiles: return chkSkipEmptyFiles;
-    case TCheckBox::cbFloppyIsMaster: return chkFloppyIsMaster;
-    case TCheckBox::cbSkipSysbckup: return chkSkipSysbckup;
-    case TCheckBox::cbSkipDesktopFolders: return chkSkipDesktopFolders;
-    case TCheckBox::cbCheckFilesize: break;
+        case TCheckBox::cbCheckFileTimestamp:
+            return chkCheckFileTimestamp;
+        case TCheckBox::cbCheckFilename:
+            return chkCheckFilename;
+        case TCheckBox::cbSkipEmptyFiles:
+            return chkSkipEmptyFiles;
+        case TCheckBox::cbFloppyIsMaster:
+            return chkFloppyIsMaster;
+        case TCheckBox::cbSkipSysbckup:
+            return chkSkipSysbckup;
+        case TCheckBox::cbSkipDesktopFolders:
+            return chkSkipDesktopFolders;
+        case TCheckBox::cbCheckFilesize:
+            break;
     }
     return chkCheckFilesize;
 }
@@ -366,7 +450,8 @@ void TfrmMain::SetListHint(const std::string& text)
 
 void TfrmMain::SetHourglass(bool on)
 {
-    if (on == FHourglass) return;
+    if (on == FHourglass)
+        return;
     FHourglass = on;
     if (on)
         QApplication::setOverrideCursor(Qt::WaitCursor);

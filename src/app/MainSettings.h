@@ -10,3 +10,13 @@ struct TMainControls;
 void ReadMainSettings(TMainControls& controls);
 // Writes the ten values as the controls stand; a store that cannot be written is ignored.
 void WriteMainSettings(const TMainControls& controls);
+
+class QWidget;
+
+// The window's place (position and size of its client area, and whether it is maximised) under
+// values of its own beside the ten: WindowLeft, WindowTop, WindowWidth, WindowHeight and
+// WindowMaximized. Reading places the window within the screen it was on (else the primary
+// one), never smaller than its minimum size; false, with nothing changed, when no complete
+// place is stored.
+bool ReadWindowPlacement(QWidget& window);
+void WriteWindowPlacement(const QWidget& window);

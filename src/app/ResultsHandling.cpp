@@ -1,11 +1,15 @@
 #include "app/ResultsHandling.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
 
 #include "app/MainForm.h"
 #include "dialogs/DeleteConfirm.h"
 #include "dialogs/FilProps.h"
 #include "platform/FileFind.h"
+#include "platform/Paths.h"
 #include "text/TextUtil.h"
 #include "views/FileList.h"
 #include "views/MessageBox.h"
@@ -152,6 +156,37 @@ void ReviewRow(TfrmMain& form, const TSelectedRow& row)
     RemoveRowAndTidy(form, row, gone);
 }
 
+void OpenContainingFolder(TfrmMain&, const TSelectedRow& row)
+{
+    // The folder, never the file: opening the file could run it.
+    TfrmFileProperties1::Launcher().OpenFolder(row.Path.substr(0, row.Path.rfind('\\') + 1));
+}
+
+void CopyNativePath(TfrmMain&, const TSelectedRow& row)
+{
+    const auto native = ToNativePath(row.Path);
+    const std::string& path = native ? *native : row.Path;
+    QGuiApplication::clipboard()->setText(
+        QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+// The entries of the context menu, in their order. Each acts on the row selected when the menu
+// opened, and only while that row still names the same file. An entry that acts on the list as
+// a whole rather than on one file sets FileRowOnly false.
+struct TMenuEntry {
+    const char* Text;
+    bool FileRowOnly;
+    void (*Act)(TfrmMain&, const TSelectedRow&);
+};
+const TMenuEntry kMenuEntries[] = {
+    {"Review\u2026", true, ReviewRow},
+    {"Delete to trash", true, [](TfrmMain& f, const TSelectedRow& r) { DeleteRow(f, r, false); }},
+    {"Delete permanently\u2026", true,
+     [](TfrmMain& f, const TSelectedRow& r) { DeleteRow(f, r, true); }},
+    {"Open containing folder", true, OpenContainingFolder},
+    {"Copy path", true, CopyNativePath},
+};
+
 }  // namespace
 
 bool ShellDeleteFile(QWidget* parent, const std::string& path, bool permanent,
@@ -187,4 +222,26 @@ void ResultsListKeyDown(TfrmMain& form, const QKeyEvent& event)
                                                Qt::AltModifier | Qt::MetaModifier);
         DeleteRow(form, SelectedRow(form), held == Qt::ShiftModifier);
     }
+}
+
+void ShowResultsMenu(TfrmMain& form, const QPoint& at)
+{
+    auto* menu = form.FileListView1->findChild<QMenu*>(QStringLiteral("mnuResults"));
+    if (!menu) {
+        menu = new QMenu(form.FileListView1);
+        menu->setObjectName(QStringLiteral("mnuResults"));
+    }
+    menu->clear();
+    const TSelectedRow row = SelectedRow(form);
+    for (const TMenuEntry& entry : kMenuEntries) {
+        if (entry.FileRowOnly && row.Path.empty())
+            continue;
+        QAction* action = menu->addAction(QString::fromUtf8(entry.Text));
+        // Queued: the menu has closed before a box or the review dialog opens.
+        QObject::connect(
+            action, &QAction::triggered, &form, [&form, row, act = entry.Act] { act(form, row); },
+            Qt::QueuedConnection);
+    }
+    if (!menu->isEmpty())
+        menu->popup(at);
 }

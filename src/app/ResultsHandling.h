@@ -29,6 +29,7 @@ std::vector<std::string> GroupCompanions(const TResultRows& rows, std::size_t ro
 void TidyGroup(TResultRows& rows, std::ptrdiff_t row);
 
 class QKeyEvent;
+class QPoint;
 class QWidget;
 
 // Deletes one file after Zarvex's own confirmation, to the trash or, when permanent, for
@@ -44,3 +45,7 @@ void ReviewSelectedFile(TfrmMain& form);
 // Enter reviews; Delete deletes to the trash, Shift+Delete (Shift alone) for good. The key is
 // not consumed.
 void ResultsListKeyDown(TfrmMain& form, const QKeyEvent& event);
+// The results list's context menu at a point of the screen, for the selected row: what acts on
+// one file is offered on a file row only; nothing is shown when nothing applies. The menu is
+// the list's child "mnuResults" and is popped up without waiting for it.
+void ShowResultsMenu(TfrmMain& form, const QPoint& at);

@@ -2,15 +2,24 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QString>
+#include <algorithm>
+#include <cstring>
+#include <memory>
 
 #include "platform/FileContent.h"
 #include "platform/FileFind.h"
+#include "platform/Paths.h"
 #include "platform/ShellOps.h"
 
 namespace {
 
-bool SameAs(const TFileContent& file, const std::string& otherPath)
+constexpr std::size_t kCheckBlock = 1 << 20;
+
+// Same size and contents, another inode; false as soon as the pump asks to stop.
+bool SameAs(const TFileContent& file, const std::string& otherPath,
+            const std::function<bool()>& keepGoing)
 {
     TFileContent other;
     if (!other.Open(otherPath))
@@ -19,12 +28,28 @@ bool SameAs(const TFileContent& file, const std::string& otherPath)
         return false;
     if (other.Size() != file.Size())
         return false;
-    return SameContents(file, other, file.Size());
+    auto a = std::make_unique<char[]>(kCheckBlock), b = std::make_unique<char[]>(kCheckBlock);
+    for (std::int64_t at = 0; at < file.Size(); at += kCheckBlock) {
+        const auto want =
+            static_cast<std::size_t>(std::min<std::int64_t>(kCheckBlock, file.Size() - at));
+        if (file.ReadAt(at, a.get(), want) != static_cast<std::int64_t>(want) ||
+            other.ReadAt(at, b.get(), want) != static_cast<std::int64_t>(want) ||
+            std::memcmp(a.get(), b.get(), want) != 0 || !keepGoing())
+            return false;
+    }
+    return true;
 }
 
 QString Shown(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The program's form, then the native path the user knows the file by.
+QString BothForms(const std::string& path)
+{
+    const auto native = ToNativePath(path);
+    return Shown(path) + (native ? QStringLiteral("\n") + Shown(*native) : QString());
 }
 
 TMessageBoxRequest FailureBox(const std::string& path, const TDeleteResult& result)
@@ -35,34 +60,79 @@ TMessageBoxRequest FailureBox(const std::string& path, const TDeleteResult& resu
     box.Buttons = {mrOk};
     box.DefaultButton = mrOk;
     if (result.Outcome == TDeleteOutcome::doNotAFile) {
-        box.Text =
-            QStringLiteral("This is not a file, and Zarvex deletes only files:\n\n") + Shown(path);
+        box.Text = QStringLiteral("This is not a file, and Zarvex deletes only files:\n\n") +
+                   BothForms(path);
     } else {
-        box.Text = QStringLiteral("Zarvex could not delete this file:\n\n") + Shown(path) +
+        box.Text = QStringLiteral("Zarvex could not delete this file:\n\n") + BothForms(path) +
                    QStringLiteral("\n\n") + Shown(result.Error);
     }
     return box;
 }
 
-// The comparison may read large files; show that Zarvex is busy meanwhile.
-class TBusyCursor {
+// While the copy check reads, the window stays alive but takes no input: a click or a key
+// could start a second deletion. Escape cancels; the wait cursor shows the reading.
+class TCheckPump : public QObject {
 public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TCheckPump()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        qApp->installEventFilter(this);
+    }
+    ~TCheckPump() override
+    {
+        qApp->removeEventFilter(this);
+        QApplication::restoreOverrideCursor();
+    }
+    bool operator()()
+    {
+        QCoreApplication::processEvents();
+        return !FCancelled;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+                if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                    FCancelled = true;
+                return true;
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+private:
+    bool FCancelled = false;
 };
 
 }  // namespace
 
-bool HasIdenticalCopy(const std::string& path, const std::vector<std::string>& others)
+TCopyCheck FindIdenticalCopy(const std::string& path, const std::vector<std::string>& others,
+                             const std::function<bool()>& pump)
 {
+    bool cancelled = false;
+    const std::function<bool()> keepGoing = [&] { return !(cancelled = pump && !pump()); };
     TFileContent file;
     if (!file.Open(path))
-        return false;
+        return TCopyCheck::ccNoCopy;
     for (const std::string& other : others) {
-        if (other != path && SameAs(file, other))
-            return true;
+        if (!keepGoing())
+            return TCopyCheck::ccCancelled;
+        if (other != path && SameAs(file, other, keepGoing))
+            return TCopyCheck::ccCopyFound;
+        if (cancelled)
+            return TCopyCheck::ccCancelled;
     }
-    return false;
+    return TCopyCheck::ccNoCopy;
 }
 
 TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, bool lastCopy)
@@ -72,7 +142,8 @@ TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, b
                           : QStringLiteral("Zarvex - send file to the trash");
     box.Icon = lastCopy ? TMsgIcon::Warning : TMsgIcon::Question;
     box.Buttons = {mrYes, mrNo};
-    box.DefaultButton = lastCopy ? mrNo : mrYes;
+    // Enter in haste may only send a file to the trash.
+    box.DefaultButton = lastCopy || permanent ? mrNo : mrYes;
     // The first line stays free of the file name: a name never turns the text into markup.
     if (lastCopy) {
         box.Text = QStringLiteral(
@@ -85,7 +156,7 @@ TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, b
                           : QStringLiteral(
                                 "Are you sure you want to send this file to the "
                                 "trash?\n\n");
-    box.Text += Shown(path);
+    box.Text += BothForms(path);
     return box;
 }
 
@@ -94,11 +165,14 @@ bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
 {
     if (!FileExists(path))
         return true;
-    bool lastCopy = false;
+    TCopyCheck check = TCopyCheck::ccNoCopy;
     {
-        TBusyCursor busy;
-        lastCopy = !HasIdenticalCopy(path, others);
+        TCheckPump pump;
+        check = FindIdenticalCopy(path, others, [&pump] { return pump(); });
     }
+    if (check == TCopyCheck::ccCancelled)
+        return false;
+    const bool lastCopy = check == TCopyCheck::ccNoCopy;
     if (TMessageBox::Show(parent, DeleteConfirmation(path, permanent, lastCopy)) != mrYes) {
         return false;
     }

@@ -3,7 +3,9 @@
 //
 // A saved list may be days old, so before anything is removed Zarvex looks for another file of
 // the same group that still holds the same contents. When there is none, the confirmation says
-// that this is the last copy and its default answer is No.
+// that this is the last copy. A confirmation defaults to Yes only for the trash with a copy
+// left; a permanent deletion and the last copy default to No.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,16 +13,23 @@
 
 class QWidget;
 
-// True when one of `others` is a different file (not the same inode) that still exists with
-// the same size and contents as `path`. False when `path` itself cannot be read.
-bool HasIdenticalCopy(const std::string& path, const std::vector<std::string>& others);
+enum class TCopyCheck { ccCopyFound, ccNoCopy, ccCancelled };
 
-// The confirmation box for deleting `path`.
+// Whether one of `others` is a different file (not the same inode) that still exists with the
+// same size and contents as `path`; stops at the first one found. ccNoCopy when `path` itself
+// cannot be read. `pump` (may be empty) runs before each file and between blocks of a large
+// one; when it answers false the check stops with ccCancelled.
+TCopyCheck FindIdenticalCopy(const std::string& path, const std::vector<std::string>& others,
+                             const std::function<bool()>& pump = {});
+
+// The confirmation box for deleting `path`: it names the file in the program's form and, on
+// the next line, as the native path.
 TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, bool lastCopy);
 
-// Asks, then deletes `path` to the trash or, when permanent, for good. A refused confirmation
-// or a failed deletion leaves the file in place (a failure is told in a box). Every box goes
-// through TMessageBox. True when no
-// file exists at `path` afterwards, also when it had already gone (then nothing is asked).
+// Asks, then deletes `path` to the trash or, when permanent, for good. The copy check keeps
+// the window alive under a wait cursor, and Escape meanwhile cancels the whole deletion. A
+// refused confirmation or a failed deletion leaves the file in place (a failure is told in a
+// box). Every box goes through TMessageBox. True when no file exists at `path` afterwards,
+// also when it had already gone (then nothing is asked).
 bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
                       const std::vector<std::string>& others);

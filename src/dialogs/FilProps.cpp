@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
@@ -14,14 +16,46 @@
 
 namespace {
 
-bool OpenWithAssociatedProgram(const std::string& file)
+QString NativeName(const std::string& programPath)
 {
-    const auto native = ToNativePath(file);
+    const auto native = ToNativePath(programPath);
     if (!native)
+        return {};
+    return QFile::decodeName(QByteArray(native->data(), static_cast<qsizetype>(native->size())));
+}
+
+// xdg-open may wait for the program it starts, so its exit status is taken when it comes.
+bool OpenWithAssociatedProgram(const std::string& file, std::function<void()> failed)
+{
+    const QString name = NativeName(file);
+    if (name.isEmpty())
         return false;
-    const QString name =
-        QFile::decodeName(QByteArray(native->data(), static_cast<qsizetype>(native->size())));
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(name));
+    auto* launcher = new QProcess;
+    launcher->setProgram(QStringLiteral("xdg-open"));
+    launcher->setArguments({name});
+    launcher->setStandardInputFile(QProcess::nullDevice());
+    QObject::connect(launcher, &QProcess::finished, launcher,
+                     [launcher, failed](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0)
+                             failed();
+                         launcher->deleteLater();
+                     });
+    launcher->start();
+    if (launcher->waitForStarted())
+        return true;
+    delete launcher;
+    return false;
+}
+
+bool OpenFolderInFileManager(const std::string& folder)
+{
+    const QString name = NativeName(folder);
+    return !name.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(name));
+}
+
+QString Shown(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 // A View that would reach something else than the listed file: told, and not started.
@@ -53,6 +87,7 @@ TfrmFileProperties1::TLauncher& TfrmFileProperties1::Launcher()
             return StartDetached(viewer, file);
         },
         OpenWithAssociatedProgram,
+        OpenFolderInFileManager,
     };
     return launcher;
 }
@@ -71,6 +106,7 @@ TfrmFileProperties1::TfrmFileProperties1(QWidget* parent) : TfrmFileProperties(p
 void TfrmFileProperties1::FormShow()
 {
     TfrmFileProperties::FormShow();
+    ++FShowing;
     btnView->setEnabled(true);
 }
 
@@ -92,9 +128,22 @@ void TfrmFileProperties1::btnViewClick()
         started = false;
     } else if (!viewer.empty() && FileExists(viewer)) {
         started = Launcher().StartViewer(viewer, FileName);
-    } else if (!IsProgramFile(FileName)) {
+    } else if (IsProgramFile(FileName)) {
         // Handing a program to its "associated program" would run it: View only shows.
-        started = Launcher().OpenFile(FileName);
+        const auto native = ToNativePath(FileName);
+        TMessageBox::Show(this, {QStringLiteral("Zarvex - View"),
+                                 QStringLiteral("Zarvex does not open programs: this file would "
+                                                "run instead of being shown.\n\n") +
+                                     Shown(FileName) +
+                                     (native ? QStringLiteral("\n") + Shown(*native) : QString()),
+                                 TMsgIcon::Information});
+    } else {
+        QPointer<TfrmFileProperties1> self(this);
+        const int showing = FShowing;
+        started = Launcher().OpenFile(FileName, [self, showing] {
+            if (self && self->FShowing == showing && self->isVisible())
+                self->btnView->setEnabled(false);
+        });
     }
     btnView->setEnabled(started);
 }

@@ -22,12 +22,14 @@ public:
     QPushButton* btnView = nullptr;
     QPushButton* btnDelete = nullptr;
 
-    // How View starts things; tests replace them so nothing is launched. StartViewer(viewer,
-    // file) and OpenFile(file) take the program's path form and answer whether the start
-    // succeeded.
+    // How View (and the results list's "Open containing folder") start things; tests replace
+    // them so nothing is launched. Paths are in the program's form. StartViewer and OpenFile
+    // answer whether the start succeeded; OpenFile calls failed() later when the launcher,
+    // once started, reports a failure (exit status not 0).
     struct TLauncher {
         std::function<bool(const std::string& viewer, const std::string& file)> StartViewer;
-        std::function<bool(const std::string& file)> OpenFile;
+        std::function<bool(const std::string& file, std::function<void()> failed)> OpenFile;
+        std::function<bool(const std::string& folder)> OpenFolder;
     };
     static TLauncher& Launcher();
 
@@ -36,4 +38,8 @@ public:
 
 protected:
     void FormShow() override;
+
+private:
+    // Counts the showings, so that a launcher failing late disables View only in its own.
+    int FShowing = 0;
 };

@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QMimeDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -19,6 +18,7 @@
 #include "platform/ShellInfo.h"
 #include "platform/VersionBlock.h"
 #include "platform/VersionQuery.h"
+#include "text/DateTime.h"
 #include "text/Format.h"
 #include "text/TextUtil.h"
 #include "views/MessageBox.h"
@@ -91,16 +91,12 @@ QString PanelText(const std::string& path)
     return text;
 }
 
-// The type of content nobody registered: as Windows names an unregistered extension, the
-// dialog then builds the type from the extension.
-const std::string& UnknownTypeName()
+// A value cut off at the label's edge shows its whole text as the label's tool tip.
+void TipWhenCut(QLabel* label)
 {
-    static const std::string name =
-        Trim(QMimeDatabase()
-                 .mimeTypeForName(QStringLiteral("application/octet-stream"))
-                 .comment()
-                 .toStdString());
-    return name;
+    const bool cut =
+        label->fontMetrics().horizontalAdvance(label->text()) > label->contentsRect().width();
+    label->setToolTip(cut ? label->text() : QString());
 }
 
 }  // namespace
@@ -122,7 +118,11 @@ std::string FormatFileTime(std::uint64_t fileTime)
 {
     if (fileTime == 0)
         return "(unknown)";
-    return FormatLongStamp(FileTimeToDateTime(fileTime));
+    // Local time, as the results list shows it.
+    constexpr std::uint64_t kTicksPerSecond = 10000000, kSecondsFrom1601To1970 = 11644473600;
+    const auto seconds = static_cast<std::int64_t>(fileTime / kTicksPerSecond) -
+                         static_cast<std::int64_t>(kSecondsFrom1601To1970);
+    return FormatLongStamp(UnixToLocalDateTime(seconds));
 }
 
 std::string FileTimeDatePart(const std::string& fileTimeText)
@@ -131,14 +131,6 @@ std::string FileTimeDatePart(const std::string& fileTimeText)
     // the date ends at the blank before the time, not after a fixed count of characters.
     const auto blank = fileTimeText.rfind(' ');
     return blank == std::string::npos ? fileTimeText : fileTimeText.substr(0, blank);
-}
-
-std::string TypeFromExtension(const std::string& fileName)
-{
-    const auto dot = fileName.rfind('.');
-    if (dot == std::string::npos)
-        return " file";
-    return UpperCaseAscii(fileName.substr(dot + 1)) + " file";
 }
 
 std::string FolderPart(const std::string& path)
@@ -246,11 +238,13 @@ void TfrmFileProperties::BuildVersionPage()
               "grpOtherVersionInformation");
     grpOtherVersionInformation->setGeometry(8, 112, 313, 193);
     QWidget* group = grpOtherVersionInformation;
-    Caption(group, "Label12", "Item name:", 16, 24);
+    QLabel* namesLabel = Caption(group, "Label12", "Item name:", 16, 24);
     lbxNames = Named(new QListWidget(group), "lbxNames");
+    namesLabel->setBuddy(lbxNames);
     lbxNames->setGeometry(16, 40, 121, 137);
-    Caption(group, "Label13", "Value:", 152, 24);
+    QLabel* valueLabel = Caption(group, "Label13", "Value:", 152, 24);
     memValues = Named(new QPlainTextEdit(group), "memValues");
+    valueLabel->setBuddy(memValues);
     memValues->setGeometry(152, 40, 145, 137);
     memValues->setReadOnly(true);
     QPalette menuColoured = memValues->palette();
@@ -308,8 +302,12 @@ void TfrmFileProperties::FormShow()
     FillIconAndType();
     const std::string folder = FolderPart(FileName);
     lblLocation->setText(Shown(folder));
-    lblLocation->setToolTip(Shown(folder));
+    // Beside the program's form, the native folder the user knows.
+    const auto nativeFolder = ToNativePath(folder);
+    lblLocation->setToolTip(
+        Shown(folder) + (nativeFolder ? QStringLiteral("\n") + Shown(*nativeFolder) : QString()));
     lblName->setText(Shown(rec.Name));
+    TipWhenCut(lblName);
     lblDOSName->setText(Shown(rec.ShortName.empty() ? rec.Name : rec.ShortName));
     setWindowTitle(Shown(rec.Name + " properties"));
     lblSize->setText(Shown(SizeText(rec.Size)));
@@ -349,11 +347,10 @@ void TfrmFileProperties::FillIconAndType()
         if (!icon.isNull())
             Image1->setPixmap(icon.pixmap(32, 32));
     }
-    if (!GetFileTypeName(FileName, type) || type == UnknownTypeName())
-        type.clear();
-    if (type.empty())
+    if (!GetFileTypeName(FileName, type))
         type = TypeFromExtension(FileName.substr(FolderPart(FileName).size()));
     lblType->setText(Shown(type));
+    TipWhenCut(lblType);
 }
 
 void TfrmFileProperties::FillAttributes(std::uint32_t attributes)
@@ -415,6 +412,7 @@ void TfrmFileProperties::ShowVersionLabel(const std::string& key, const std::str
 {
     if (auto* label = findChild<QLabel*>(QString::fromStdString("lbl" + key))) {
         label->setText(Shown(value));
+        TipWhenCut(label);
     }
 }
 

@@ -26,14 +26,11 @@ class QTabWidget;
 // part with two decimals and the locale's separators, then the exact count. Sizes are 64-bit;
 // above a megabyte the unit stays MB.
 std::string SizeText(std::int64_t size);
-// A Windows file time as "yyyy-mmm-dd hh:nn:ss" in UTC, as the file system keeps it;
-// "(unknown)" for 0.
+// A Windows file time as "yyyy-mmm-dd hh:nn:ss" in local time, as the results list shows
+// times; "(unknown)" for 0.
 std::string FormatFileTime(std::uint64_t fileTime);
 // The date part of a FormatFileTime text (everything before the time of day).
 std::string FileTimeDatePart(const std::string& fileTimeText);
-// The type text when the system knows no type: "TXT file" for "notes.txt", " file" without
-// an extension.
-std::string TypeFromExtension(const std::string& fileName);
 // The folder of a path with its trailing separator ("C:\Data\" for "C:\Data\a.txt").
 std::string FolderPart(const std::string& path);
 

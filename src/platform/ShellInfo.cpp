@@ -162,6 +162,13 @@ bool NameDecides(std::string_view name, const TCandidates& candidates)
     return candidates.isEmpty() && dot != std::string_view::npos && dot > 0 && dot + 1 < name.size();
 }
 
+// The comment of a type, or the extension's name when the type is the unregistered one.
+std::string NameOfType(const QMimeType& type, std::string_view name)
+{
+    if (type.name() == kUnknownType) return TypeFromExtension(name);
+    return CommentOf(type);
+}
+
 QMimeType TypeByNameAlone(const QMimeDatabase& db, const TCandidates& candidates)
 {
     return candidates.size() == 1 ? candidates.front() : db.mimeTypeForName(kUnknownType);
@@ -174,8 +181,15 @@ std::string RegularFileTypeName(std::string_view name, const TFileContent& conte
     const QMimeDatabase db;
     const QString fileName = FileNameText(name);
     const TCandidates candidates = TypesByName(db, fileName, name);
-    if (NameDecides(name, candidates)) return CommentOf(TypeByNameAlone(db, candidates));
-    return CommentOf(TypeByContents(db, fileName, candidates, content));
+    if (NameDecides(name, candidates)) return NameOfType(TypeByNameAlone(db, candidates), name);
+    return NameOfType(TypeByContents(db, fileName, candidates, content), name);
+}
+
+std::string TypeFromExtension(std::string_view fileName)
+{
+    const auto dot = fileName.rfind('.');
+    if (dot == std::string_view::npos) return " file";
+    return UpperCaseAscii(fileName.substr(dot + 1)) + " file";
 }
 
 std::string FolderTypeName()
@@ -200,15 +214,9 @@ bool GetFileTypeName(std::string_view programPath, std::string& typeName)
         return true;
     }
     const std::string_view name = BaseName(programPath);
-    const QMimeDatabase db;
-    const QString fileName = FileNameText(name);
-    const TCandidates candidates = TypesByName(db, fileName, name);
-    if (NameDecides(name, candidates)) {
-        typeName = CommentOf(TypeByNameAlone(db, candidates));
-    } else {
-        TFileContent content;
+    TFileContent content;
+    if (!NameDecides(name, TypesByName(QMimeDatabase(), FileNameText(name), name)))
         content.Open(programPath);
-        typeName = CommentOf(TypeByContents(db, fileName, candidates, content));
-    }
+    typeName = RegularFileTypeName(name, content);
     return true;
 }

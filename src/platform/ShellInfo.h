@@ -7,8 +7,10 @@
 class TFileContent;
 
 // The type name of the file or folder at a path in the program's form: the comment of its MIME
-// type in the user's language ("plain text document", "folder"), trimmed. False when nothing is
-// there.
+// type in the user's language ("plain text document", "folder"), trimmed. A file of a type that
+// nobody registered is named by its extension, as Windows names an unregistered one ("DLL
+// file"). False when nothing is there. The results list and the properties dialog both take
+// their type from here, so they never disagree.
 //
 // A regular file is typed by its name, as the shell types files by their extension: the one
 // type whose glob patterns claim the name. An extension that no type claims gives "unknown"
@@ -20,6 +22,9 @@ bool GetFileTypeName(std::string_view programPath, std::string& typeName);
 // tried to: a `content` that is not open gives the type by the name alone).
 std::string RegularFileTypeName(std::string_view name, const TFileContent& content);
 std::string FolderTypeName();
+// The type of a file that no registered type claims: "TXT file" for "notes.txt", " file"
+// without an extension.
+std::string TypeFromExtension(std::string_view fileName);
 
 // Loads what the first type name of a process waits for (the MIME database, its glob lists, a
 // comment: some 55 ms), for a moment when the program has nothing else to do.

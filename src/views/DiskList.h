@@ -5,6 +5,7 @@
 // A row is chosen when it is checked (Checkboxes on) or else when it is selected; every
 // operation that reads or sets the choice follows that rule. The drive letter of a row is read
 // from its caption (DriveLetterOf); the view keeps no other record of it.
+#include <QFontMetrics>
 #include <QTreeWidget>
 #include <string>
 #include <string_view>
@@ -48,6 +49,10 @@ public:
     // The character just before the first ":)" when the caption holds " (" and ":)", upper
     // case; else a blank.
     static char DriveLetterOf(const QString& caption);
+    // A display name as shown in `width` pixels: the middle of its folder elided, so that the
+    // kind or label before it and the letter after it stay readable. The row keeps the whole
+    // name as its caption and its tool tip.
+    static QString ShownName(const QString& caption, const QFontMetrics& metrics, int width);
 
 signals:
     // The choice changed (by the user, a fill, a load or a write of SelectedDrives).
@@ -57,7 +62,8 @@ private:
     bool IsChosen(const QTreeWidgetItem* item) const;
     void SetChosen(QTreeWidgetItem* item, bool chosen);
     // Runs a change of many rows with one repaint and at most one Change at the end.
-    template <typename F> void ChangeChoice(F change);
+    template <typename F>
+    void ChangeChoice(F change);
     QIcon DriveImage(int driveType) const;
 
     bool FSelectLocalDrives = true;

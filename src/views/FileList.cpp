@@ -12,17 +12,21 @@ namespace {
 // The icons of the file types, shared by every view for the program's life.
 QIcon SharedTypeIcon(const TResultRow& row)
 {
-    if (row.SubItems.empty() || row.Caption.empty()) return {};
+    if (row.SubItems.empty() || row.Caption.empty())
+        return {};
     static QHash<QString, QIcon> icons;
     static const QMimeDatabase mimeTypes;
     // By name alone: painting must never open a file.
     const QString name = QString::fromStdString(row.Caption).section(QLatin1Char('\\'), -1);
     const QMimeType type = mimeTypes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     auto found = icons.constFind(type.name());
-    if (found != icons.constEnd()) return *found;
+    if (found != icons.constEnd())
+        return *found;
     QIcon icon = QIcon::fromTheme(type.iconName());
-    if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
-    if (icon.isNull()) icon = QIcon::fromTheme(QStringLiteral("text-x-generic"));
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(QStringLiteral("text-x-generic"));
     icons.insert(type.name(), icon);
     return icon;
 }
@@ -98,6 +102,9 @@ void TFileListView::AutoSizeColumns()
 
 void TFileListView::FixColumnWidths()
 {
+    // Measured on the rows held back by an open update bracket too: a width taken before
+    // they reach the view would cut their cells.
+    FRows.Flush();
     AutoSizeColumns();
     viewport()->update();
 }
@@ -106,7 +113,8 @@ int TFileListView::SelectedIndex() const
 {
     int first = -1;
     for (const QModelIndex& index : selectionModel()->selectedRows())
-        if (first < 0 || index.row() < first) first = index.row();
+        if (first < 0 || index.row() < first)
+            first = index.row();
     return first;
 }
 
@@ -136,7 +144,8 @@ void TFileListView::SetRowSelect(bool value)
 
 void TFileListView::SetShowIcons(bool value)
 {
-    if (value == FShowIcons) return;
+    if (value == FShowIcons)
+        return;
     FShowIcons = value;
     FModel->SetIconOf(value ? std::function<QIcon(const TResultRow&)>(SharedTypeIcon) : nullptr);
 }

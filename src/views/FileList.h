@@ -41,8 +41,8 @@ public:
     void RepaintRows();
 
     // Every column to the width of its widest text or its header, the last one filling the
-    // rest. The widths stay as set while rows are added; FixColumnWidths does the same and
-    // is kept for the callers that freeze the widths once rows exist.
+    // rest. The widths stay as set while rows are added. FixColumnWidths first shows the rows
+    // held back by an open update bracket, then measures them too.
     void AutoSizeColumns();
     void FixColumnWidths();
 

@@ -1,10 +1,19 @@
+#include <QClipboard>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTimer>
 #include <filesystem>
 
 #include "WindowFixture.h"
 
 namespace {
+
+// A key pressed on a widget, seen by the window's filters as a typed one.
+void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
 
 TResultRows Layout(const Pic& captions)
 {
@@ -81,8 +90,7 @@ protected:
     void Select(const std::string& name) { Form->FileListView1->SelectRow(RowOf("C:\\" + name)); }
     void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QKeyEvent event(QEvent::KeyPress, key, modifiers);
-        Form->FileListView1KeyDown(&event);
+        Key(Form->FileListView1, key, modifiers);
     }
     void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -122,48 +130,85 @@ TEST_F(ResultsWindow, AClickedFileTakesEnterAClickedHeaderGivesItBackToFindNow)
     EXPECT_EQ(Panel(0), "Duplicates found....") << "Enter pressed Find Now";
 }
 
-TEST_F(ResultsWindow, DeletingAFileOfAPairRemovesTheGroupShiftAloneDeletesForGood)
+// Through the real keys: Shift+Delete asks with No as its default, names the native path
+// too, and leaves nothing selected; Delete with Ctrl goes to the trash; the last copy is
+// warned of with No; Escape while the copy check reads cancels.
+TEST_F(ResultsWindow, DeleteKeysConfirmAndLeaveNothingSelected)
 {
     ListGroups({{"a", "b"}, {"c", "d"}, {"e", "f", "g", "h"}});
-    DeleteKey("d");
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "e", "f", "g", "h"}));
-    EXPECT_TRUE(InTrash("d") && Exists("c"));
+    Form->show();
+    Select("e");
+    Press(Qt::Key_Delete, Qt::ShiftModifier);  // unattended: No
+    const TMessageBoxRequest asked = TMessageBox::History().value(0).Request;
+    EXPECT_EQ(asked.DefaultButton, mrNo);
+    EXPECT_TRUE(asked.Text.endsWith(QString::fromStdString("C:\\e\n" + FTree.Path("c/e"))));
     DeleteKey("e", Qt::ShiftModifier);
     EXPECT_FALSE(Exists("e") || InTrash("e"));
-    // Regression: the next Delete fell on a neighbour; no row stays selected.
+    EXPECT_EQ(Form->FileListView1->SelectedIndex(), -1);
     Press(Qt::Key_Delete);
-    EXPECT_EQ(TMessageBox::History().size(), 2);
-    DeleteKey("f", Qt::ShiftModifier | Qt::ControlModifier);
-    EXPECT_TRUE(InTrash("f"));
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "g", "h"}));
-}
-
-TEST_F(ResultsWindow, ARefusalOrTheLastCopyKeepsFileAndRows)
-{
-    ListGroups({{"a", "b"}});
-    TMessageBox::AnswerNext(mrNo);
-    Select("a");
-    Press(Qt::Key_Delete);
-    EXPECT_TRUE(Exists("a"));
+    EXPECT_EQ(TMessageBox::History().size(), 2) << "a second Delete finds nothing selected";
+    DeleteKey("d", Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_TRUE(InTrash("d") && Exists("c"));
+    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", "", "H", "f", "g", "h"}));
 
     TMessageBox::ClearHistory();
-    FTree.WriteFile("c/b", "changed after the search");
-    Select("a");
-    Press(Qt::Key_Delete);  // unattended: the default answer, No
-    ASSERT_EQ(TMessageBox::History().size(), 1);
-    EXPECT_TRUE(TMessageBox::History()[0].Request.Text.contains("last copy"));
-    EXPECT_TRUE(Exists("a"));
-    EXPECT_EQ(Picture(), (Pic{"H", "a", "b"}));
+    FTree.WriteFile("c/g", "changed after the search");
+    FTree.WriteFile("c/h", "changed too");
+    Select("f");
+    Press(Qt::Key_Delete);  // unattended: No
+    EXPECT_TRUE(TMessageBox::History().value(0).Request.Text.contains("last copy"));
+    EXPECT_EQ(TMessageBox::History().value(0).Request.DefaultButton, mrNo);
+    TMessageBox::ClearHistory();
+    QCoreApplication::postEvent(Form->FileListView1,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    Press(Qt::Key_Delete);
+    EXPECT_TRUE(TMessageBox::History().isEmpty()) << "cancelled before the question";
+    EXPECT_TRUE(Exists("f"));
+}
 
-    // A hand-edited list starting with a file.
-    Form->ClearRows();
-    FTree.WriteFile("c/b", "x");
-    FTree.WriteFile("c/a", "x");
-    Form->AddRow("C:\\a");
-    Form->AddRow("C:\\b");
-    DeleteKey("a");
-    EXPECT_EQ(Picture(), (Pic{"b"}));
-    EXPECT_TRUE(InTrash("a"));
+TEST_F(ResultsWindow, ContextMenuOffersFileEntriesOnFileRowsOnly)
+{
+    ListGroups({{"a", "b"}, {"c", "d"}});
+    Form->show();
+    const auto saved = TfrmFileProperties1::Launcher();
+    std::string opened;
+    TfrmFileProperties1::Launcher().OpenFolder = [&](const std::string& folder) {
+        opened = folder;
+        return true;
+    };
+    QList<QAction*> actions;  // of the menu that Shift+F10 opened on the row
+    auto menuFor = [&](int row) {
+        Form->FileListView1->SelectRow(row);
+        Press(Qt::Key_F10, Qt::ShiftModifier);
+        auto* menu = Form->FileListView1->findChild<QMenu*>("mnuResults");
+        actions = menu && menu->isVisible() ? menu->actions() : QList<QAction*>();
+        if (menu)
+            menu->close();
+        QStringList texts;
+        for (QAction* action : actions) texts << action->text();
+        return texts;
+    };
+    auto choose = [&](const char* file, int entry) {
+        menuFor(RowOf(file));
+        actions.value(entry)->trigger();
+        QApplication::processEvents();
+    };
+    EXPECT_EQ(menuFor(RowOf("C:\\a")),
+              (QStringList{"Review\u2026", "Delete to trash", "Delete permanently\u2026",
+                           "Open containing folder", "Copy path"}));
+    EXPECT_TRUE(menuFor(0).isEmpty()) << "a header row";
+    EXPECT_TRUE(menuFor(RowOf("")).isEmpty()) << "an empty row";
+    choose("C:\\a", 4);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), FTree.Path("c/a"));
+    choose("C:\\a", 3);
+    EXPECT_EQ(opened, "C:\\");
+    choose("C:\\c", 2);  // unattended: No
+    EXPECT_EQ(TMessageBox::History().value(0).Request.DefaultButton, mrNo);
+    TMessageBox::AnswerNext(mrYes);
+    choose("C:\\c", 1);
+    EXPECT_TRUE(InTrash("c"));
+    EXPECT_EQ(Picture(), (Pic{"H", "a", "b", ""}));
+    TfrmFileProperties1::Launcher() = saved;
 }
 
 // Names may end in blanks: the row's file is deleted, never the one of the trimmed name, and

@@ -69,46 +69,38 @@ TEST_F(ShellOpsTest, NothingButFilesIsEverDeleted)
 
 using DeleteConfirmTest = DialogFixture;
 
-TEST_F(DeleteConfirmTest, AnIdenticalOtherFileIsACopy)
+TEST_F(DeleteConfirmTest, AnIdenticalOtherFileIsACopyAndThePumpCanCancel)
 {
     Tree.WriteFile("a", "same contents");
     Tree.WriteFile("b", "same contents");
     Tree.WriteFile("c", "same contentz");
     Tree.WriteFile("d", "same contents and more");
-    EXPECT_TRUE(HasIdenticalCopy(OnC("a"), {OnC("c"), OnC("b")}));
-    EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("c"), OnC("d"), OnC("gone")}));
-    EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("a")}));
-    EXPECT_FALSE(HasIdenticalCopy(OnC("gone"), {OnC("a")}));
     fs::create_hard_link(Tree.Path("a"), Tree.Path("hard"));
-    EXPECT_FALSE(HasIdenticalCopy(OnC("a"), {OnC("hard")})) << "a hard link is no copy";
+    const struct {
+        const char* path;
+        std::vector<std::string> others;
+        TCopyCheck expected;
+    } cases[] = {
+        {"a", {OnC("c"), OnC("b")}, TCopyCheck::ccCopyFound},
+        {"a", {OnC("c"), OnC("d"), OnC("gone"), OnC("a")}, TCopyCheck::ccNoCopy},
+        {"gone", {OnC("a")}, TCopyCheck::ccNoCopy},
+        {"a", {OnC("hard")}, TCopyCheck::ccNoCopy},  // a hard link is no copy
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindIdenticalCopy(OnC(c.path), c.others), c.expected) << c.path;
+    int pumped = 0;
+    EXPECT_EQ(FindIdenticalCopy(OnC("a"), {OnC("c"), OnC("b")}, [&] { return ++pumped < 2; }),
+              TCopyCheck::ccCancelled);
 }
 
-TEST_F(DeleteConfirmTest, AskedFirstAndTheLastCopyDefaultsToNo)
+TEST_F(DeleteConfirmTest, TrashDefaultsToYesAFailureIsToldAndKeepsTheFile)
 {
     Tree.WriteFile("dir/a b.txt", "x");
     Tree.WriteFile("b.txt", "x");
-    TMessageBox::AnswerNext(mrNo);
-    EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("dir/a b.txt"), false, {OnC("b.txt")}));
-    EXPECT_TRUE(Exists("dir/a b.txt")) << "refused";
-    TMessageBox::ClearHistory();
-    TMessageBox::AnswerNext(mrYes);
     EXPECT_TRUE(ConfirmAndDelete(nullptr, OnC("dir/a b.txt"), false, {OnC("b.txt")}));
-    EXPECT_FALSE(Exists("dir/a b.txt"));
-    const TMessageBoxRecord box = OnlyBox();
-    EXPECT_TRUE(box.Request.Text.endsWith(QString::fromStdString(OnC("dir/a b.txt"))));
-    EXPECT_EQ(box.Request.DefaultButton, mrYes);
+    EXPECT_EQ(OnlyBox().Request.DefaultButton, mrYes);
+    EXPECT_TRUE(Exists(".local/share/Trash/files/a b.txt"));
 
-    // No identical copy left: said plainly, and unattended the default No keeps the file.
-    TMessageBox::ClearHistory();
-    Tree.WriteFile("c", "another!");
-    EXPECT_FALSE(ConfirmAndDelete(nullptr, OnC("b.txt"), true, {OnC("c"), OnC("gone")}));
-    const TMessageBoxRecord last = OnlyBox();
-    EXPECT_TRUE(last.Request.Text.contains("last copy"));
-    EXPECT_TRUE(last.Request.Text.contains("permanently"));
-    EXPECT_EQ(last.Answer, mrNo);
-    EXPECT_TRUE(Exists("b.txt"));
-
-    // A failure is told and leaves everything in place.
     TMessageBox::ClearHistory();
     Tree.WriteFile("folder/keep", "k");
     TMessageBox::AnswerNext(mrYes);

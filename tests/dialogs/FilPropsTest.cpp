@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
@@ -13,15 +14,17 @@ class ReviewDialog : public DialogFixture {
 protected:
     TfrmFileProperties1 Dialog;
     std::vector<std::string> Opened;
-    bool OpenSucceeds = true;
+    std::function<void()> ReportFailure;  // what the launcher calls when it fails later
     TfrmFileProperties1::TLauncher Saved = TfrmFileProperties1::Launcher();
 
     void SetUp() override
     {
         DialogFixture::SetUp();
-        TfrmFileProperties1::Launcher().OpenFile = [this](const std::string& file) {
+        TfrmFileProperties1::Launcher().OpenFile = [this](const std::string& file,
+                                                          std::function<void()> failed) {
             Opened.push_back(file);
-            return OpenSucceeds;
+            ReportFailure = std::move(failed);
+            return true;
         };
         TfrmFileProperties1::Launcher().StartViewer = [](const std::string&, const std::string&) {
             ADD_FAILURE() << "no quick viewer on this system";
@@ -74,20 +77,25 @@ TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShow
     chmod(Tree.Path("run.sh").c_str(), 0755);
     EXPECT_TRUE(View("dir/a b.txt"));
     EXPECT_EQ(Opened, std::vector<std::string>{OnC("dir/a b.txt")});
+    EXPECT_EQ(Dialog.lblLocation->toolTip().toStdString(), "C:\\dir\\\n" + Tree.Path("dir/"));
+    ReportFailure();  // the launcher exits with a status other than 0
+    EXPECT_FALSE(Dialog.btnView->isEnabled());
     Dialog.hide();
+    Dialog.show();
+    EXPECT_TRUE(Dialog.btnView->isEnabled());
+    ReportFailure();  // late news of an earlier showing
+    EXPECT_TRUE(Dialog.btnView->isEnabled());
+    Dialog.hide();
+
     EXPECT_FALSE(View("run.sh")) << "View never runs a program";
+    EXPECT_EQ(Opened.size(), 1u);
+    EXPECT_TRUE(OnlyBox().Request.Text.startsWith("Zarvex does not open programs: "));
     Dialog.hide();
     std::filesystem::create_directory_symlink(Tree.Path("dir"), Tree.Path("via"));
     TMessageBox::ClearHistory();
     EXPECT_FALSE(View("via/a b.txt")) << "a link on the way: refused and told";
-    EXPECT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_TRUE(OnlyBox().Request.Text.startsWith("Zarvex does not open this file:"));
     EXPECT_EQ(Opened.size(), 1u);
-    Dialog.hide();
-    OpenSucceeds = false;
-    EXPECT_FALSE(View("dir/a b.txt"));
-    Dialog.hide();
-    Dialog.show();
-    EXPECT_TRUE(Dialog.btnView->isEnabled());
 }
 
 }  // namespace

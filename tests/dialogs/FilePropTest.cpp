@@ -6,10 +6,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <ctime>
 #include <filesystem>
 
 #include "dialogs/DialogFixture.h"
 #include "dialogs/FileProp.h"
+#include "platform/ShellInfo.h"
+#include "views/FileRow.h"
 
 namespace {
 
@@ -18,16 +21,26 @@ std::string Text(const QLabel* label)
     return label->text().toStdString();
 }
 
+// Three hours east of UTC, so that a time left in UTC shows.
+class LocalTime {
+    TEnvGuard FZone{"TZ", "UTC-3"};
+
+public:
+    LocalTime() { tzset(); }
+    ~LocalTime() { tzset(); }
+};
+
 TEST(FilePropTexts, SizesTimesTypesAndFolders)
 {
     SetFormatLocale("C");
+    const LocalTime zone;
     EXPECT_EQ(SizeText(1023), "1023 bytes (1,023 bytes)");
     EXPECT_EQ(SizeText(1048576), "1.00 MB (1,048,576 bytes)");
     EXPECT_EQ(SizeText(3221225472LL), "3,072.00 MB (3,221,225,472 bytes)");  // no wrap at 2 GiB
-    // Windows file time of 2001-02-22 01:02:03 UTC.
+    // Windows file time of 2001-02-22 01:02:03 UTC, shown in local time.
     const std::uint64_t time = (982800000ULL + 3723ULL + 11644473600ULL) * 10000000ULL;
     EXPECT_EQ(FormatFileTime(0), "(unknown)");
-    EXPECT_EQ(FormatFileTime(time), "2001-Feb-22 01:02:03");
+    EXPECT_EQ(FormatFileTime(time), "2001-Feb-22 04:02:03");
     EXPECT_EQ(FileTimeDatePart("2001-sept.-22 01:02:03"), "2001-sept.-22");
     EXPECT_EQ(FileTimeDatePart("(unknown)"), "(unknown)");
     EXPECT_EQ(TypeFromExtension("archive.tar.Gz"), "GZ file");
@@ -38,6 +51,7 @@ TEST(FilePropTexts, SizesTimesTypesAndFolders)
 
 class FilePropDialog : public DialogFixture {
 protected:
+    const LocalTime Zone;
     TfrmFileProperties Dialog;
 
     void ShowFor(const std::string& relative)
@@ -65,13 +79,19 @@ TEST_F(FilePropDialog, GeneralPageAndTheErrorPanel)
     EXPECT_FALSE(Dialog.VersionTabVisible());
     EXPECT_EQ(Text(Dialog.lblLocation), "C:\\Data\\");
     EXPECT_EQ(Text(Dialog.lblSize), "1.00 KB (1,024 bytes)");
-    EXPECT_EQ(Text(Dialog.lblModified), "2001-Feb-22 00:00:00");
+    EXPECT_EQ(Text(Dialog.lblModified), "2001-Feb-22 03:00:00") << "local time";
 
-    // Unknown contents typed by the extension; a hostile name shown as text.
-    const std::string name = "<b>bold<i>&amp;.zzqx";
+    // Unknown contents typed by the extension, as in the results list; a hostile name shown
+    // as text, and whole in its tool tip when cut.
+    const std::string name = "<b>bold<i>&amp;" + std::string(60, 'n') + ".zzqx";
     Tree.WriteFile(name, std::string("\x01\x02\x03\xfe\xff\x00\x13\x37", 8));
     ShowFor(name);
     EXPECT_EQ(Text(Dialog.lblType), "ZZQX file");
+    TResultRows rows;
+    std::int64_t size = 0;
+    ASSERT_TRUE(AddFile(rows, OnC(name), size));
+    EXPECT_EQ(rows.Row(0).SubItems[fcType - 1], "ZZQX file");
+    EXPECT_EQ(Dialog.lblName->toolTip().toStdString(), name);
     EXPECT_EQ(Dialog.lblName->textFormat(), Qt::PlainText);
     EXPECT_EQ(Text(Dialog.lblName), name);
     EXPECT_EQ(Dialog.windowTitle().toStdString(), name + " properties");

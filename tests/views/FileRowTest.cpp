@@ -55,7 +55,7 @@ TEST_F(FileRowTest, EveryColumnOfAFileRow)
         // The type comes from the name, from the contents only without an extension.
         {"noname", "%PDF-1.4\n", {"9", "PDF document", "2001/06/19 14:05", "   A", "", ""}},
         {"empty", "", {"0", "empty document", "2001/06/19 14:05", "   A", "", ""}},
-        {"odd.zzqx", "%PDF-1.4\n", {"9", "unknown", "2001/06/19 14:05", "   A", "", ""}},
+        {"odd.zzqx", "%PDF-1.4\n", {"9", "ZZQX file", "2001/06/19 14:05", "   A", "", ""}},
         {"folder", nullptr, {"*", "folder", "2001/06/19 14:05", "*", "", ""}},
     };
     for (const auto& c : cases)
