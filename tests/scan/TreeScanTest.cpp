@@ -225,6 +225,28 @@ TEST_F(TreeScanTest, HostileEntriesAreNeverReportedOrFollowedAndOddNamesKeepThei
               "found C:\\|found C:\\real\\|file C:\\real\\" + odd + " 0|file C:\\real\\file 4|");
 }
 
+// A folder swapped for a link (or for another folder) after its parent was listed is entered
+// as one that cannot be listed: the walk never leaves the tree through it.
+TEST_F(TreeScanTest, AFolderSwappedDuringTheWalkIsNotFollowed)
+{
+    TTempTree elsewhere;
+    elsewhere.WriteFile("secret", "s");
+    Make({"link/a", "moved/b", "z/c"});
+    auto found = Scanner.OnDirectoryFound;
+    Scanner.OnDirectoryFound = [&](TTreeScanner* s) {
+        found(s);
+        if (s->FileFound() != "C:\\")
+            return;
+        ASSERT_EQ(rename(Tree.Path("link").c_str(), Tree.Path("gone").c_str()), 0);
+        ASSERT_EQ(symlink(elsewhere.Root().c_str(), Tree.Path("link").c_str()), 0);
+        ASSERT_EQ(rename(Tree.Path("moved").c_str(), Tree.Path("old").c_str()), 0);
+        Tree.WriteFile("moved/new", "n");
+    };
+    EXPECT_EQ(Walk("found file"),
+              "found C:\\|found C:\\link\\|found C:\\moved\\|found C:\\z\\|"
+              "file C:\\z\\c 0|");
+}
+
 TEST_F(TreeScanTest, UnreadableFolderStillGetsItsPairOfEvents)
 {
     Make({"locked/inside", "open/x"});
@@ -266,7 +288,8 @@ TEST_F(TreeScanTest, ALongFolderLetsMessagesRunInBetween)
     int pumps = 0;
     Scanner.ProcessMessages = [&] { ++pumps; };
     Scanner.OnFileFound = [&](TTreeScanner* s) {
-        if (s->FileFound().ends_with("f1100")) usleep(30000);  // a slow handler
+        if (s->FileFound().ends_with("f1100"))
+            usleep(30000);  // a slow handler
     };
     Scanner.SetInitialDirectory("C:\\small\\");
     Scanner.Search();
