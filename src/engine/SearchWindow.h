@@ -26,6 +26,7 @@ public:
 
     // Status bar: panel 0 phase, 1 bytes, 2 files, 3 folder and step texts.
     virtual void SetStatusText(int panel, const std::string& text) = 0;
+    virtual std::string StatusText(int panel) const = 0;
     virtual void RepaintStatusBar() = 0;
 
     virtual std::string EditText(TEditBox box) = 0;

@@ -36,7 +36,10 @@ TEST_F(SearchDriverTest, BoxesAreNormalisedAndSearchedAsTheyNowRead)
         // Folders keep the case of their letters; a shared prefix is no nesting.
         {TEditBox::ebRootDir, "\\Docs,\\Docs2", "\\Docs\\,\\Docs2\\", "", {all[0], all[1]}},
         {TEditBox::ebRootDir, "\\Docs2,,\"\",\\sp30", "\\Docs2\\,\\sp30\\", "", {all[1], all[4]}},
-        {TEditBox::ebSkipFolder, "SP3, \\, \"Program Files\"", "\"\\program files\\\",\\sp3\\", "",
+        {TEditBox::ebSkipFolder,
+         "SP3, \\, \"Program Files\"",
+         "\"\\program files\\\",\\sp3\\",
+         "",
          {all[0], all[1], all[4]}},
         {TEditBox::ebFileMask, "", "*.*", "", all},
         {TEditBox::ebFileMask, "*.txt *.bin, *.TXT", "*.bin,*.txt", "", {all[3], all[4]}},
@@ -99,7 +102,7 @@ TEST_F(SearchDriverTest, StopDuringAWalkEndsTheSearchWithoutComparing)
     } cases[] = {
         {"click in C:'s second folder", "\\", 2, false, {"C:\\"}},
         {"the window closing", "\\", 2, true, {"C:\\"}},
-        {"the drive's other root folders are still walked", "\\one,\\two", 1, false, {"C:\\two\\"}},
+        {"no further root folder either", "\\one,\\two", 2, false, {"C:\\one\\"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -116,7 +119,50 @@ TEST_F(SearchDriverTest, StopDuringAWalkEndsTheSearchWithoutComparing)
         EXPECT_EQ(FoldersShown(), c.Walked);  // drive D: never
         EXPECT_TRUE(Rows().empty());
         EXPECT_EQ(Window.Status[3], "Comparison interrupted");
+        EXPECT_EQ(Window.Status[1] + "|" + Window.Status[2], "Bytes: 0|Files: 0");
         EXPECT_EQ(Window.SearchCaption, "Find Now");
+    }
+}
+
+// On this file system "\Docs" and "\docs" are two folders; a folder typed in another case than
+// the one folder it names is walked as that folder; a root folder that names none is told.
+TEST_F(SearchDriverTest, RootFoldersAreTakenAsTypedElseApartFromCase)
+{
+    Write("Docs/a.dat", Bytes(300, 1));
+    Write("docs/a.dat", Bytes(300, 1));
+    Write("Music/x:f.txt", Bytes(400, 2));  // ':' belongs to the name, so the names differ
+    Write("Music/sub/y:f.txt", Bytes(400, 2));
+    const struct {
+        std::string Roots;
+        bool SameName;
+        Lines Found;
+        std::string Totals, Outcome;
+    } cases[] = {
+        {"\\Docs,\\docs",
+         false,
+         {"docs/a.dat", "Docs/a.dat"},
+         "Bytes: 300|Files: 1",
+         "Scan complete"},
+        {"\\music,\\Gone",
+         false,
+         {"Music/sub/y:f.txt", "Music/x:f.txt"},
+         "Bytes: 400|Files: 1",
+         "Scan complete - Folder not found: C:\\Gone\\"},
+        {"\\music", true, {}, "Bytes: 0|Files: 0", "Scan complete"},
+        {"\\DOCS", false, {}, "Bytes: 0|Files: 0", "Scan complete - Folder not found: C:\\DOCS\\"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Roots);
+        Window.Edits[TEditBox::ebRootDir] = c.Roots;
+        Window.Checks[TCheckBox::cbCheckFilename] = c.SameName;
+        Search();
+        Lines rows;
+        for (const std::string& file : c.Found) rows.push_back(C(file));
+        if (!rows.empty())
+            rows.insert(rows.begin(), kHeader);
+        EXPECT_EQ(Rows(), rows);
+        EXPECT_EQ(Window.Status[1] + "|" + Window.Status[2], c.Totals);
+        EXPECT_EQ(Window.Status[3], c.Outcome);
     }
 }
 
