@@ -89,10 +89,6 @@ TEST_F(CatalogueTest, SkipRules)
         std::function<void(TSearchState&)> Rule;
         Lines Files, Listed;
     } cases[] = {
-        {"empty files skipped",
-         [](TSearchState& s) { s.IncludeEmptyFiles = false; },
-         {"empty", "full"},
-         {"C:\\full"}},
         {"the swap file names, however short the others",
          [](TSearchState&) {},
          {"mm256.dat", "MM2048.DAT", "dat", ".dat", "a", "mm512.dat"},
@@ -123,7 +119,7 @@ TEST_F(CatalogueTest, SkipRules)
         UseDrives({}, "case" + std::to_string(&c - cases));
         Neutral();
         c.Rule(State);
-        for (const std::string& file : c.Files) Write(file, file == "empty" ? "" : "1");
+        for (const std::string& file : c.Files) Write(file, "1");
         Walk();
         EXPECT_EQ(Paths(), c.Listed);
     }

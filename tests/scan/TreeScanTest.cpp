@@ -276,28 +276,3 @@ TEST_F(TreeScanTest, VeryDeepTreeIsWalkedWhole)
 }
 
 }  // namespace
-
-namespace {
-
-// A folder of many files lets messages run between its files once 25 ms have passed since the
-// last time; a small folder gets exactly its one pump.
-TEST_F(TreeScanTest, ALongFolderLetsMessagesRunInBetween)
-{
-    for (int i = 0; i < 600; ++i) Tree.WriteFile("big/f" + std::to_string(1000 + i), "");
-    Make({"small/a.txt"});
-    int pumps = 0;
-    Scanner.ProcessMessages = [&] { ++pumps; };
-    Scanner.OnFileFound = [&](TTreeScanner* s) {
-        if (s->FileFound().ends_with("f1100"))
-            usleep(30000);  // a slow handler
-    };
-    Scanner.SetInitialDirectory("C:\\small\\");
-    Scanner.Search();
-    EXPECT_EQ(pumps, 1);
-    pumps = 0;
-    Scanner.SetInitialDirectory("C:\\big\\");
-    Scanner.Search();
-    EXPECT_EQ(pumps, 2) << "the folder's own pump, then one after the slow file";
-}
-
-}  // namespace
