@@ -222,14 +222,16 @@ void TTerminalWindow::WriteRow(const TResultRow& row, std::int64_t size)
         return;
     }
     if (FInGroup && FGroupFiles == 1) {
-        if (FGroupsWritten++ > 0) Write(ResultList, ListLine(TResultRow{}));
+        if (FGroupsWritten++ > 0)
+            Write(ResultList, ListLine(TResultRow{}));
         Write(ResultList, ListLine(TResultRow{kGroupHeaderCaption, {}}));
         WriteLines(FHeldFile);
     }
     if (FInGroup) {
         ++FGroupFiles;
         ++FWrittenFiles;
-        if (Checked(TCheckBox::cbCheckFilesize)) FWrittenBytes += size;  // as the engine counts
+        if (Checked(TCheckBox::cbCheckFilesize))
+            FWrittenBytes += size;  // as the engine counts
     }
     WriteLines(lines);
 }

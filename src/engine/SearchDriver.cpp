@@ -118,12 +118,14 @@ void TSearchDriver::ScanDrive(char letter, const TStringList& rootFolders)
     for (int i = 0; i < rootFolders.Count() && FState.Running; ++i) {
         std::string folder;
         if (FindFolderAnyCase(drive + rootFolders[i], folder) != 1) {
-            if (!FMissingFolders.empty()) FMissingFolders += ", ";
+            if (!FMissingFolders.empty())
+                FMissingFolders += ", ";
             FMissingFolders += drive + rootFolders[i];
             continue;
         }
         // "\music" taken as the folder Music may meet "\Music" typed as well.
-        if (std::find(walked.begin(), walked.end(), folder) != walked.end()) continue;
+        if (std::find(walked.begin(), walked.end(), folder) != walked.end())
+            continue;
         walked.push_back(folder);
         TreeScanner1.SetInitialDirectory(folder);
         TreeScanner1.Search();
@@ -135,7 +137,8 @@ void TSearchDriver::ScanDrive(char letter, const TStringList& rootFolders)
 void TSearchDriver::AddRootFolder(TStringList& folders, const std::string& folder)
 {
     for (int i = 0; i < folders.Count(); ++i)
-        if (folders[i] == folder) return;
+        if (folders[i] == folder)
+            return;
     folders.Add(folder);
 }
 
@@ -152,7 +155,8 @@ void TSearchDriver::ReadRootFolders(TStringList& rootFolders)
     TStringList scratch(true, TDuplicates::dupAccept);
     for (int i = 0; i < typed.Count(); ++i) {
         // An empty item names no folder; taken as "\" it would widen the search to the drive.
-        if (Trim(typed[i]).empty()) continue;
+        if (Trim(typed[i]).empty())
+            continue;
         AddRootFolder(scratch, NormaliseFolder(typed[i], false));
     }
     if (scratch.Count() == 0) scratch.Add(kWholeDrive);
@@ -176,10 +180,11 @@ void TSearchDriver::RemoveNestedFolders(TStringList& folders)
                 ++j;
                 continue;
             }
-            std::string message = "Folder: " + UpperCaseAscii(inner) +
-                                  "  is already included in \n" + "folder: " +
-                                  UpperCaseAscii(outer) + "  and will therefore be removed.";
-            if (message != lastMessage) FWindow.ShowMessage(message);
+            std::string message =
+                "Folder: " + UpperCaseAscii(inner) + "  is already included in \n" +
+                "folder: " + UpperCaseAscii(outer) + "  and will therefore be removed.";
+            if (message != lastMessage)
+                FWindow.ShowMessage(message);
             lastMessage = std::move(message);
             folders.Delete(j);
         }

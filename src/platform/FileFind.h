@@ -6,7 +6,8 @@
 // on the same file system as the folder searched. Never returned: symbolic links, FIFOs,
 // sockets, devices, names holding a backslash, directories on another file system, volume
 // labels, and the "." and ".." entries (a walk that forgot to skip them could never end).
-// Masks: "*" any run, "?" one character, case ignored, "*.*" matches every name.
+// Masks: "*" any run, "?" one character (or none where a name part ends), case ignored, "*.*"
+// matches every name and "*." every name without an extension (see MatchesMask).
 #include <dirent.h>
 
 #include <cstddef>

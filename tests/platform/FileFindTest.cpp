@@ -46,28 +46,6 @@ TEST_F(FileFindTest, AttributesSizesAndTimesFollowTheNativeEntry)
     EXPECT_EQ(found["plain.txt"].LastWriteTime, FileTimeOf(1000000000));
 }
 
-TEST_F(FileFindTest, TheFilterAndMaskLeaveOutWhatWasNotAskedFor)
-{
-    Tree.WriteFile("a.txt", "a");
-    Tree.WriteFile(".h.txt", "h");
-    Tree.MakeDir("sub");
-    Tree.MakeDir(".hsub");
-    const std::tuple<std::string, std::uint32_t, const char*> cases[] = {
-        {OnC("*.*"), 0, "a.txt"},
-        {OnC("*.*"), faHidden, ".h.txt,a.txt"},
-        {OnC("*.*"), faDirectory, "a.txt,sub"},
-        {OnC("*.*"), faDirectory | faHidden, ".h.txt,.hsub,a.txt,sub"},
-        {OnC("*.TXT"), faAnyFile, ".h.txt,a.txt"},
-        {"C:/s?b", faAnyFile, "sub"},
-        {"C:*.txt", 0, "a.txt"},
-        {OnC(""), faAnyFile, ""},  // no mask, nothing
-        {"Q:\\*.*", faAnyFile, ""},
-        {OnC("a.txt\\*.*"), faAnyFile, ""},  // a file is no folder
-    };
-    for (const auto& [mask, filter, names] : cases)
-        EXPECT_EQ(Names(mask, filter), names) << mask << " " << filter;
-}
-
 TEST_F(FileFindTest, LinksFifosDevicesAndBackslashNamesAreNeverReturned)
 {
     Tree.WriteFile("real.txt", "r");
