@@ -213,18 +213,6 @@ TEST_F(TreeScanTest, HandlerExceptionEndsTheWalkAndLeavesTheScannerUsable)
     EXPECT_EQ(Walk("file"), "file C:\\sub\\b 0|");
 }
 
-TEST_F(TreeScanTest, HostileEntriesAreNeverReportedOrFollowedAndOddNamesKeepTheirBytes)
-{
-    const std::string odd = "bad\xff\xfe name, \"q\"";
-    Make({"real/file=data", "real/back\\slash=x"});
-    Tree.WriteFile("real/" + odd, "");
-    ASSERT_EQ(symlink(Tree.Root().c_str(), Tree.Path("real/loop").c_str()), 0);
-    ASSERT_EQ(symlink(Tree.Path("real/file").c_str(), Tree.Path("real/link").c_str()), 0);
-    ASSERT_EQ(mkfifo(Tree.Path("real/pipe").c_str(), 0600), 0);
-    EXPECT_EQ(Walk("found file"),
-              "found C:\\|found C:\\real\\|file C:\\real\\" + odd + " 0|file C:\\real\\file 4|");
-}
-
 // A folder swapped for a link (or for another folder) after its parent was listed is entered
 // as one that cannot be listed: the walk never leaves the tree through it.
 TEST_F(TreeScanTest, AFolderSwappedDuringTheWalkIsNotFollowed)
