@@ -30,7 +30,6 @@ public:
     int Pumps = 0;
     void ProcessMessages() override { ++Pumps; }
     void SetStatusText(int, const std::string&) override {}
-    std::string StatusText(int) const override { return {}; }
     void RepaintStatusBar() override {}
     std::string EditText(TEditBox) override { return {}; }
     void SetEditText(TEditBox, const std::string&) override {}

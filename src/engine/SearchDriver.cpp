@@ -59,8 +59,11 @@ void TSearchDriver::btnSearchClick()
     Comparison.CompareCatalogue();
     // Totals read as numbers also when nothing was compared.
     ShowTotals(FState, FWindow);
-    if (!FMissingFolders.empty())
-        FWindow.SetStatusText(3, FWindow.StatusText(3) + " - Folder not found: " + FMissingFolders);
+    if (!FMissingFolders.empty()) {
+        const std::string outcome = FWindow.StatusText(3);
+        FWindow.SetStatusText(3, (outcome.empty() ? "" : outcome + " - ") +
+                                     "Folder not found: " + FMissingFolders);
+    }
     FSearching = false;
 }
 
