@@ -5,9 +5,10 @@
 // ZARVEX_LIST is zarvex-find's results list for the single FOLDER ROOT (drive C:). Its groups
 // are joined where they share a file (a first file that heads several groups). From the fdupes
 // sets the files that Zarvex leaves out by its own rules are taken away first: zero-length
-// files, files in hidden folders (never entered), names holding a backslash, names that are a
-// piece of "mm256.dat mm2048.dat", files in SYSBCKUP folders and in folders holding a
-// desktop.ini file. Prints both counts and the first differences; exit status 0 when equal.
+// files, files in hidden folders (never entered), names holding a backslash, the names
+// mm256.dat and mm2048.dat, files in SYSBCKUP folders and in folders holding a desktop.ini
+// file (any letter case). Prints both counts and the first differences; exit status 0 when equal.
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -102,11 +103,16 @@ bool ZarvexWouldSkip(const std::string& path, const std::string& root)
     const std::string name = relative.substr(slash + 1);
     const std::string folders = relative.substr(0, slash + 1);
     if (name.find('\\') != std::string::npos) return true;
-    if (std::string("mm256.dat mm2048.dat").find(Lower(name)) != std::string::npos) return true;
+    if (Lower(name) == "mm256.dat" || Lower(name) == "mm2048.dat") return true;
     if (folders.find("/.") != std::string::npos) return true;
     if (Lower(folders).find("/sysbckup/") != std::string::npos) return true;
     const std::string folder = path.substr(0, path.rfind('/'));
-    return lstat((folder + "/desktop.ini").c_str(), &st) == 0;
+    DIR* dir = opendir(folder.c_str());
+    bool marked = false;
+    while (dirent* entry = dir ? readdir(dir) : nullptr)
+        marked = marked || Lower(entry->d_name) == "desktop.ini";
+    if (dir) closedir(dir);
+    return marked;
 }
 
 std::set<TSet> FdupesSets(const char* outputPath, const std::string& root)

@@ -364,6 +364,13 @@ void TfrmMain::SetStatusText(int panel, const std::string& text)
     StatusPanels[panel]->setText(QString::fromStdString(text));
 }
 
+std::string TfrmMain::StatusText(int panel) const
+{
+    if (panel < 0 || panel >= int(StatusPanels.size()))
+        return {};
+    return StatusPanels[panel]->text().toStdString();
+}
+
 void TfrmMain::RepaintStatusBar()
 {
     // Painted now unless a pump is due soon anyway, which paints it with the rest.

@@ -77,6 +77,7 @@ public:
     // --- TSearchWindow ---
     void ProcessMessages() override;
     void SetStatusText(int panel, const std::string& text) override;
+    std::string StatusText(int panel) const override;
     void RepaintStatusBar() override;
     std::string EditText(TEditBox box) override;
     void SetEditText(TEditBox box, const std::string& text) override;

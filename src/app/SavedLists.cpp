@@ -63,11 +63,13 @@ bool WriteLinesSafely(const std::vector<std::string>& lines, const std::string& 
     return WriteWholeFile(nativePath, text);
 }
 
-bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths)
+bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths, std::size_t* leftOut)
 {
     if (rows.Count() == 0)
         return false;
     const TListLines lines = BuildListLines(rows);
+    if (leftOut)
+        *leftOut = lines.LeftOut.size();
     return WriteLinesSafely(lines.Results, paths.List) &&
            WriteLinesSafely(lines.NewDuplicates, paths.NewList);
 }
@@ -248,8 +250,22 @@ void ReloadPreviousList(TfrmMain& form)
     form.ShowTotals();
 }
 
+QString LeftOutMessage(std::size_t leftOut)
+{
+    return leftOut == 1 ? QStringLiteral(
+                              "1 file whose name holds a line break was not saved in "
+                              "the list.")
+                        : QStringLiteral(
+                              "%1 files whose names hold a line break were not saved "
+                              "in the list.")
+                              .arg(leftOut);
+}
+
 void SaveListFiles(TfrmMain& form)
 {
+    std::size_t leftOut = 0;
     WriteListFiles(form.FileListView1->Rows(),
-                   {form.ListFilePath, form.SkipListFilePath, form.NewListFilePath});
+                   {form.ListFilePath, form.SkipListFilePath, form.NewListFilePath}, &leftOut);
+    if (leftOut > 0)
+        TMessageBox::ShowMessage(&form, LeftOutMessage(leftOut));
 }

@@ -35,7 +35,11 @@ TListFilePaths ListFilePathsIn(const std::string& folder);
 bool WriteLinesSafely(const std::vector<std::string>& lines, const std::string& nativePath);
 // Nothing when there are no rows (the older files stay); otherwise Zarvex.lis, then
 // NewDupl.lis; a failure of the first skips the second. True when both were written.
-bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths);
+// leftOut, when given, is told how many file rows no line could hold.
+bool WriteListFiles(const TResultRows& rows, const TListFilePaths& paths,
+                    std::size_t* leftOut = nullptr);
+// The window's note on file rows that the lists could not hold.
+QString LeftOutMessage(std::size_t leftOut);
 
 struct TReloadTotals {
     std::int64_t Files = 0;
@@ -75,5 +79,6 @@ void LoadSavedLists(TfrmMain& form);
 // Appends the rows of Zarvex.lis to the results list with the progress bar and the hourglass,
 // adds the totals and shows them. An empty or unreadable list reloads nothing.
 void ReloadPreviousList(TfrmMain& form);
-// Window destruction: writes both list files from the results list.
+// Window destruction: writes both list files from the results list, and tells the user once
+// when rows had to be left out.
 void SaveListFiles(TfrmMain& form);

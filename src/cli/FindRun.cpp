@@ -159,8 +159,7 @@ private:
 void Summarise(const TFindOptions& options, const TTerminalWindow& window, std::FILE* err)
 {
     if (!options.Quiet) {
-        std::fprintf(err, "%s\n%s  %s\n", window.StatusText(3).c_str(),
-                     window.StatusText(1).c_str(), window.StatusText(2).c_str());
+        std::fprintf(err, "%s\n%s\n", window.StatusText(3).c_str(), window.TotalsText().c_str());
     }
     if (!options.Stats) return;
     std::fprintf(err, "Event pump: %ld calls", window.PumpCalls());

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <ctime>
 
+#include "text/Format.h"
 #include "text/TextUtil.h"
 #include "views/FileRow.h"
 #include "views/ListLines.h"
@@ -108,10 +109,9 @@ void TTerminalWindow::ProcessMessages()
     }
 }
 
-const std::string& TTerminalWindow::StatusText(int panel) const
+std::string TTerminalWindow::StatusText(int panel) const
 {
-    static const std::string none;
-    return panel >= 0 && panel < 4 ? FStatus[panel] : none;
+    return panel >= 0 && panel < 4 ? FStatus[panel] : std::string();
 }
 
 void TTerminalWindow::SetStatusText(int panel, const std::string& text)
@@ -186,27 +186,67 @@ void TTerminalWindow::Write(std::FILE* file, const std::string& line)
     std::fputs(kListLineEnd, file);
 }
 
+// An empty row ends a group, a header row begins one; both are written with the group's
+// second file, so that a group left with fewer than two files that a line can hold is not
+// written at all (as the window saves its lists).
 void TTerminalWindow::AddRow(const std::string& caption)
 {
-    WriteRow(TResultRow{caption, {}});
+    ++FRowCount;
+    FInGroup = !caption.empty();
+    FGroupFiles = 0;
+}
+
+void TTerminalWindow::WriteLines(const TRowLines& lines)
+{
+    Write(ResultList, lines.Result);
+    if (!lines.NewDuplicate.empty()) Write(DuplicateList, lines.NewDuplicate);
 }
 
 // A row left out of the lists (a name with a line break) still counts as added, as it stays in
-// the window's list.
-void TTerminalWindow::WriteRow(const TResultRow& row)
+// the window's list; its path is told once, and it is not in the totals.
+void TTerminalWindow::WriteRow(const TResultRow& row, std::int64_t size)
 {
-    const TRowLines lines = LinesOfRow(row);
-    if (!lines.Result.empty()) Write(ResultList, lines.Result);
-    if (!lines.NewDuplicate.empty()) Write(DuplicateList, lines.NewDuplicate);
-    if (OnRow) OnRow(row);
+    if (OnRow) OnRow(row);  // the other output forms hold every name
     ++FRowCount;
+    if (HoldsLineBreak(row.Caption)) {
+        if ((ResultList || DuplicateList) && FLeftOut.insert(row.Caption).second && Messages) {
+            ClearProgress();
+            std::fprintf(Messages, "zarvex-find: not written, the name holds a line break: %s\n",
+                         Printable(row.Caption, false).c_str());
+        }
+        return;
+    }
+    const TRowLines lines = LinesOfRow(row);
+    if (FInGroup && FGroupFiles == 0) {
+        FHeldFile = lines;
+        ++FGroupFiles;
+        return;
+    }
+    if (FInGroup && FGroupFiles == 1) {
+        if (FGroupsWritten++ > 0)
+            Write(ResultList, ListLine(TResultRow{}));
+        Write(ResultList, ListLine(TResultRow{kGroupHeaderCaption, {}}));
+        WriteLines(FHeldFile);
+    }
+    if (FInGroup) {
+        ++FGroupFiles;
+        ++FWrittenFiles;
+        if (Checked(TCheckBox::cbCheckFilesize))
+            FWrittenBytes += size;  // as the engine counts
+    }
+    WriteLines(lines);
+}
+
+std::string TTerminalWindow::TotalsText() const
+{
+    return "Bytes: " + FormatInt(FWrittenBytes) + "  Files: " + FormatInt(FWrittenFiles);
 }
 
 bool TTerminalWindow::AddFile(const std::string& path, std::int64_t& size)
 {
     TResultRow row;
     if (!DescribeFile(path, row, size)) return false;
-    WriteRow(row);
+    WriteRow(row, size);
     return true;
 }
 
@@ -215,6 +255,6 @@ bool TTerminalWindow::AddOpenFile(const std::string& path, std::int64_t& size,
 {
     TResultRow row;
     if (!DescribeFile(path, content, row, size)) return false;
-    WriteRow(row);
+    WriteRow(row, size);
     return true;
 }

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 
 #include "engine/SearchWindow.h"
+#include "views/ListLines.h"
 #include "views/ResultRows.h"
 
 class TTerminalWindow : public TSearchWindow {
@@ -52,12 +54,15 @@ public:
     const TGap& LongestCpuGap(TPhase phase) const { return FCpuGap[phase]; }
     long PumpCalls() const { return FPumpCalls; }
 
-    const std::string& StatusText(int panel) const;
+    // The totals of the groups as written: every file of a written group but its first (and
+    // its size, in size mode), as the engine counts what it found.
+    std::string TotalsText() const;
     // Removes the progress line from the terminal.
     void ClearProgress();
 
     void ProcessMessages() override;
     void SetStatusText(int panel, const std::string& text) override;
+    std::string StatusText(int panel) const override;
     void RepaintStatusBar() override;
     std::string EditText(TEditBox box) override;
     void SetEditText(TEditBox box, const std::string& text) override;
@@ -85,7 +90,8 @@ public:
 
 private:
     void Write(std::FILE* file, const std::string& line);
-    void WriteRow(const TResultRow& row);
+    void WriteLines(const TRowLines& lines);
+    void WriteRow(const TResultRow& row, std::int64_t size);
     void DrawProgress(bool now);
     std::string ProgressLine() const;
 
@@ -93,6 +99,13 @@ private:
     int FProgressMax = 0, FProgressPosition = 0;
     bool FProgressVisible = false;
     int FRowCount = 0;
+    // The group being written: its rows come one by one and nothing is kept but its first file.
+    bool FInGroup = false;
+    int FGroupFiles = 0;  // files of the group that a line can hold, so far
+    TRowLines FHeldFile;
+    long FGroupsWritten = 0;
+    std::int64_t FWrittenFiles = 0, FWrittenBytes = 0;
+    std::set<std::string> FLeftOut;
     bool FInterrupted = false;
     bool FLineShown = false;
     TClock::time_point FLastDraw{};

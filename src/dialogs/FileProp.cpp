@@ -20,6 +20,7 @@
 #include "platform/VersionQuery.h"
 #include "text/DateTime.h"
 #include "text/Format.h"
+#include "text/PathText.h"
 #include "text/TextUtil.h"
 #include "views/MessageBox.h"
 #include "views/WindowFont.h"
@@ -135,8 +136,7 @@ std::string FileTimeDatePart(const std::string& fileTimeText)
 
 std::string FolderPart(const std::string& path)
 {
-    const auto cut = path.find_last_of("\\/:");
-    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+    return std::string(PathFolder(path));
 }
 
 TfrmFileProperties::TfrmFileProperties(QWidget* parent) : QDialog(parent)

@@ -2,19 +2,16 @@
 
 #include <cstdio>
 
-#include "platform/FileFind.h"
+#include "text/PathText.h"
 #include "text/TextUtil.h"
 
 namespace {
 
-// Names that are never catalogued: any name, lower-cased, that occurs inside this text. That
-// takes in the two swap files, and also any piece of the text such as "dat" or "a".
-constexpr std::string_view ReservedNames = "mm256.dat mm2048.dat";
-
-bool FolderHoldsDesktopIni(const std::string& folder)
+// The two swap files of the system the program comes from are never catalogued, in any
+// letter case; every other name is, however short ("a", "dat").
+bool IsReservedName(std::string_view name)
 {
-    TSearchRec rec;
-    return FindFile(folder + "desktop.ini", rec) && (rec.Attr & faDirectory) == 0;
+    return CompareTextAscii(name, "mm256.dat") == 0 || CompareTextAscii(name, "mm2048.dat") == 0;
 }
 
 }  // namespace
@@ -24,6 +21,8 @@ void TCatalogue::Bind(TTreeScanner& scanner)
     scanner.OnDirectoryFound = [this](TTreeScanner* sender) { TreeScanner1DirectoryFound(sender); };
     scanner.OnFileFound = [this](TTreeScanner* sender) { TreeScanner1FileFound(sender); };
     scanner.OnDirectoryDone = [this](TTreeScanner* sender) { TreeScanner1DirectoryDone(sender); };
+    // Copies of Windows folders carry the file as Desktop.ini or DESKTOP.INI as well.
+    scanner.WatchedFileName = "desktop.ini";
 }
 
 std::string TCatalogue::CatalogueKey(bool requireSameSize, std::int64_t size,
@@ -41,13 +40,12 @@ std::string TCatalogue::CatalogueKey(bool requireSameSize, std::int64_t size,
 
 std::string_view TCatalogue::NameOfPath(std::string_view path)
 {
-    std::size_t cut = path.find_last_of("\\:");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+    return PathName(path);
 }
 
 // Each folder is judged by its own path: a folder below a skipped SYSBCKUP or user-named folder
 // still holds the matching component, while a desktop.ini file counts only for its own folder.
-bool TCatalogue::FolderIsSkipped(const std::string& folder) const
+bool TCatalogue::FolderIsSkipped(const std::string& folder, const TTreeScanner& scanner) const
 {
     if (FState.SkipSysbckupFolder &&
         UpperCaseAscii(folder).find("\\SYSBCKUP\\") != std::string::npos) {
@@ -62,7 +60,7 @@ bool TCatalogue::FolderIsSkipped(const std::string& folder) const
                 return true;
         }
     }
-    return FState.SkipDesktopIniFolders && FolderHoldsDesktopIni(folder);
+    return FState.SkipDesktopIniFolders && scanner.FolderHoldsWatchedFile();
 }
 
 void TCatalogue::TreeScanner1DirectoryFound(TTreeScanner* sender)
@@ -70,7 +68,7 @@ void TCatalogue::TreeScanner1DirectoryFound(TTreeScanner* sender)
     const std::string folder = Trim(sender->FileFound());
     FState.FolderList.Add(folder);
     FState.CurrentFolder = FState.FolderList.Count() - 1;
-    FState.SkipThisFolder = FolderIsSkipped(folder);
+    FState.SkipThisFolder = FolderIsSkipped(folder, *sender);
     FWindow.SetStatusText(3, FState.SkipThisFolder ? "Skipping " + folder : folder);
     FWindow.RepaintStatusBar();
     FState.Catalogue.BeginUpdate();
@@ -85,7 +83,7 @@ void TCatalogue::TreeScanner1FileFound(TTreeScanner* sender)
     if (FState.KnownDuplicates.Count() > 0 && FState.KnownDuplicates.Find(path, index))
         return;
     const std::string_view name = NameOfPath(path);
-    if (ReservedNames.find(LowerCaseAscii(name)) != std::string_view::npos)
+    if (IsReservedName(name))
         return;
 
     // The directory lookup of this file is the scanner's: it examined the very entry (not

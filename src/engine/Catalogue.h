@@ -21,7 +21,8 @@ public:
     TCatalogue(TSearchState& state, TSearchWindow& window) : FState(state), FWindow(window) {}
 
     // Assigns the three handlers below to the scanner's OnDirectoryFound, OnFileFound and
-    // OnDirectoryDone. OnSearchDone and the scanner's ProcessMessages are left as they are.
+    // OnDirectoryDone, and has the scanner look out for desktop.ini. OnSearchDone and the
+    // scanner's ProcessMessages are left as they are.
     void Bind(TTreeScanner& scanner);
 
     // A folder is entered: appended to FolderList, judged by the skip rules, shown in status
@@ -36,11 +37,11 @@ public:
     // longer), then one space. Name mode: the name as stored, then a backslash.
     static std::string CatalogueKey(bool requireSameSize, std::int64_t size,
                                     std::string_view storedName);
-    // The last component of a path in the program's form: after the last "\" or ":".
+    // The file name of a path in the program's form (PathName of text/PathText.h).
     static std::string_view NameOfPath(std::string_view path);
 
 private:
-    bool FolderIsSkipped(const std::string& folder) const;
+    bool FolderIsSkipped(const std::string& folder, const TTreeScanner& scanner) const;
 
     TSearchState& FState;
     TSearchWindow& FWindow;

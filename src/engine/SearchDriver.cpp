@@ -1,5 +1,9 @@
 #include "engine/SearchDriver.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/FileFind.h"
 #include "text/TextUtil.h"
 
 namespace {
@@ -53,6 +57,13 @@ void TSearchDriver::btnSearchClick()
     FState.Running = true;
     ScanDrives();
     Comparison.CompareCatalogue();
+    // Totals read as numbers also when nothing was compared.
+    ShowTotals(FState, FWindow);
+    if (!FMissingFolders.empty()) {
+        const std::string outcome = FWindow.StatusText(3);
+        FWindow.SetStatusText(3, (outcome.empty() ? "" : outcome + " - ") +
+                                     "Folder not found: " + FMissingFolders);
+    }
     FSearching = false;
 }
 
@@ -82,8 +93,9 @@ void TSearchDriver::ScanDrives()
     FState.FolderList.Clear();
     FState.MasterKeys.Clear();
 
-    TStringList rootFolders(true, TDuplicates::dupIgnore);
+    TStringList rootFolders(true, TDuplicates::dupAccept);
     ReadRootFolders(rootFolders);
+    FMissingFolders.clear();
     ReadSkipFolders();
     ReadFileMask();
     TakeSnapshots();
@@ -105,37 +117,64 @@ void TSearchDriver::ScanDrive(char letter, const TStringList& rootFolders)
 {
     const std::string drive = std::string(1, letter) + ":";
     FWindow.SetStatusText(0, PhaseText(FState.ScanMode));
-    for (int i = 0; i < rootFolders.Count(); ++i) {
-        TreeScanner1.SetInitialDirectory(drive + rootFolders[i]);
+    std::vector<std::string> walked;
+    for (int i = 0; i < rootFolders.Count() && FState.Running; ++i) {
+        std::string folder;
+        if (FindFolderAnyCase(drive + rootFolders[i], folder) != 1) {
+            if (!FMissingFolders.empty())
+                FMissingFolders += ", ";
+            FMissingFolders += drive + rootFolders[i];
+            continue;
+        }
+        // "\music" taken as the folder Music may meet "\Music" typed as well.
+        if (std::find(walked.begin(), walked.end(), folder) != walked.end())
+            continue;
+        walked.push_back(folder);
+        TreeScanner1.SetInitialDirectory(folder);
         TreeScanner1.Search();
     }
 }
 
+// Root folder lists keep entries that differ in letter case only: on this platform "\Docs\"
+// and "\docs\" may be two folders. Exact repeats go.
+void TSearchDriver::AddRootFolder(TStringList& folders, const std::string& folder)
+{
+    for (int i = 0; i < folders.Count(); ++i)
+        if (folders[i] == folder)
+            return;
+    folders.Add(folder);
+}
+
 // The root folders keep the case of their letters: folder names on this platform are told
-// apart by case, and a folder typed "Docs" must be the folder Docs, not docs.
+// apart by case, and a folder typed "Docs" is the folder Docs when there is one (ScanDrive
+// takes a folder that matches apart from case only when none matches exactly).
 void TSearchDriver::ReadRootFolders(TStringList& rootFolders)
 {
     if (Trim(FWindow.EditText(TEditBox::ebRootDir)).empty()) {
         FWindow.SetEditText(TEditBox::ebRootDir, std::string(kWholeDrive));
     }
-    rootFolders.SetCommaText(FWindow.EditText(TEditBox::ebRootDir));
-    TStringList scratch(true, TDuplicates::dupIgnore);
-    for (int i = 0; i < rootFolders.Count(); ++i) {
+    TStringList typed;
+    typed.SetCommaText(FWindow.EditText(TEditBox::ebRootDir));
+    TStringList scratch(true, TDuplicates::dupAccept);
+    for (int i = 0; i < typed.Count(); ++i) {
         // An empty item names no folder; taken as "\" it would widen the search to the drive.
-        if (Trim(rootFolders[i]).empty()) continue;
-        scratch.Add(NormaliseFolder(rootFolders[i], false));
+        if (Trim(typed[i]).empty())
+            continue;
+        AddRootFolder(scratch, NormaliseFolder(typed[i], false));
     }
     if (scratch.Count() == 0) scratch.Add(kWholeDrive);
     RemoveNestedFolders(scratch);
     FWindow.SetEditText(TEditBox::ebRootDir, scratch.CommaText());
     FWindow.UpdateCaption();
-    rootFolders.SetCommaText(FWindow.EditText(TEditBox::ebRootDir));
+    typed.SetCommaText(FWindow.EditText(TEditBox::ebRootDir));
+    for (int i = 0; i < typed.Count(); ++i) AddRootFolder(rootFolders, typed[i]);
 }
 
 // Sorted, with every entry ending in a backslash, an enclosing folder stands before the folders
 // inside it, and "\docs\" never swallows "\docs2\".
 void TSearchDriver::RemoveNestedFolders(TStringList& folders)
 {
+    std::string lastMessage;  // "\docs" and "\Docs" inside "\" are told once
     for (int i = 0; i < folders.Count() - 1; ++i) {
         for (int j = i + 1; j < folders.Count();) {
             const std::string& outer = folders[i];
@@ -144,9 +183,12 @@ void TSearchDriver::RemoveNestedFolders(TStringList& folders)
                 ++j;
                 continue;
             }
-            FWindow.ShowMessage("Folder: " + UpperCaseAscii(inner) + "  is already included in \n" +
-                                "folder: " + UpperCaseAscii(outer) +
-                                "  and will therefore be removed.");
+            std::string message =
+                "Folder: " + UpperCaseAscii(inner) + "  is already included in \n" +
+                "folder: " + UpperCaseAscii(outer) + "  and will therefore be removed.";
+            if (message != lastMessage)
+                FWindow.ShowMessage(message);
+            lastMessage = std::move(message);
             folders.Delete(j);
         }
     }

@@ -44,6 +44,7 @@ public:
 
 private:
     void ReadRootFolders(TStringList& rootFolders);
+    static void AddRootFolder(TStringList& folders, const std::string& folder);
     void RemoveNestedFolders(TStringList& folders);
     void ReadSkipFolders();
     void ReadFileMask();
@@ -53,4 +54,6 @@ private:
     TSearchState& FState;
     TSearchWindow& FWindow;
     bool FSearching = false;
+    // The root folders of this search that named no folder ("C:\\Music\\, D:\\Music\\").
+    std::string FMissingFolders;
 };

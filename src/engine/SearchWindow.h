@@ -26,6 +26,12 @@ public:
 
     // Status bar: panel 0 phase, 1 bytes, 2 files, 3 folder and step texts.
     virtual void SetStatusText(int panel, const std::string& text) = 0;
+    // What a panel shows now; a window that cannot tell gives "".
+    virtual std::string StatusText(int panel) const
+    {
+        (void)panel;
+        return {};
+    }
     virtual void RepaintStatusBar() = 0;
 
     virtual std::string EditText(TEditBox box) = 0;

@@ -3,6 +3,7 @@
 #include "platform/Drives.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "text/TextUtil.h"
 
 #include <QChar>
 
@@ -13,6 +14,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <limits>
 #include <optional>
@@ -66,7 +68,9 @@ char32_t Fold(char32_t c)
     return QChar::toCaseFolded(c);
 }
 
-// "*" and "?" with backtracking to the latest star only: linear in practice, no recursion.
+// "*" and "?" with backtracking to the latest star only: linear in practice, no recursion. A
+// run of "?" that meets a "." or the end of the name matches nothing there, so "a??.txt"
+// takes "a.txt" and "ab.txt" as well as "abc.txt".
 bool GlobMatch(std::string_view name, std::string_view mask)
 {
     constexpr std::size_t none = std::string_view::npos;
@@ -79,11 +83,12 @@ bool GlobMatch(std::string_view name, std::string_view mask)
         }
         if (m < mask.size()) {
             std::size_t nextName = n, nextMask = m;
-            bool same;
-            if (mask[m] == '?') {
+            bool same = true;
+            if (mask[m] == '?' && name[n] == '.') {
+                while (nextMask < mask.size() && mask[nextMask] == '?') ++nextMask;
+            } else if (mask[m] == '?') {
                 NextChar(name, nextName);
                 ++nextMask;
-                same = true;
             } else {
                 same = Fold(NextChar(mask, nextMask)) == Fold(NextChar(name, nextName));
             }
@@ -98,7 +103,7 @@ bool GlobMatch(std::string_view name, std::string_view mask)
         n = starName;
         m = starMask;
     }
-    while (m < mask.size() && mask[m] == '*') ++m;
+    while (m < mask.size() && (mask[m] == '*' || mask[m] == '?')) ++m;
     return m == mask.size();
 }
 
@@ -109,8 +114,12 @@ bool MatchesMask(std::string_view name, std::string_view mask)
     if (mask.empty()) return false;
     if (mask == "*" || mask == "*.*") return true;
     if (GlobMatch(name, mask)) return true;
+    // "readme.*" also takes "readme"; "*." takes the names without an extension.
     if (mask.size() > 2 && mask.substr(mask.size() - 2) == ".*") {
         return GlobMatch(name, mask.substr(0, mask.size() - 2));
+    }
+    if (mask.size() > 1 && mask.back() == '.' && name.find('.') == std::string_view::npos) {
+        return GlobMatch(name, mask.substr(0, mask.size() - 1));
     }
     return false;
 }
@@ -341,6 +350,8 @@ void TFolderListing::Clear()
 {
     FNames.clear();
     FEntries.clear();
+    FHoldsWatched = false;
+    FDevice = FInode = 0;
 }
 
 bool TFolderListing::Read(std::string_view programFolder, const std::vector<std::string>* fileMasks)
@@ -356,18 +367,49 @@ bool TFolderListing::ReadNative(std::string_view nativeFolder,
     Clear();
     std::uint64_t device = 0;
     DIR* dir = OpenFolder(nativeFolder, device);
-    if (!dir) return false;
-    int dirFd = dirfd(dir);
+    return dir && ReadEntries(dir, fileMasks);
+}
+
+bool TFolderListing::ReadAt(int folderFd, const std::vector<std::string>* fileMasks)
+{
+    Clear();
+    // The listing reads through a copy of the descriptor, which stays the caller's.
+    const int copy = folderFd >= 0 ? fcntl(folderFd, F_DUPFD_CLOEXEC, 0) : -1;
+    DIR* dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0)
+            close(copy);
+        return false;
+    }
+    return ReadEntries(dir, fileMasks);
+}
+
+bool TFolderListing::ReadEntries(DIR* dir, const std::vector<std::string>* fileMasks)
+{
+    const int dirFd = dirfd(dir);
+    struct stat st;
+    if (fstat(dirFd, &st) != 0) {
+        closedir(dir);
+        return false;
+    }
+    FDevice = st.st_dev;
+    FInode = st.st_ino;
     while (const dirent* entry = readdir(dir)) {
         std::string_view name(entry->d_name);
-        if (IsExcludedName(name) || IsExcludedType(entry->d_type)) continue;
-        bool maybeFolder = entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN;
-        if (!maybeFolder && !AnyMaskMatches(name, fileMasks)) continue;
-        TEntryInfo info;
-        if (!Examine(dirFd, entry->d_name, device, info)) continue;
-        if (!info.IsFolder && entry->d_type == DT_UNKNOWN && !AnyMaskMatches(name, fileMasks)) {
+        if (IsExcludedName(name) || IsExcludedType(entry->d_type))
             continue;
-        }
+        const bool watched = !FWatchedName.empty() && CompareTextAscii(name, FWatchedName) == 0;
+        bool maybeFolder = entry->d_type == DT_DIR || entry->d_type == DT_UNKNOWN;
+        const bool wanted = AnyMaskMatches(name, fileMasks);
+        if (!maybeFolder && !wanted && !watched)
+            continue;
+        TEntryInfo info;
+        if (!Examine(dirFd, entry->d_name, FDevice, info))
+            continue;
+        if (watched && !info.IsFolder)
+            FHoldsWatched = true;
+        if (!info.IsFolder && !wanted)
+            continue;
         TFolderEntry& out = FEntries.emplace_back();
         out.NameOffset = FNames.size();
         out.NameLength = name.size();
@@ -376,6 +418,99 @@ bool TFolderListing::ReadNative(std::string_view nativeFolder,
     }
     closedir(dir);
     return true;
+}
+
+int OpenFolderNoFollow(std::string_view programFolder)
+{
+    const std::optional<std::string> native = ToNativePath(programFolder);
+    const TDrive* drive = native ? TDriveTable::Current().Find(programFolder[0]) : nullptr;
+    if (!drive)
+        return -1;
+    std::string_view rest =
+        std::string_view(*native).substr(drive->Root == "/" ? 0 : drive->Root.size());
+    int fd = open(drive->Root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    while (fd >= 0 && !rest.empty()) {
+        while (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+        const std::size_t end = std::min(rest.find('/'), rest.size());
+        if (end == 0)
+            break;
+        const int next = OpenSubfolderNoFollow(fd, std::string(rest.substr(0, end)));
+        close(fd);
+        fd = next;
+        rest.remove_prefix(end);
+    }
+    return fd;
+}
+
+namespace {
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0, k = 0;
+    while (i < a.size() && k < b.size()) {
+        if (Fold(NextChar(a, i)) != Fold(NextChar(b, k)))
+            return false;
+    }
+    return i == a.size() && k == b.size();
+}
+
+// Depth first through the folders whose names match the components apart from case, until
+// two complete matches are known.
+void MatchFolders(const std::string& folder, const std::vector<std::string_view>& parts,
+                  std::size_t next, std::vector<std::string>& matches)
+{
+    if (next == parts.size()) {
+        matches.push_back(folder);
+        return;
+    }
+    static const std::vector<std::string> noFiles;
+    TFolderListing listing;
+    if (!listing.Read(folder, &noFiles))
+        return;
+    for (std::size_t i = 0; i < listing.Count() && matches.size() < 2; ++i) {
+        if ((listing.Entry(i).Attr & faDirectory) &&
+            SameNameIgnoringCase(listing.Name(i), parts[next]))
+            MatchFolders(folder + std::string(listing.Name(i)) + '\\', parts, next + 1, matches);
+    }
+}
+
+}  // namespace
+
+int FindFolderAnyCase(std::string_view programFolder, std::string& found)
+{
+    found.clear();
+    const int fd = OpenFolderNoFollow(programFolder);
+    if (fd >= 0) {
+        close(fd);
+        found = programFolder;
+        if (found.back() != '\\')
+            found += '\\';
+        return 1;
+    }
+    if (programFolder.size() < 2 || programFolder[1] != ':')
+        return 0;
+    std::vector<std::string_view> parts;
+    std::string_view rest = programFolder.substr(2);
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find_first_of("\\/"), rest.size());
+        const std::string_view part = rest.substr(0, end);
+        if (part == "..")
+            return 0;
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    std::vector<std::string> matches;
+    MatchFolders(std::string(programFolder.substr(0, 2)) + '\\', parts, 0, matches);
+    if (matches.size() == 1)
+        found = matches.front();
+    return static_cast<int>(matches.size());
+}
+
+int OpenSubfolderNoFollow(int folderFd, const std::string& name)
+{
+    return openat(folderFd, name.c_str(),
+                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
 }
 
 // ---- Single look-ups -------------------------------------------------------------------------

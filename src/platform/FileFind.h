@@ -6,7 +6,10 @@
 // on the same file system as the folder searched. Never returned: symbolic links, FIFOs,
 // sockets, devices, names holding a backslash, directories on another file system, volume
 // labels, and the "." and ".." entries (a walk that forgot to skip them could never end).
-// Masks: "*" any run, "?" one character, case ignored, "*.*" matches every name.
+// Masks: "*" any run, "?" one character (or none where a name part ends), case ignored, "*.*"
+// matches every name and "*." every name without an extension (see MatchesMask).
+#include <dirent.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -34,11 +37,13 @@ struct TSearchRec {
     std::uint64_t Device = 0, Inode = 0;
 };
 
-// True when name matches the Windows wildcard mask. "?" stands for one character (one UTF-8
-// sequence; a byte that is no valid UTF-8 counts as one character), letters are compared by
-// their simple case folding, and a mask ending in ".*" also matches the name without that
-// part ("readme.*" matches "readme", as "*.*" matches names without a dot). An empty mask
-// matches nothing. Never allocates.
+// True when name matches the Windows wildcard mask. "*" stands for any run; "?" for one
+// character (one UTF-8 sequence; a byte that is no valid UTF-8 counts as one character), or
+// for none where the name part ends (at a "." or the end: "a??.txt" takes "a.txt"); letters
+// are compared by their simple case folding. "*.*" matches every name, a mask ending in ".*"
+// also the name without that part ("readme.*" takes "readme"), and one ending in "." the
+// names without a dot ("*." takes the names without an extension). An empty mask matches
+// nothing. Never allocates.
 bool MatchesMask(std::string_view name, std::string_view mask);
 
 // The FindFirst filter: an entry carrying the hidden, system, volume-label or directory
@@ -90,6 +95,8 @@ public:
     bool Read(std::string_view programFolder, const std::vector<std::string>* fileMasks = nullptr);
     // The same from a native folder.
     bool ReadNative(std::string_view nativeFolder, const std::vector<std::string>* fileMasks);
+    // The same from an open folder (see OpenFolderNoFollow); the descriptor stays open.
+    bool ReadAt(int folderFd, const std::vector<std::string>* fileMasks);
     void Clear();
 
     std::size_t Count() const { return FEntries.size(); }
@@ -98,11 +105,37 @@ public:
     {
         return std::string_view(FNames).substr(FEntries[i].NameOffset, FEntries[i].NameLength);
     }
+    // The folder read, as the last read opened it.
+    std::uint64_t Device() const { return FDevice; }
+    std::uint64_t Inode() const { return FInode; }
+
+    // A file name looked out for in every folder read, whatever the masks, compared ignoring
+    // ASCII letter case; HoldsWatchedFile tells whether the last read met such a regular file.
+    void SetWatchedName(std::string_view name) { FWatchedName = name; }
+    bool HoldsWatchedFile() const { return FHoldsWatched; }
 
 private:
+    bool ReadEntries(DIR* dir, const std::vector<std::string>* fileMasks);
+
     std::string FNames;
     std::vector<TFolderEntry> FEntries;
+    std::string FWatchedName;
+    bool FHoldsWatched = false;
+    std::uint64_t FDevice = 0, FInode = 0;
 };
+
+// Opens a folder of a walk for reading, never through a symbolic link below the drive's root:
+// each component is opened relative to the one before it with O_NOFOLLOW, so a folder swapped
+// for a link is not followed. -1 when that fails; the caller closes what it gets.
+int OpenFolderNoFollow(std::string_view programFolder);
+// One subfolder of an open folder, the same way.
+int OpenSubfolderNoFollow(int folderFd, const std::string& name);
+
+// The folder (program's form, ending in "\\") that a typed folder names: the folder itself
+// when it exists as typed, else the one folder that matches it apart from letter case. Gives
+// the number of folders found: 1, 0, or 2 for several that match only apart from case (then
+// `found` is left empty, as no one of them is meant more than another).
+int FindFolderAnyCase(std::string_view programFolder, std::string& found);
 
 // Look-up of one path (program's form) with any attributes: the record a search of its
 // folder would give, so nothing that a search never returns (a link, a FIFO, a mount point

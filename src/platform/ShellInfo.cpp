@@ -17,15 +17,10 @@
 
 #include "platform/FileContent.h"
 #include "platform/Paths.h"
+#include "text/PathText.h"
 #include "text/TextUtil.h"
 
 namespace {
-
-std::string_view BaseName(std::string_view path)
-{
-    const std::size_t cut = path.find_last_of("\\/:");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
-}
 
 // Comments are localised XML look-ups; a results list asks for the same few types again and
 // again.
@@ -213,7 +208,7 @@ bool GetFileTypeName(std::string_view programPath, std::string& typeName)
         typeName = InodeTypeComment(inodeType);
         return true;
     }
-    const std::string_view name = BaseName(programPath);
+    const std::string_view name = PathName(programPath);
     TFileContent content;
     if (!NameDecides(name, TypesByName(QMimeDatabase(), FileNameText(name), name)))
         content.Open(programPath);

@@ -1,20 +1,57 @@
 #include "scan/TreeScan.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <utility>
 
 #include "platform/FileFind.h"
 #include "platform/Paths.h"
 #include "text/LocaleCompare.h"
+#include "text/PathText.h"
+
+namespace {
+
+// One open folder descriptor, closed with its owner.
+class TFolderFd {
+public:
+    explicit TFolderFd(int fd = -1) : FFd(fd) {}
+    TFolderFd(TFolderFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
+    TFolderFd& operator=(TFolderFd&& other) noexcept
+    {
+        std::swap(FFd, other.FFd);
+        return *this;
+    }
+    ~TFolderFd()
+    {
+        if (FFd >= 0)
+            close(FFd);
+    }
+    int Get() const { return FFd; }
+
+private:
+    int FFd;
+};
+
+}  // namespace
 
 // One folder on the path from the root to the folder being visited, with the subfolders it
 // still has to visit. Kept on an explicit stack, so the depth of a tree costs heap, not stack.
+// Each subfolder is opened relative to its parent's descriptor, without following a link, and
+// must still be the folder that the listing saw (device and inode).
+struct TTreeScanner::TSubfolder {
+    std::string Path;
+    std::uint64_t Device = 0, Inode = 0;
+};
+
 struct TTreeScanner::TFolderVisit {
-    std::vector<std::string> Subfolders;
+    std::vector<TSubfolder> Subfolders;
     std::size_t Next = 0;
+    std::string Name;  // to open the folder again from an ancestor
+    TFolderFd Fd;      // -1 for a folder whose descriptor is not held
 };
 
 namespace {
@@ -52,6 +89,15 @@ void SortByName(std::vector<std::size_t>& entries, const TFolderListing& listing
 bool IsDotEntry(std::string_view name)
 {
     return name == "." || name == "..";
+}
+
+// Whether the folder at this depth of the walk keeps its descriptor while its subtree is
+// walked. Every folder down to a depth that real trees reach does; below that only every 16th
+// (and further down every 256th), so that a tree thousands of levels deep stays within the
+// descriptors a process may hold, at the price of opening a few folders again on the way down.
+bool HoldsDescriptor(std::size_t depth)
+{
+    return depth < 128 || (depth % 16 == 0 && depth < 4096) || depth % 256 == 0;
 }
 
 std::string CurrentDirectory()
@@ -127,6 +173,7 @@ void TTreeScanner::Search()
             FInitialDirectory = CurrentDirectory();
         FInitialDirectory = NormalFolder(FInitialDirectory);
         KeepSearching = true;
+        FListing.SetWatchedName(WatchedFileName);
         FWalkMasks.clear();
         for (int i = 0; i < FMasks.Count(); ++i) FWalkMasks.push_back(FMasks[i]);
         ScanFolder(FInitialDirectory);
@@ -147,7 +194,7 @@ void TTreeScanner::Fire(const TNotifyEvent& event)
 void TTreeScanner::ScanFolder(std::string folder)
 {
     std::vector<TFolderVisit> path;
-    if (!EnterFolder(folder, path))
+    if (!EnterFolder(TSubfolder{std::move(folder)}, path))
         return;
     while (!path.empty()) {
         TFolderVisit& visit = path.back();
@@ -156,35 +203,61 @@ void TTreeScanner::ScanFolder(std::string folder)
             Fire(OnDirectoryDone);
             continue;
         }
-        std::string subfolder = std::move(visit.Subfolders[visit.Next++]);
+        TSubfolder subfolder = std::move(visit.Subfolders[visit.Next++]);
         if (FRecursive) {
             EnterFolder(subfolder, path);  // invalidates `visit`
         } else {
             // Reached only when a handler turned Recursive off during this visit.
-            FFileFound = std::move(subfolder);
+            FFileFound = std::move(subfolder.Path);
             Fire(OnDirectoryFound);
         }
     }
 }
 
+// The descriptor of a subfolder of the innermost folder on the path, opened from the nearest
+// folder on the path that still holds its own.
+int TTreeScanner::OpenSubfolder(const std::vector<TFolderVisit>& path, const std::string& name)
+{
+    std::size_t held = path.size() - 1;
+    if (path[held].Fd.Get() >= 0)
+        return OpenSubfolderNoFollow(path[held].Fd.Get(), name);
+    while (held > 0 && path[held].Fd.Get() < 0) --held;
+    TFolderFd fd(fcntl(path[held].Fd.Get(), F_DUPFD_CLOEXEC, 0));
+    for (std::size_t i = held + 1; i < path.size() && fd.Get() >= 0; ++i)
+        fd = TFolderFd(OpenSubfolderNoFollow(fd.Get(), path[i].Name));
+    return fd.Get() < 0 ? -1 : OpenSubfolderNoFollow(fd.Get(), name);
+}
+
 // Reports one folder and its files and pushes its visit; false (no event at all) when the walk
-// has been asked to stop. The folder is read once: its subfolders and the files of every mask
-// come from the same listing, filtered as a folder search and one search per mask would be. A
-// mask is matched against the folder's names only, so it can never reach into another folder.
-bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path)
+// has been asked to stop. The folder is read once, before it is reported: its subfolders and
+// the files of every mask come from the same listing, filtered as a folder search and one
+// search per mask would be. A mask is matched against the folder's names only, so it can never
+// reach into another folder. A folder that is no longer the one its parent listed (swapped for
+// a link or another folder meanwhile) is reported as one that cannot be listed.
+bool TTreeScanner::EnterFolder(const TSubfolder& folder, std::vector<TFolderVisit>& path)
 {
     Pump();
     if (!KeepSearching)
         return false;
+    const std::string name(
+        path.empty() ? std::string_view()
+                     : PathName(std::string_view(folder.Path).substr(0, folder.Path.size() - 1)));
+    TFolderFd fd(path.empty() ? OpenFolderNoFollow(folder.Path) : OpenSubfolder(path, name));
+    const bool listed = FListing.ReadAt(fd.Get(), &FWalkMasks);
+    if (listed && !path.empty() &&
+        (FListing.Device() != folder.Device || FListing.Inode() != folder.Inode)) {
+        FListing.Clear();
+    }
+    FHoldsWatched = FListing.HoldsWatchedFile();
     FFileSize = 0;
-    FFileFound = folder;
+    FFileFound = folder.Path;
     Fire(OnDirectoryFound);
+    FHoldsWatched = false;
 
     const bool collectFolders = FRecursive;
     const std::uint32_t folderFilter = faDirectory | (FFindHiddenFolders ? faHidden : 0);
     const bool hiddenFiles = FFindHiddenFiles;
     std::vector<std::size_t> folders, files;
-    FListing.Read(folder, &FWalkMasks);
     if (FListing.Count() >= kLongFolder)
         PumpIfDue();
     for (std::size_t i = 0; i < FListing.Count(); ++i) {
@@ -204,10 +277,15 @@ bool TTreeScanner::EnterFolder(const std::string& folder, std::vector<TFolderVis
     TFolderVisit visit;
     visit.Subfolders.reserve(folders.size());
     for (std::size_t i : folders) {
-        visit.Subfolders.push_back(folder);
-        visit.Subfolders.back().append(FListing.Name(i)).push_back('\\');
+        TSubfolder& subfolder = visit.Subfolders.emplace_back();
+        subfolder.Path.assign(folder.Path).append(FListing.Name(i)).push_back('\\');
+        subfolder.Device = FListing.Entry(i).Device;
+        subfolder.Inode = FListing.Entry(i).Inode;
     }
-    ReportFiles(folder, files);
+    ReportFiles(folder.Path, files);
+    visit.Name = name;
+    if (HoldsDescriptor(path.size()) && !visit.Subfolders.empty())
+        visit.Fd = std::move(fd);
     path.push_back(std::move(visit));
     return true;
 }

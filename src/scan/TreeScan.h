@@ -51,6 +51,12 @@ public:
     // Cleared by an owner to stop the running walk; read at the start of each folder.
     bool KeepSearching = false;
 
+    // A file name looked out for in every folder, whatever the masks, compared ignoring ASCII
+    // letter case (empty: none). During OnDirectoryFound, FolderHoldsWatchedFile tells whether
+    // the folder being reported holds such a regular file.
+    std::string WatchedFileName;
+    bool FolderHoldsWatchedFile() const { return FHoldsWatched; }
+
     // One complete walk from InitialDirectory; returns when it has ended (also after a stop).
     // Called from a handler while a walk runs, it returns at once without any event.
     void Search();
@@ -60,9 +66,11 @@ public:
     static std::string NormalFolder(std::string_view dir);
 
 private:
+    struct TSubfolder;
     struct TFolderVisit;
     void ScanFolder(std::string folder);
-    bool EnterFolder(const std::string& folder, std::vector<TFolderVisit>& path);
+    static int OpenSubfolder(const std::vector<TFolderVisit>& path, const std::string& name);
+    bool EnterFolder(const TSubfolder& folder, std::vector<TFolderVisit>& path);
     void ReportFiles(const std::string& folder, std::vector<std::size_t>& files);
     void Fire(const TNotifyEvent& event);
     void Pump();
@@ -74,6 +82,7 @@ private:
     std::string FFileFound;
     std::int64_t FFileSize = 0;
     bool FSearchInProgress = false;
+    bool FHoldsWatched = false;
     std::string FInitialDirectory;
     TStringList FMasks{true, TDuplicates::dupIgnore};
     bool FRecursive = true;

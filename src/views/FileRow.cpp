@@ -10,6 +10,7 @@
 #include "platform/FileFind.h"
 #include "platform/ShellInfo.h"
 #include "platform/VersionBlock.h"
+#include "text/PathText.h"
 #include "text/TextUtil.h"
 
 namespace {
@@ -43,12 +44,6 @@ TDateTime ModifiedOf(const TResultRow& row, TDateTime now)
 int Sign(long long value)
 {
     return value < 0 ? -1 : (value > 0 ? 1 : 0);
-}
-
-std::string_view NameOf(std::string_view path)
-{
-    const std::size_t cut = path.find_last_of("\\:");
-    return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
 // Version blocks live in PE files (which begin with "MZ") and in ELF files; asking the version
@@ -103,7 +98,7 @@ bool Describe(const std::string& fileName, const TFileContent* content, TResultR
             opened.Open(fileName);  // one that cannot be read is typed by its name
             content = &opened;
         }
-        typeName = RegularFileTypeName(NameOf(fileName), *content);
+        typeName = RegularFileTypeName(PathName(fileName), *content);
         if (MayHoldVersionBlock(*content)) {
             fileVersion = ReadVersionString(fileName, "FileVersion");
             productVersion = ReadVersionString(fileName, "ProductVersion");

@@ -46,26 +46,83 @@ bool IsNewDuplicatePath(const std::string& caption)
     return caption.size() > 2 && caption[1] == ':';
 }
 
+bool HoldsLineBreak(const std::string& caption)
+{
+    return caption.find_first_of("\r\n") != std::string::npos;
+}
+
 TRowLines LinesOfRow(const TResultRow& row)
 {
-    if (row.Caption.find_first_of("\r\n") != std::string::npos)
+    if (HoldsLineBreak(row.Caption))
         return {};
     return {ListLine(row), IsNewDuplicatePath(row.Caption) ? row.Caption : std::string()};
 }
 
+namespace {
+
+// The lines of the rows met so far: the group being read (its header, none for rows before
+// the first header, and the file rows that a line can hold) and the empty rows before it.
+struct TListWriter {
+    TListLines Lines;
+    const TResultRow* Header = nullptr;
+    std::vector<const TResultRow*> Files;
+    int EmptyRows = 0;
+    bool DropNextEmptyRow = false;
+
+    // A group left with fewer than two files goes, and with it the empty row before it (or,
+    // for the first group, the one before the next group), so the list keeps its layout.
+    void EndGroup()
+    {
+        if (Header && Files.size() < 2) {
+            if (EmptyRows > 0)
+                --EmptyRows;
+            else
+                DropNextEmptyRow = true;
+        } else if (Header || !Files.empty()) {
+            if (DropNextEmptyRow && EmptyRows > 0) {
+                --EmptyRows;
+                DropNextEmptyRow = false;
+            }
+            WriteEmptyRows();
+            if (Header)
+                Lines.Results.push_back(ListLine(*Header));
+            for (const TResultRow* row : Files) {
+                Lines.Results.push_back(ListLine(*row));
+                if (IsNewDuplicatePath(row->Caption))
+                    Lines.NewDuplicates.push_back(row->Caption);
+            }
+        }
+        Header = nullptr;
+        Files.clear();
+    }
+    void WriteEmptyRows()
+    {
+        for (; EmptyRows > 0; --EmptyRows) Lines.Results.push_back(ListLine(TResultRow{}));
+    }
+};
+
+}  // namespace
+
 TListLines BuildListLines(const TResultRows& rows)
 {
-    TListLines lines;
-    lines.Results.reserve(rows.Count());
+    TListWriter writer;
+    writer.Lines.Results.reserve(rows.Count());
     for (const TResultRow& row : rows.Rows()) {
-        TRowLines rowLines = LinesOfRow(row);
-        if (rowLines.Result.empty())
-            continue;
-        lines.Results.push_back(std::move(rowLines.Result));
-        if (!rowLines.NewDuplicate.empty())
-            lines.NewDuplicates.push_back(std::move(rowLines.NewDuplicate));
+        if (row.Caption.empty() || row.Caption == kGroupHeaderCaption) {
+            writer.EndGroup();
+            if (row.Caption.empty())
+                ++writer.EmptyRows;
+            else
+                writer.Header = &row;
+        } else if (HoldsLineBreak(row.Caption)) {
+            writer.Lines.LeftOut.push_back(row.Caption);
+        } else {
+            writer.Files.push_back(&row);
+        }
     }
-    return lines;
+    writer.EndGroup();
+    writer.WriteEmptyRows();
+    return std::move(writer.Lines);
 }
 
 TResultRow RowFromLine(const std::string& line)

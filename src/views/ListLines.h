@@ -10,7 +10,9 @@
 // NewDupl.lis (and SkipDupl.lis, which is only read): the caption alone, for every row whose
 // caption is a path on a drive.
 // A caption with a line break cannot be stored in a line: its row is left out of both lists
-// rather than written as two broken lines that could name other files on reloading.
+// rather than written as two broken lines that could name other files on reloading. A group is
+// written with the rows that can be written, and only while it still holds two files or more,
+// so a reloaded list never shows a header over one file or none.
 #include <string>
 #include <vector>
 
@@ -23,6 +25,9 @@ std::string ListLine(const TResultRow& row);
 // True for a caption that NewDupl.lis takes: longer than 2 characters, ":" second.
 bool IsNewDuplicatePath(const std::string& caption);
 
+// True for a caption that no line can hold.
+bool HoldsLineBreak(const std::string& caption);
+
 // The lines of one row; both empty for a caption with a line break.
 struct TRowLines {
     std::string Result;        // Zarvex.lis
@@ -33,6 +38,7 @@ TRowLines LinesOfRow(const TResultRow& row);
 struct TListLines {
     std::vector<std::string> Results;        // Zarvex.lis
     std::vector<std::string> NewDuplicates;  // NewDupl.lis
+    std::vector<std::string> LeftOut;        // captions of the file rows that no line can hold
 };
 TListLines BuildListLines(const TResultRows& rows);
 

@@ -199,6 +199,21 @@ TEST_F(SavedListsWindow, SessionSearchDeleteCloseRestartAndReload)
               "Duplicates read from file .....|Bytes: 8,313,748|Files: 4");
 }
 
+// Names with a line break cannot be saved; the user is told once, as the window goes.
+TEST_F(SavedListsWindow, RowsThatNoLineCanHoldAreToldOnceWhenTheListIsSaved)
+{
+    OpenAndStart();
+    for (const TResultRow& row : {kHeader, FileRow("C:\\a\nb"), FileRow("C:\\k"), TResultRow{},
+                                  kHeader, FileRow("C:\\x"), FileRow("C:\\y"), FileRow("C:\\z\rz")})
+        Form->FileListView1->Rows().Append(row);
+    TMessageBox::ClearHistory();
+    Form.reset();
+    ASSERT_EQ(TMessageBox::History().size(), 1);
+    EXPECT_EQ(TMessageBox::History()[0].Request.Text,
+              "2 files whose names hold a line break were not saved in the list.");
+    EXPECT_EQ(SlurpData("NewDupl.lis"), "C:\\x\r\nC:\\y\r\n");
+}
+
 TEST_F(SavedListsWindow, AnEmptyOrUnreadableListReloadsNothingAndTheTickGoesOn)
 {
     FTree.WriteFile("data/Zarvex.lis", "");

@@ -15,13 +15,6 @@
 
 namespace {
 
-// Kinds of names that the generator can make but leaves out until the engine handles them.
-struct TNameKinds {
-    bool Colons = false;          // "7:notes.txt"
-    bool ShortNames = false;      // "a", "2": pieces of the text of the swap file names
-    bool DesktopIniCase = false;  // "Desktop.ini" marks its folder too
-};
-
 using TFileId = std::pair<dev_t, ino_t>;  // device and inode
 using TSets = std::set<std::set<TFileId>>;
 
@@ -37,12 +30,12 @@ class DifferentialTest : public SearchFixture {
 protected:
     // A tree of about 40 to 80 files in a dozen content classes: equal sizes, equal first 512
     // bytes, equal checksums, equal stamps or not; hard links; names of every kind.
-    void Generate(unsigned seed, const TNameKinds& kinds)
+    void Generate(unsigned seed)
     {
         std::mt19937 random(seed);
         auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
         for (const char* folder : kFolders) Tree.MakeDir(Under(folder));
-        Write(kinds.DesktopIniCase && pick(2) ? "ini/Desktop.ini" : "ini/desktop.ini", "[x]");
+        Write(pick(2) ? "ini/Desktop.ini" : "ini/desktop.ini", "[x]");
         std::vector<std::string> classes{""};
         while (classes.size() < 12) {
             const std::size_t size = std::array{1, 7, 512, 600, 4096, 9000, 300000}[pick(7)];
@@ -61,9 +54,9 @@ protected:
             std::string name = kNames[pick(std::size(kNames))];
             if (pick(10) == 0)
                 name = "nl\n" + std::to_string(i);  // no file is called "nl" alone
-            if (kinds.Colons && pick(10) == 0)
+            if (pick(10) == 0)
                 name = std::to_string(i) + ":" + name;
-            if (kinds.ShortNames && pick(10) == 0)
+            if (pick(10) == 0)
                 name = std::string(1, "a2d"[pick(3)]);
             const std::string path = std::string(kFolders[pick(std::size(kFolders))]) + "/" + name;
             if (access(Tree.Path(Under(path)).c_str(), F_OK) == 0)
@@ -156,7 +149,7 @@ TEST_F(DifferentialTest, FindsTheSetsOfIdenticalFilesThatFdupesFinds)
     for (unsigned seed = 1; seed <= count; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         UseDrives({}, "seed" + std::to_string(seed));
-        Generate(seed, TNameKinds{});
+        Generate(seed);
         for (const bool byStamp : {false, true}) {
             const TSets expected = FdupesSets(byStamp);
             // Files kept open or opened for each use; a run with one reader thread belongs

@@ -20,26 +20,48 @@ protected:
     }
 };
 
+// Root folders keep the case of their letters ("\Docs" and "\docs" are two folders here); one
+// typed in another case than the one folder it names is that folder; one that names no folder
+// is told after the outcome. ':' belongs to a Linux name.
 TEST_F(SearchDriverTest, BoxesAreNormalisedAndSearchedAsTheyNowRead)
 {
-    const Lines all{"Docs/a.dat", "Docs2/a.dat", "i386/sp3/a.dat", "program files/a.txt",
-                    "sp30/a.txt"};
+    const Lines all{
+        "docs/a.dat",  "Docs/a.dat", "Docs2/a.dat", "i386/sp3/a.dat", "program files/x:a.txt",
+        "sp30/y:a.txt"};
     for (const std::string& file : all) Write(file, Bytes(300, 1));
     const struct {
         TEditBox Box;
         std::string Typed, Reads, Message;
         Lines Found;
+        std::string Outcome = "Scan complete";
     } cases[] = {
         {TEditBox::ebRootDir, "\\docs, \\ Docs", "\\",
          "Folder: \\DOCS\\  is already included in \nfolder: \\  and will therefore be removed.",
          all},
-        // Folders keep the case of their letters; a shared prefix is no nesting.
-        {TEditBox::ebRootDir, "\\Docs,\\Docs2", "\\Docs\\,\\Docs2\\", "", {all[0], all[1]}},
-        {TEditBox::ebRootDir, "\\Docs2,,\"\",\\sp30", "\\Docs2\\,\\sp30\\", "", {all[1], all[4]}},
-        {TEditBox::ebSkipFolder, "SP3, \\, \"Program Files\"", "\"\\program files\\\",\\sp3\\", "",
-         {all[0], all[1], all[4]}},
+        {TEditBox::ebRootDir,
+         "\\Docs,\\Docs2,\\docs",
+         "\\docs\\,\\Docs\\,\\Docs2\\",
+         "",
+         {all[0], all[1], all[2]}},
+        {TEditBox::ebRootDir,
+         "\\DOCS2,,\"\",\\sp30,\\Gone",
+         "\\DOCS2\\,\\Gone\\,\\sp30\\",
+         "",
+         {all[2], all[5]},
+         "Scan complete - Folder not found: C:\\Gone\\"},
+        {TEditBox::ebRootDir,
+         "\\DOCS",
+         "\\DOCS\\",
+         "",
+         {},
+         "Scan complete - Folder not found: C:\\DOCS\\"},  // two folders match apart from case
+        {TEditBox::ebSkipFolder,
+         "SP3, \\, \"Program Files\"",
+         "\"\\program files\\\",\\sp3\\",
+         "",
+         {all[0], all[1], all[2], all[5]}},
         {TEditBox::ebFileMask, "", "*.*", "", all},
-        {TEditBox::ebFileMask, "*.txt *.bin, *.TXT", "*.bin,*.txt", "", {all[3], all[4]}},
+        {TEditBox::ebFileMask, "*.txt *.bin, *.TXT", "*.bin,*.txt", "", {all[4], all[5]}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Typed);
@@ -50,9 +72,15 @@ TEST_F(SearchDriverTest, BoxesAreNormalisedAndSearchedAsTheyNowRead)
         Search();
         EXPECT_EQ(Window.Edits[c.Box], c.Reads);
         EXPECT_EQ(Window.Messages, c.Message.empty() ? Lines{} : Lines{c.Message});
-        Lines rows{kHeader};
+        Lines rows;
         for (const std::string& file : c.Found) rows.push_back(C(file));
+        if (!rows.empty())
+            rows.insert(rows.begin(), kHeader);
         EXPECT_EQ(Rows(), rows);
+        EXPECT_EQ(Window.Status[3], c.Outcome);
+        // Totals read as numbers, also when nothing was found.
+        EXPECT_EQ(Window.Status[2],
+                  "Files: " + std::to_string(std::max<int>(0, c.Found.size() - 1)));
         // The caption is rebuilt once, from the root box as it now reads.
         const auto caption = std::find(Window.Log.begin(), Window.Log.end(), "caption");
         ASSERT_EQ(std::count(caption, Window.Log.end(), "caption"), 1);
@@ -99,7 +127,7 @@ TEST_F(SearchDriverTest, StopDuringAWalkEndsTheSearchWithoutComparing)
     } cases[] = {
         {"click in C:'s second folder", "\\", 2, false, {"C:\\"}},
         {"the window closing", "\\", 2, true, {"C:\\"}},
-        {"the drive's other root folders are still walked", "\\one,\\two", 1, false, {"C:\\two\\"}},
+        {"no further root folder either", "\\one,\\two", 2, false, {"C:\\one\\"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -116,6 +144,7 @@ TEST_F(SearchDriverTest, StopDuringAWalkEndsTheSearchWithoutComparing)
         EXPECT_EQ(FoldersShown(), c.Walked);  // drive D: never
         EXPECT_TRUE(Rows().empty());
         EXPECT_EQ(Window.Status[3], "Comparison interrupted");
+        EXPECT_EQ(Window.Status[1] + "|" + Window.Status[2], "Bytes: 0|Files: 0");
         EXPECT_EQ(Window.SearchCaption, "Find Now");
     }
 }

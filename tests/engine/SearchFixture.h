@@ -44,6 +44,7 @@ public:
         Status.at(panel) = text;
         StatusHistory.at(panel).push_back(text);
     }
+    std::string StatusText(int panel) const override { return Status.at(panel); }
     void RepaintStatusBar() override {}
     std::string EditText(TEditBox box) override { return Edits[box]; }
     void SetEditText(TEditBox box, const std::string& text) override

@@ -1,26 +1,44 @@
-#include "platform/FileFind.h"
-
 #include <gtest/gtest.h>
 
+#include "platform/FileFind.h"
+
+// Each mask with the names it matches and the names it does not.
 TEST(MatchesMask, WindowsWildcardRules)
 {
     const std::string many(250, 'a');
-    const std::tuple<std::string, const char*, bool> cases[] = {
-        // "*.*" and "**" match every name.
-        {"readme", "*.*", true}, {".hidden", "**", true}, {"\xff\xfe", "*.*", true},
+    const struct {
+        std::string Mask;
+        std::vector<std::string> Match, Miss;
+    } cases[] = {
+        // "*.*" and "**" match every name, "*." the names without an extension.
+        {"*.*", {"readme", "\xff\xfe"}, {}},
+        {"**", {".hidden"}, {}},
+        {"*.", {"readme", "x"}, {"a.txt", "a.b.c"}},
         // Extensions ignore case and match only at the end; "x.*" also takes "x".
-        {"REPORT.TXT", "*.txt", true}, {"report.txt.bak", "*.txt", false}, {"reporttxt", "*.txt", false},
-        {"readme", "readme.*", true}, {"Makefile2", "makefile", false},
-        // Letters beyond ASCII fold too; bytes that are no UTF-8 match only themselves.
-        {"\xc3\xa4rger.txt", "\xc3\x84RGER.*", true},            // ärger, ÄRGER
-        {"\xce\xb1\xce\xb2\xce\xb3", "\xce\x91?\xce\x93", true},  // αβγ, Α?Γ
-        {"\xc3\xa4", "a", false}, {"\xc3", "\xe3", false},
-        // "?" is exactly one character, of however many bytes; a stray byte counts as one.
-        {"ac", "a?c", false}, {"abbc", "a?c", false}, {"a\xf0\x9f\x98\x80" "c", "a?c", true},
-        {"a\xff" "c", "a?c", true}, {"a\xff\xfe" "c", "a?c", false},
+        {"*.txt", {"REPORT.TXT"}, {"report.txt.bak", "reporttxt"}},
+        {"readme.*", {"readme", "README.md"}, {"readme2"}},
+        {"makefile", {"Makefile"}, {"Makefile2"}},
+        // Letters beyond ASCII fold too (ärger, αβγ); bytes that are no UTF-8 match only
+        // themselves.
+        {"\xc3\x84RGER.*", {"\xc3\xa4rger.txt"}, {}},
+        {"\xce\x91?\xce\x93", {"\xce\xb1\xce\xb2\xce\xb3"}, {}},
+        {"a", {}, {"\xc3\xa4"}},
+        {"\xe3", {}, {"\xc3"}},
+        // "?" is one character, of however many bytes (a stray byte counts as one), or none
+        // where a name part ends; it never takes the dot.
+        {"a?c", {"a\xf0\x9f\x98\x80\x63", "a\xff\x63"}, {"ac", "abbc", "a.c", "a\xff\xfe\x63"}},
+        {"a??", {"a", "ab"}, {"abcd"}},
+        {"a??.txt", {"a.txt", "abc.txt"}, {"abcd.txt"}},
         // Nothing else is special; an empty mask matches nothing; stars backtrack.
-        {"a.txt", "[a].txt", false}, {"a", "a,b", false}, {"anything", "", false}, {"abcabd", "*ab?", true},
-        {many, "*a*a*a*a*a*a*a*a*a*a*b", false}, {many + "b", "*a*a*a*a*a*a*a*a*a*a*b", true},
-    };
-    for (const auto& [name, mask, matches] : cases) EXPECT_EQ(MatchesMask(name, mask), matches) << name << " / " << mask;
+        {"[a].txt", {}, {"a.txt"}},
+        {"a,b", {}, {"a"}},
+        {"", {}, {"anything"}},
+        {"*ab?", {"abcabd"}, {}},
+        {"*a*a*a*a*a*a*a*a*a*a*b", {many + "b"}, {many}}};
+    for (const auto& c : cases) {
+        for (const std::string& name : c.Match)
+            EXPECT_TRUE(MatchesMask(name, c.Mask)) << name << " / " << c.Mask;
+        for (const std::string& name : c.Miss)
+            EXPECT_FALSE(MatchesMask(name, c.Mask)) << name << " / " << c.Mask;
+    }
 }

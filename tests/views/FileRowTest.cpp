@@ -71,7 +71,8 @@ TEST_F(FileRowTest, EveryColumnOfAFileRow)
         EXPECT_EQ(row.Caption, std::string("C:\\") + c.Name);
         ASSERT_EQ(row.SubItems.size(), c.SubItems.size());
         for (std::size_t i = 0; i < c.SubItems.size(); ++i)
-            if (c.SubItems[i] != "*") EXPECT_EQ(row.SubItems[i], c.SubItems[i]) << i;
+            if (c.SubItems[i] != "*")
+                EXPECT_EQ(row.SubItems[i], c.SubItems[i]) << i;
         EXPECT_EQ(std::to_string(size), row.SubItems[0]);
     }
 }
@@ -149,27 +150,6 @@ TEST(RowOrderTest, ColumnsCompareByTheirKind)
             EXPECT_EQ((result > 0) - (result < 0), ascending ? c.Sign : -c.Sign);
         }
     }
-}
-
-TEST(RowOrderTest, SortingIsStableAndOneBatch)
-{
-    TRowOrder order;
-    order.ColumnClick(fcType);
-    TResultRows rows;
-    for (const char* row : {"30 c", "10 a1", "20 b", "10 a2"})
-        rows.Append(FileRow(std::string(row, 2), "", "", row + 3));
-    int resets = 0;
-    std::size_t told = 0;
-    rows.OnReset = [&] { ++resets; };
-    rows.OnAppended = [&](std::size_t, std::size_t count) { told += count; };
-    order.ColumnClick(fcSize);
-    SortRows(rows, order);  // ascending: the column changed
-
-    Items captions;
-    for (const TResultRow& row : rows.Rows()) captions.push_back(row.Caption);
-    EXPECT_EQ(captions, (Items{"a1", "a2", "b", "c"}));  // equal rows keep their order
-    EXPECT_EQ(resets, 1);
-    EXPECT_EQ(told, 4u);  // one batch, not a notice per row
 }
 
 }  // namespace

@@ -38,21 +38,36 @@ TEST(ListLinesTest, LineOfEveryRowKind)
     }
 }
 
-TEST(ListLinesTest, EveryFileOnADriveIsANewDuplicateAndBrokenNamesAreLeftOut)
+// A name with a line break cannot be held by a line; a group keeps the rows that can be written
+// and is written only while it holds two files or more, so a reload never shows a lone file.
+TEST(ListLinesTest, GroupsKeepTheRowsALineCanHoldAndTwoFilesAtLeast)
 {
-    TResultRows rows;
-    for (const TResultRow& row : {kHeader, File("C:\\A.txt"), File("C:\\B.txt"), TResultRow{"", {}},
-                                  kHeader, File("\\\\server\\share\\x"), File("D:\\y"),
-                                  File("C:\\x\\a\nb"), File("C:"), File("C:\\x\\c\rd")})
-        rows.Append(row);
-
-    const TListLines lines = BuildListLines(rows);
-
-    ASSERT_EQ(lines.Results.size(), 8u) << "a name with a line break is not split in two";
-    EXPECT_EQ(lines.Results[3], "\"\"");
-    EXPECT_EQ(lines.NewDuplicates, (Lines{"C:\\A.txt", "C:\\B.txt", "D:\\y"}));
-    const TRowLines broken = LinesOfRow(File("C:\\x\\a\nb"));
-    EXPECT_TRUE(broken.Result.empty() && broken.NewDuplicate.empty());
+    const TResultRow empty{"", {}}, a = File("C:\\A.txt"), b = File("C:\\B.txt");
+    const TResultRow broken = File("C:\\x\\a\nb"), unc = File("\\\\server\\share\\x");
+    const struct {
+        std::vector<TResultRow> Rows, Written;
+        Lines NewDuplicates;
+    } cases[] = {
+        // Every file row on a drive is a new duplicate, the first of its group too.
+        {{kHeader, a, b, empty, kHeader, unc, File("D:\\y"), broken, File("C:\\x\\c\rd")},
+         {kHeader, a, b, empty, kHeader, unc, File("D:\\y")},
+         {"C:\\A.txt", "C:\\B.txt", "D:\\y"}},
+        // A group left with one file goes, and with it the empty row before it or after it.
+        {{kHeader, broken, a, empty, kHeader, a, b, empty, kHeader, b, broken, empty},
+         {kHeader, a, b, empty},
+         {"C:\\A.txt", "C:\\B.txt"}},
+    };
+    for (const auto& c : cases) {
+        TResultRows rows;
+        for (const TResultRow& row : c.Rows) rows.Append(row);
+        const TListLines lines = BuildListLines(rows);
+        Lines written;
+        for (const TResultRow& row : c.Written) written.push_back(ListLine(row));
+        EXPECT_EQ(lines.Results, written);
+        EXPECT_EQ(lines.NewDuplicates, c.NewDuplicates);
+        EXPECT_EQ(lines.LeftOut.size(), 2u);
+    }
+    EXPECT_TRUE(LinesOfRow(broken).Result.empty());
 }
 
 TEST(ListLinesTest, RowsReadBackTrimmedAndWrittenRowsReadBackAsThemselves)
