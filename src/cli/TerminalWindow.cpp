@@ -191,6 +191,7 @@ void TTerminalWindow::Write(std::FILE* file, const std::string& line)
 // written at all (as the window saves its lists).
 void TTerminalWindow::AddRow(const std::string& caption)
 {
+    if (OnRow) OnRow(TResultRow{caption, {}});
     ++FRowCount;
     FInGroup = !caption.empty();
     FGroupFiles = 0;

@@ -230,6 +230,8 @@ void TComparison::ShowOutcome()
     std::string outcome = FScanner.KeepSearching ? "Scan complete" : "Scan interrupted";
     if (!FState.Running)
         outcome = "Comparison interrupted";
+    if (FScanner.OutOfDescriptors)
+        FState.OutOfDescriptors = true;
     if (FState.OutOfDescriptors)
         outcome = "Too many open files: some files were not compared";
     FWindow.SetStatusText(3, outcome);

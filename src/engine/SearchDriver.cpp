@@ -102,6 +102,7 @@ void TSearchDriver::ScanDrives()
 
     // Tells "Scan complete" from "Scan interrupted" at the end, also when no drive is walked.
     TreeScanner1.KeepSearching = true;
+    TreeScanner1.OutOfDescriptors = false;
     FState.ScanMode = TScanMode::smNormal;
     const bool floppyIsMaster = FWindow.Checked(TCheckBox::cbFloppyIsMaster);
     for (const char letter : FWindow.SelectedDrives()) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <optional>
 #include <utility>
@@ -244,6 +245,8 @@ bool TTreeScanner::EnterFolder(const TSubfolder& folder, std::vector<TFolderVisi
                      : PathName(std::string_view(folder.Path).substr(0, folder.Path.size() - 1)));
     TFolderFd fd(path.empty() ? OpenFolderNoFollow(folder.Path) : OpenSubfolder(path, name));
     const bool listed = FListing.ReadAt(fd.Get(), &FWalkMasks);
+    if (!listed && (errno == EMFILE || errno == ENFILE))
+        OutOfDescriptors = true;
     if (listed && !path.empty() &&
         (FListing.Device() != folder.Device || FListing.Inode() != folder.Inode)) {
         FListing.Clear();

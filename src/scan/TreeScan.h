@@ -50,6 +50,9 @@ public:
 
     // Cleared by an owner to stop the running walk; read at the start of each folder.
     bool KeepSearching = false;
+    // Set when a folder could not be opened or read because the process ran out of file
+    // descriptors (such a folder is no unreadable one); only an owner clears it.
+    bool OutOfDescriptors = false;
 
     // A file name looked out for in every folder, whatever the masks, compared ignoring ASCII
     // letter case (empty: none). During OnDirectoryFound, FolderHoldsWatchedFile tells whether
