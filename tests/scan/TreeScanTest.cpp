@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -168,49 +167,6 @@ TEST_F(TreeScanTest, StopFinishesTheCurrentFolderAndEntersNoOther)
     Scanner.KeepSearching = false;
     EXPECT_EQ(Walk("file"),
               "file C:\\A\\a1 0|file C:\\A\\a2 0|file C:\\A\\deeper\\d 0|file C:\\B\\b 0|");
-}
-
-TEST_F(TreeScanTest, HandlersCannotDisturbTheRunningWalk)
-{
-    Make({"Data/a.doc", "Data/b.txt", "Data/sub/c.doc"});
-    Scanner.SetFileMask("*.doc");
-    auto found = Scanner.OnDirectoryFound;
-    Scanner.OnDirectoryFound = [&](TTreeScanner* s) {
-        found(s);
-        s->SetFileMask("*.txt");  // ignored while the walk runs
-        s->SetFileMaskCommaText("*.txt,*.*");
-        s->SetInitialDirectory("C:\\elsewhere");  // holds for the next walk only
-        s->Search();                              // ignored: a walk runs already
-    };
-    std::string files;
-    const std::string tag(40, 'x');  // big enough that the callable lives on the heap
-    Scanner.OnFileFound = [&files, tag](TTreeScanner* s) {
-        s->OnFileFound = nullptr;       // the running handler's own callable goes...
-        files += tag + s->FileFound();  // ...while it still reads its captures
-    };
-    EXPECT_EQ(Walk("found", "C:\\Data"), "found C:\\Data\\|found C:\\Data\\sub\\|");
-    EXPECT_EQ(files, tag + "C:\\Data\\a.doc");
-    EXPECT_EQ(Scanner.FileMaskCommaText(), "*.doc");
-    EXPECT_EQ(Scanner.InitialDirectory(), "C:\\elsewhere");
-}
-
-TEST_F(TreeScanTest, RecursionTurnedOffDuringAVisitReportsCollectedSubfoldersUnentered)
-{
-    Make({"X/x.txt", "Y/", "top"});
-    Scanner.OnFileFound = [](TTreeScanner* s) { s->SetRecursive(false); };
-    EXPECT_EQ(Walk(), "found C:\\|found C:\\X\\|found C:\\Y\\|done C:\\Y\\|end C:\\Y\\|");
-}
-
-TEST_F(TreeScanTest, HandlerExceptionEndsTheWalkAndLeavesTheScannerUsable)
-{
-    Make({"a", "sub/b"});
-    auto record = Scanner.OnFileFound;
-    Scanner.OnFileFound = [](TTreeScanner*) { throw std::runtime_error("handler failed"); };
-    EXPECT_THROW(Walk(), std::runtime_error);
-    EXPECT_FALSE(Scanner.SearchInProgress());
-    Scanner.SetFileMask("b");  // accepted again
-    Scanner.OnFileFound = record;
-    EXPECT_EQ(Walk("file"), "file C:\\sub\\b 0|");
 }
 
 // A folder swapped for a link (or for another folder) after its parent was listed is entered
