@@ -36,28 +36,28 @@ struct TProgramRun {
     std::string Out, Err;
 };
 
-// Runs the built zarvex-find with a fixed environment (C locale, UTC, ZARVEX_DRIVES when
-// given) and collects what it wrote; interrupted, it gets a SIGINT (Ctrl+C) after a second.
-TProgramRun RunZarvexFind(const std::vector<std::string>& args, const std::string& drives = "",
-                          bool interrupted = false)
-{
-    TTempTree capture;  // apart from any searched tree
-    std::string command =
-        "env -i LC_ALL=C LANG=C TZ=UTC PATH=/usr/bin:/bin HOME=" + Quoted(capture.Root());
-    if (!drives.empty())
-        command += " ZARVEX_DRIVES=" + Quoted(drives);
-    if (interrupted)
-        command += " timeout --preserve-status -s INT 1";
-    command += " " + Quoted(std::string(std::getenv("ZARVEX_BIN")) + "/zarvex-find");
-    for (const std::string& arg : args) command += " " + Quoted(arg);
-    command += " >" + Quoted(capture.Path("out")) + " 2>" + Quoted(capture.Path("err"));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(capture.Path("out")),
-            Read(capture.Path("err"))};
-}
-
 class ZarvexFindTest : public testing::Test {
 protected:
+    // Runs the built zarvex-find with a fixed environment (C locale, UTC, a HOME of its own,
+    // ZARVEX_DRIVES when given), its standard output through `pipe` (a shell command) when
+    // given; interrupted, it gets a SIGINT (Ctrl+C) after a second.
+    TProgramRun Run(const std::vector<std::string>& args, const std::string& drives = "",
+                    const std::string& pipe = "", bool interrupted = false)
+    {
+        std::string command =
+            "(env -i LC_ALL=C LANG=C TZ=UTC PATH=/usr/bin:/bin HOME=" + Quoted(Home.Root());
+        if (!drives.empty())
+            command += " ZARVEX_DRIVES=" + Quoted(drives);
+        if (interrupted)
+            command += " timeout --preserve-status -s INT 1";
+        command += " " + Quoted(std::string(std::getenv("ZARVEX_BIN")) + "/zarvex-find");
+        for (const std::string& arg : args) command += " " + Quoted(arg);
+        command += (pipe.empty() ? "" : " | " + pipe) + ") >" + Quoted(Home.Path("out")) + " 2>" +
+                   Quoted(Home.Path("err"));
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(Home.Path("out")),
+                Read(Home.Path("err"))};
+    }
     void Write(const std::string& relative, const std::string& contents,
                std::int64_t stamp = kStamp)
     {
@@ -73,7 +73,7 @@ protected:
                "\",\"   A\",,\r\n";
     }
 
-    TTempTree Tree;
+    TTempTree Tree, Home;  // the tree searched; the program's HOME, apart from it
 };
 
 // One tree, searched through different FOLDERs and options: each FOLDER becomes a drive, and
@@ -128,7 +128,7 @@ TEST_F(ZarvexFindTest, SearchesFollowTheFoldersAndOptions)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Args.back());
-        const TProgramRun run = RunZarvexFind(c.Args);
+        const TProgramRun run = Run(c.Args);
         EXPECT_EQ(run.Status, 0) << run.Err;
         EXPECT_EQ(run.Out, c.Out);
         EXPECT_EQ(run.Err, c.Err);
@@ -147,9 +147,8 @@ TEST_F(ZarvexFindTest, HostileNamesAreWrittenToTheNamedListsAsTheWindowSavesThem
     Write("z/two\nlines.txt", "a lone one");
     Write("z/copy.txt", "a lone one");
 
-    const TProgramRun run =
-        RunZarvexFind({"--output", lists.Path("Zarvex.lis"),
-                       "--new-duplicates=" + lists.Path("NewDupl.lis"), Tree.Root()});
+    const TProgramRun run = Run({"--output", lists.Path("Zarvex.lis"),
+                                 "--new-duplicates=" + lists.Path("NewDupl.lis"), Tree.Root()});
 
     EXPECT_EQ(run.Status, 0);
     EXPECT_EQ(run.Out, "");
@@ -175,8 +174,8 @@ TEST_F(ZarvexFindTest, DrivesComeFromTheDriveTable)
 
     // By default the fixed drives, as the drive list chooses them; with the floppy as master
     // only the sizes of its files are compared on the other drives.
-    EXPECT_EQ(RunZarvexFind({"-q"}, drives).Out, fixedPair);
-    EXPECT_EQ(RunZarvexFind({"-q", "--drives", "dca"}, drives).Out, stickPair);
+    EXPECT_EQ(Run({"-q"}, drives).Out, fixedPair);
+    EXPECT_EQ(Run({"-q", "--drives", "dca"}, drives).Out, stickPair);
 }
 
 TEST_F(ZarvexFindTest, BadUsageIsToldAndSearchesNothingAndHelpAndVersionAreShown)
@@ -199,16 +198,16 @@ TEST_F(ZarvexFindTest, BadUsageIsToldAndSearchesNothingAndHelpAndVersionAreShown
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Message);
-        const TProgramRun run = RunZarvexFind(c.Args, "C=" + Tree.Root());
+        const TProgramRun run = Run(c.Args, "C=" + Tree.Root());
         EXPECT_EQ(run.Status, 2);
         EXPECT_EQ(run.Out, "");
         EXPECT_EQ(run.Err.rfind("zarvex-find: ", 0), 0u) << run.Err;
         EXPECT_NE(run.Err.find(c.Message), std::string::npos) << run.Err;
     }
-    const TProgramRun help = RunZarvexFind({"--drives", "C", Tree.Root(), "--help"});
+    const TProgramRun help = Run({"--drives", "C", Tree.Root(), "--help"});
     EXPECT_EQ(help.Status, 0);  // help wins over everything else on the line
     EXPECT_EQ(help.Out.rfind("Usage: zarvex-find [OPTION]... [FOLDER]...\n", 0), 0u);
-    const TProgramRun version = RunZarvexFind({"--version"});
+    const TProgramRun version = Run({"--version"});
     EXPECT_EQ(version.Out.rfind("zarvex-find (Zarvex) ", 0), 0u);
 }
 
@@ -216,31 +215,23 @@ TEST_F(ZarvexFindTest, OutputThatCannotBeWrittenFailsWithStatusOne)
 {
     Write("a/x.txt", "same");
     Write("b/x.txt", "same");
-    const TProgramRun missing =
-        RunZarvexFind({"-q", "--output", Tree.Path("no/such.lis"), Tree.Root()});
+    const TProgramRun missing = Run({"-q", "--output", Tree.Path("no/such.lis"), Tree.Root()});
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Err.find("cannot write"), std::string::npos);
-    const TProgramRun full = RunZarvexFind({"-q", "--output", "/dev/full", Tree.Root()});
+    const TProgramRun full = Run({"-q", "--output", "/dev/full", Tree.Root()});
     EXPECT_EQ(full.Status, 1);
     EXPECT_NE(full.Err.find("No space left on device"), std::string::npos);
-    const TProgramRun fullList =
-        RunZarvexFind({"-q", "--new-duplicates", "/dev/full", Tree.Root()});
-    EXPECT_EQ(fullList.Status, 1);
-    EXPECT_NE(fullList.Out.find(kHeaderLine), std::string::npos);
 
     // Never through a link to a FIFO; through a link to a regular file elsewhere, as named.
     TTempTree lists;
     ASSERT_EQ(mkfifo(lists.Path("fifo").c_str(), 0600), 0);
     std::filesystem::create_symlink(lists.Path("fifo"), lists.Path("to-fifo.lis"));
-    const TProgramRun linked =
-        RunZarvexFind({"-q", "--output", lists.Path("to-fifo.lis"), Tree.Root()});
+    const TProgramRun linked = Run({"-q", "--output", lists.Path("to-fifo.lis"), Tree.Root()});
     EXPECT_EQ(linked.Status, 1);
     EXPECT_NE(linked.Err.find("will not write"), std::string::npos) << linked.Err;
     lists.WriteFile("elsewhere/real.lis", "old");
     std::filesystem::create_symlink(lists.Path("elsewhere/real.lis"), lists.Path("to-real.lis"));
-    EXPECT_EQ(
-        RunZarvexFind({"-q", "--new-duplicates", lists.Path("to-real.lis"), Tree.Root()}).Status,
-        0);
+    EXPECT_EQ(Run({"-q", "--new-duplicates", lists.Path("to-real.lis"), Tree.Root()}).Status, 0);
     EXPECT_EQ(Read(lists.Path("elsewhere/real.lis")), "C:\\a\\x.txt\r\nC:\\b\\x.txt\r\n");
     EXPECT_TRUE(std::filesystem::is_symlink(lists.Path("to-real.lis")));
 }
@@ -258,14 +249,59 @@ TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
     // A named list is replaced only by a complete one.
     TTempTree lists;
     lists.WriteFile("old.lis", "old\r\n");
-    const TProgramRun run = RunZarvexFind(
-        {"--no-same-stamp", "--output", lists.Path("old.lis"), Tree.Root()}, "", true);
+    const TProgramRun run =
+        Run({"--no-same-stamp", "--output", lists.Path("old.lis"), Tree.Root()}, "", "", true);
 
     EXPECT_EQ(run.Status, 130);
     EXPECT_EQ(run.Err, "zarvex-find: the search was interrupted: '" + lists.Path("old.lis") +
                            "' is left as it was\nComparison interrupted\nBytes: 0  Files: 0\n");
     EXPECT_EQ(Read(lists.Path("old.lis")), "old\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(lists.Root()), {}), 1);
+}
+
+// The forms for scripts, read through the tools a script would pipe them into, and the trash
+// clean-up: three copies (one under a name that is no UTF-8) and a pair.
+TEST_F(ZarvexFindTest, ScriptFormatsAndTrashingTheCopies)
+{
+    for (const char* copy : {"a1", "b/a2", "b/bad\xff.txt"}) Write(copy, "one text");
+    for (const char* copy : {"p1", "p2"}) Write(copy, "another text");
+    const std::string R = Tree.Root(), json = Home.Path("r.json");
+    auto out = [&](std::vector<std::string> args, const std::string& pipe = "") {
+        args.insert(args.begin(), "-q");
+        args.push_back(R);
+        const TProgramRun run = Run(args, "", pipe);
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        return run.Out;
+    };
+    out({"--format=json", "-o", json});
+    EXPECT_EQ(
+        std::system(("/usr/bin/python3 -m jsonschema -i " + Quoted(json) + " " +
+                     Quoted(std::getenv("ZARVEX_TEST_DATA") + std::string("/results.schema.json")))
+                        .c_str()),
+        0);
+    EXPECT_EQ(out({"--format=json"}, "jq -c '.totals, [.groups[].files[] | .modified][0]'"),
+              "{\"groups\":2,\"files\":5,\"duplicate_files\":3,\"duplicate_bytes\":28}\n"
+              "\"2001-06-19T14:05:00+00:00\"\n");
+    EXPECT_EQ(out({"--format=json"}, "jq -r '.groups[].files[].path_base64 // empty' | base64 -d"),
+              R + "/b/bad\xff.txt");
+    EXPECT_EQ(
+        out({"-0"}, "xargs -0 printf '[%s]'"),
+        "[" + R + "/p1][" + R + "/p2][][" + R + "/a1][" + R + "/b/a2][" + R + "/b/bad\xff.txt]");
+    EXPECT_EQ(out({"--format=paths"}),
+              R + "/p1\n" + R + "/p2\n\n" + R + "/a1\n" + R + "/b/a2\n" + R + "/b/bad\xff.txt\n");
+    EXPECT_EQ(Run({"-0", "--format=json", R}).Status, 2);
+
+    // A dry run moves nothing (the real run still finds every copy); the first of each group
+    // and a copy gone meanwhile stay out of the trash.
+    EXPECT_EQ(out({"--trash-duplicates", "--dry-run"}), "would move\t" + R + "/p2\nwould move\t" +
+                                                            R + "/b/a2\nwould move\t" + R +
+                                                            "/b/bad\xff.txt\n");
+    unlink(Tree.Path("b/bad\xff.txt").c_str());
+    EXPECT_EQ(out({"--trash-duplicates"}), "moved\t" + R + "/p2\nmoved\t" + R + "/b/a2\n");
+    for (const std::string& f :
+         {Tree.Path("a1"), Tree.Path("p1"), Home.Path(".local/share/Trash/files/a2"),
+          Home.Path(".local/share/Trash/files/p2")})
+        EXPECT_EQ(access(f.c_str(), F_OK), 0) << f;
 }
 
 }  // namespace
