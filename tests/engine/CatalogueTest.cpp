@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <functional>
 #include <utility>
 
 #include "engine/Catalogue.h"
@@ -38,17 +37,14 @@ protected:
         for (int i = 0; i < State.Catalogue.Count(); ++i) lines.push_back(State.Catalogue[i]);
         return lines;
     }
-    // The full paths of the catalogued files: folder line + the name after the key.
+    // The full paths of the files catalogued in size mode: folder line + the name after the key.
     Lines Paths() const
     {
         Lines paths;
         for (int i = 0; i < State.Catalogue.Count(); ++i) {
             const std::string& entry = State.Catalogue[i];
-            const std::size_t name = State.RequireSameSize
-                                         ? entry.find(' ', entry.find_first_not_of(' ')) + 1
-                                         : entry.find('\\') + 1;
             paths.push_back(State.FolderList[static_cast<int>(State.Catalogue.Objects(i))] +
-                            entry.substr(name));
+                            entry.substr(entry.find(' ', entry.find_first_not_of(' ')) + 1));
         }
         return paths;
     }
@@ -56,9 +52,6 @@ protected:
 
 TEST_F(CatalogueTest, KeysAndEntriesOfSizeAndNameMode)
 {
-    // ":" separates the drive as the second character only; a Linux name may hold it.
-    EXPECT_EQ(TCatalogue::NameOfPath("C:a.txt"), "a.txt");
-    EXPECT_EQ(TCatalogue::NameOfPath("C:\\d:x\\notes:k.txt"), "notes:k.txt");
     ASSERT_EQ(truncate(Write("Data/big.bin", "").c_str(), 1'234'567'890), 0);
     ASSERT_EQ(truncate(Write("huge.img", "").c_str(), 5'000'000'000LL), 0);
     for (const auto& [name, size] : std::vector<std::pair<std::string, std::size_t>>{
@@ -82,47 +75,18 @@ TEST_F(CatalogueTest, KeysAndEntriesOfSizeAndNameMode)
               (Lines{"other\\other", "readme.txt\\readme.txt", "ReadMe.TXT\\ReadMe.TXT"}));
 }
 
-TEST_F(CatalogueTest, SkipRules)
+// Skip folders match whole folder names at any depth, and an empty one none; known duplicates
+// match in any letter case. The built-in rules are checked against fdupes (DifferentialTest).
+TEST_F(CatalogueTest, SkipFoldersAndKnownDuplicates)
 {
-    const struct {
-        const char* Name;
-        std::function<void(TSearchState&)> Rule;
-        Lines Files, Listed;
-    } cases[] = {
-        {"the swap file names, however short the others",
-         [](TSearchState&) {},
-         {"mm256.dat", "MM2048.DAT", "dat", ".dat", "a", "mm512.dat"},
-         {"C:\\.dat", "C:\\a", "C:\\dat", "C:\\mm512.dat"}},
-        {"SYSBCKUP folders and everything below",
-         [](TSearchState& s) { s.SkipSysbckupFolder = true; },
-         {"WINDOWS/SYSBCKUP/s1", "WINDOWS/sysbckup/deep/s2", "SYSBCKUPX/s3", "WINDOWS/s4"},
-         {"C:\\SYSBCKUPX\\s3", "C:\\WINDOWS\\s4"}},
-        {"user skip folders match whole names at any depth",
-         [](TSearchState& s) {
-             s.SkipFolders.Add("\\sp3\\");
-             s.SkipFolders.Add("");  // never matches everything
-         },
-         {"i386/sp3/u1", "I386/SP3/update/u2", "sp30/u3", "i386/u4"},
-         {"C:\\sp30\\u3", "C:\\i386\\u4"}},
-        {"desktop.ini skips its own folder only",
-         [](TSearchState& s) { s.SkipDesktopIniFolders = true; },
-         {"custom/desktop.ini", "custom/photo", "custom/plain/below", "odd/desktop.ini/x", "odd/y",
-          "copied/Desktop.ini", "copied/z", "UPPER/DESKTOP.INI", "UPPER/w"},
-         {"C:\\custom\\plain\\below", "C:\\odd\\desktop.ini\\x", "C:\\odd\\y"}},
-        {"known duplicates in any letter case",
-         [](TSearchState& s) { s.KnownDuplicates.Add("C:\\DATA\\KNOWN.TXT"); },
-         {"Data/known.txt", "Data/new.txt"},
-         {"C:\\Data\\new.txt"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        UseDrives({}, "case" + std::to_string(&c - cases));
-        Neutral();
-        c.Rule(State);
-        for (const std::string& file : c.Files) Write(file, "1");
-        Walk();
-        EXPECT_EQ(Paths(), c.Listed);
-    }
+    State.SkipFolders.Add("\\sp3\\");
+    State.SkipFolders.Add("");
+    State.KnownDuplicates.Add("C:\\DATA\\KNOWN.TXT");
+    for (const char* file : {"i386/sp3/u1", "I386/SP3/update/u2", "sp30/u3", "i386/u4",
+                             "Data/known.txt", "Data/new.txt"})
+        Write(file, "1");
+    Walk();
+    EXPECT_EQ(Paths(), (Lines{"C:\\Data\\new.txt", "C:\\sp30\\u3", "C:\\i386\\u4"}));
 }
 
 }  // namespace
