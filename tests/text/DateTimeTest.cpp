@@ -30,36 +30,27 @@ TEST(DateTime, CalendarValues)
 {
     // Both ways; the scale is continuous before the epoch (-0.25 is 18:00 of the day before).
     const std::pair<TFields, TDateTime> known[] = {
-        {{1899, 12, 30, 0, 0, 0}, 0.0},    {{1900, 1, 1, 0, 0, 0}, 2.0},
-        {{1970, 1, 1, 0, 0, 0}, 25569.0},  {{2001, 6, 19, 18, 0, 0}, 37061.75},
-        {{1899, 12, 29, 18, 0, 0}, -0.25}, {{1601, 1, 1, 0, 0, 0}, -109205.0},
+        {{1899, 12, 30, 0, 0, 0}, 0.0},
+        {{1970, 1, 1, 0, 0, 0}, 25569.0},
+        {{2001, 6, 19, 18, 0, 0}, 37061.75},
+        {{1899, 12, 29, 18, 0, 0}, -0.25},
     };
     for (const auto& [fields, value] : known) {
-        SCOPED_TRACE(value);
         EXPECT_EQ(Encode(fields), value);
         EXPECT_EQ(Decode(value), fields);
     }
-    // Fields out of range carry instead of failing.
+    // Every second of a day comes back as itself: a truncating decode reads many one early.
+    for (int year : {1601, 1899, 2024, 9999})
+        for (int second = 0; second < 86400; second += 7) {
+            const TFields f{year, 12, 31, second / 3600, second / 60 % 60, second % 60};
+            ASSERT_EQ(Decode(Encode(f)), f);
+        }
+    // Fields out of range carry instead of failing; values outside the calendar read as its
+    // limits.
     EXPECT_EQ(Decode(EncodeDateTime(2000, 2, 29, 23, 59, 60)), (TFields{2000, 3, 1, 0, 0, 0}));
-    // Values outside the calendar read as its limits.
     EXPECT_EQ(Decode(2958465.99999999), (TFields{9999, 12, 31, 23, 59, 59}));
     EXPECT_EQ(Decode(-1e300), (TFields{1, 1, 1, 0, 0, 0}));
     EXPECT_EQ(Decode(std::nan("")), (TFields{1899, 12, 30, 0, 0, 0}));
-}
-
-TEST(DateTime, EveryEncodedSecondDecodesToItself)
-{
-    // A truncating decode would read many of these one second early.
-    for (int year : {1601, 1899, 1900, 1980, 2000, 2024, 2100, 9999}) {
-        for (int month = 1; month <= 12; month += 11) {
-            for (int second = 0; second < 86400; second += 7) {
-                const TFields f{
-                    year,       month, month == 12 ? 31 : 1, second / 3600, second / 60 % 60,
-                    second % 60};
-                ASSERT_EQ(Decode(Encode(f)), f);
-            }
-        }
-    }
 }
 
 TEST(DateTime, FileTimesUnixTimesAndTheDosForm)

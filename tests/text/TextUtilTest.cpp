@@ -22,17 +22,3 @@ TEST(TextUtil, TrimAndCaseFoldingTouchOnlyTheirOwnBytes)
     EXPECT_GT(CompareTextAscii("\xC3\xA9", "z"), 0);
     EXPECT_NE(CompareTextAscii("\xC3\xA9", "\xC3\x89"), 0);
 }
-
-TEST(TextUtil, TryStrToInt64AcceptsWholeDecimalIntegersOnly)
-{
-    long long v = 42;
-    EXPECT_TRUE(TryStrToInt64("-9223372036854775808", v));
-    EXPECT_EQ(v, -9223372036854775807LL - 1);
-    EXPECT_TRUE(TryStrToInt64("+8", v));
-    EXPECT_EQ(v, 8);
-    v = 42;
-    for (const char* bad : {"", "-", "+", " 1", "1 ", "1,000", "0x10", "12a", "9223372036854775808",
-                            "-9223372036854775809", "99999999999999999999", "--1"})
-        EXPECT_FALSE(TryStrToInt64(bad, v)) << bad;
-    EXPECT_EQ(v, 42);
-}
