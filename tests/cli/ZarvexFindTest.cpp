@@ -66,10 +66,9 @@ protected:
     }
     // The Zarvex.lis line of a file row of a plain text document without version strings.
     static std::string TextRow(const std::string& path, std::int64_t size,
-                               const std::string& time = "2001/06/19 14:05",
-                               const std::string& type = "plain text document")
+                               const std::string& time = "2001/06/19 14:05")
     {
-        return "\"" + path + "\"," + std::to_string(size) + ",\"" + type + "\",\"" + time +
+        return "\"" + path + "\"," + std::to_string(size) + ",\"plain text document\",\"" + time +
                "\",\"   A\",,\r\n";
     }
 
@@ -89,14 +88,11 @@ TEST_F(ZarvexFindTest, SearchesFollowTheFoldersAndOptions)
     Write("a/doc.txt", "same contents");
     Write("b/doc.txt", "same contents", kStamp + 7200);  // a copy of another time
     Write("c/DOC.TXT", "other");                         // only the name agrees
-    Write("d/empty1", "");
-    Write("d/empty2", "");
     Write("keep/a.txt", "contents");
     Write("keep/b.txt", "contents");
     Write("keep/c.txt", "contents");
     TTempTree lists;
     std::ofstream(lists.Path("SkipDupl.lis"), std::ios::binary) << "c:\\C.TXT\r\n";
-    const std::string empty = "2001/06/19 14:05", emptyType = "empty document";
     const struct {
         std::vector<std::string> Args;
         std::string Out, Err;
@@ -112,10 +108,6 @@ TEST_F(ZarvexFindTest, SearchesFollowTheFoldersAndOptions)
          ""},
         {{"-q", "--no-same-size", "--mask=*.txt", Tree.Path("a"), Tree.Path("c")},
          kHeaderLine + TextRow("C:\\doc.txt", 13) + TextRow("D:\\DOC.TXT", 5),
-         ""},
-        {{"--no-skip-empty", "-q", "--mask", "empty*", Tree.Path("d")},
-         kHeaderLine + TextRow("C:\\empty1", 0, empty, emptyType) +
-             TextRow("C:\\empty2", 0, empty, emptyType),
          ""},
         // Nested root folders are told, known duplicates left alone, missing ones told.
         {{"--in", "\\keep,\\", "--known-duplicates", lists.Path("SkipDupl.lis"), Tree.Path("keep")},

@@ -10,20 +10,6 @@ namespace {
 
 class CatalogueTest : public SearchFixture {
 protected:
-    void SetUp() override
-    {
-        SearchFixture::SetUp();
-        Neutral();
-    }
-    // The rules as each case starts: nothing skipped, empty files kept, size mode, no lists.
-    void Neutral()
-    {
-        for (TStringList* list : {&State.Catalogue, &State.FolderList, &State.MasterKeys,
-                                  &State.SkipFolders, &State.KnownDuplicates})
-            list->Clear();
-        State.SkipSysbckupFolder = State.SkipDesktopIniFolders = false;
-        State.IncludeEmptyFiles = State.RequireSameSize = true;
-    }
     // The driver's scanner, bound to the catalogue, walking alone.
     void Walk(std::string_view root = "C:\\")
     {
@@ -65,7 +51,8 @@ TEST_F(CatalogueTest, KeysAndEntriesOfSizeAndNameMode)
     EXPECT_EQ(Paths()[2], "C:\\B\\same.txt");
 
     UseDrives({}, "names");
-    Neutral();
+    State.Catalogue.Clear();
+    State.FolderList.Clear();
     State.RequireSameSize = false;
     Write("ReadMe.TXT", "123");
     Write("sub/readme.txt", "1234567");

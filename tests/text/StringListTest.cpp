@@ -118,11 +118,8 @@ TEST(StringList, FindOnSortedListsGivesTheFirstEqualOrTheInsertionPoint)
     EXPECT_TRUE(copy.Find("    1234 A.txt", index) && copy[index] == "    1234 A.TXT");
 }
 
-TEST(StringList, CommaTextAndTextLines)
+TEST(StringList, TextLines)
 {
-    TStringList masks(true, TDuplicates::dupIgnore);  // sorted lists load under their rules
-    masks.SetCommaText("*.txt  *.doc,*.TXT");
-    EXPECT_EQ(masks.CommaText(), "*.doc,*.txt");
     // A CR, an LF or the pair ends a line; bytes are kept as they are.
     TStringList list;
     list.SetText("a\r\nb\rc\nd");
