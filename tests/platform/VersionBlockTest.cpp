@@ -1,5 +1,4 @@
-// The version-block reader on images and blocks made to measure: finding the block in PE and
-// ELF images, queries of its nodes, and reading it from files on a drive.
+// The version-block reader on PE and ELF images, blocks and files made to measure.
 #include <sys/stat.h>
 
 #include "DriveFixture.h"

@@ -130,8 +130,7 @@ TEST(StringList, TextLines)
     EXPECT_EQ(list.Text(), "x\0y\r\n\xFF\xFE z\r\n"s);
 }
 
-// Saving replaces the file whole, keeping its permissions; a failed load leaves the list as it
-// was.
+// Saving replaces the file whole, keeping its mode; a failed load leaves the list as it was.
 TEST(StringList, SaveReplacesTheFileWholeAndLoadReadsItBack)
 {
     TTempTree tree;

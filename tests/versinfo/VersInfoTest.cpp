@@ -1,6 +1,5 @@
-// The version component and reader: blocks made to measure (strings, version texts,
-// translations, build flags, the labels and list view it fills), the running program's own
-// block, PE files from Debian's packages checked against exiftool, and the fuzzer's corpus.
+// The version component on blocks made to measure, the programs' own blocks, PE samples checked
+// against exiftool, and the fuzzer's corpus.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
