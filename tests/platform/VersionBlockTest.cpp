@@ -207,9 +207,6 @@ TEST(VersionQuery, MalformedNodesEndTheQuery)
         SetWord(b, 2, rootValue);
         EXPECT_FALSE(QueryFixedFileInfo(b)) << rootValue;
     }
-    TBytes b = good;
-    SetWord(b, NodeOffset(b, u"Translation") + 2, 400);
-    EXPECT_FALSE(FirstTranslationName(b));
 }
 
 // The file rows read one string, from the first translation's table only.
