@@ -97,16 +97,6 @@ TEST(DriveTableMounts, LettersFollowTheDetectionRules)
               "A=/media/card,2;B=/media/third,2;C=/,3;D=/boot/efi,3;E=/home,3;F=/mnt/cd,5;"
               "G=/mnt/nas,4;H=/mnt/old,3;I=/mnt/ram,6;J=/run/media/ann/STICK ONE,2;");
 
-    // A probe decides what the text cannot: which devices are removable, which points exist.
-    TDriveTable::TMountProbe probe;
-    probe.IsRemovableDevice = [](std::string_view source) { return source == "/dev/sda1"; };
-    probe.IsFolder = [](std::string_view point) { return point != "/home"; };
-    TDriveTable table = TDriveTable::FromMountInfo(kMountInfo, probe);
-    // Without /home the bind mount of a folder inside it is a drive of its own.
-    EXPECT_EQ(Summary(table),
-              "A=/boot/efi,2;B=/media/card,2;C=/,3;D=/media/third,2;E=/mnt/cd,5;F=/mnt/nas,4;"
-              "G=/mnt/old,3;H=/mnt/ram,6;I=/run/media/ann/STICK ONE,2;J=/srv/data,3;");
-
     // Letters run out at Z:.
     std::string text;
     for (int i = 0; i < 40; ++i)

@@ -132,20 +132,14 @@ TEST_F(VersInfo, TranslationsAndTheOneTheLookupsUse)
 
     content.Translation = TranslationBytes({{0x0407, 0x04B0}, {0x0409, 0x04E4}});
     content.Tables.insert(content.Tables.begin(), {"040704B0", {{"CompanyName", "Deutsch"}}});
-    QString multi = WritePe("multi.dll", content);
-    c.SetFilename(multi);
+    c.SetFilename(WritePe("multi.dll", content));
     EXPECT_EQ(c.Translations(), QStringList({"040704B0", "040904E4"}));
     EXPECT_EQ(c.CompanyName(), "Deutsch");  // the first, in block order
     EXPECT_EQ(c.Comments(), "");            // no other translation is tried
     c.SetTranslationIndex(-1);              // out of range: 040904E4
     EXPECT_EQ(c.CompanyName(), "Quillmoor");
-    // The index survives a read while in range, and is reset when it is not.
-    c.SetTranslationIndex(1);
-    c.SetFilename(multi);
-    EXPECT_EQ(c.TranslationIndex(), 1);
     content.Translation.reset();  // no translation table: 040904E4
     c.SetFilename(WritePe("notrans.dll", content));
-    EXPECT_EQ(c.TranslationIndex(), 0);
     EXPECT_TRUE(c.Translations().isEmpty());
     EXPECT_EQ(c.CompanyName(), "Quillmoor");
 }
