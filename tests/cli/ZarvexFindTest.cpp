@@ -210,17 +210,16 @@ TEST_F(ZarvexFindTest, OutputThatCannotBeWrittenFailsWithStatusOne)
     EXPECT_NE(full.Err.find("No space left on device"), std::string::npos);
 
     // Never through a link to a FIFO; through a link to a regular file elsewhere, as named.
-    TTempTree lists;
-    ASSERT_EQ(mkfifo(lists.Path("fifo").c_str(), 0600), 0);
-    std::filesystem::create_symlink(lists.Path("fifo"), lists.Path("to-fifo.lis"));
-    const TProgramRun linked = Run({"-q", "--output", lists.Path("to-fifo.lis"), Tree.Root()});
+    ASSERT_EQ(mkfifo(Home.Path("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink(Home.Path("fifo"), Home.Path("to-fifo.lis"));
+    const TProgramRun linked = Run({"-q", "--output", Home.Path("to-fifo.lis"), Tree.Root()});
     EXPECT_EQ(linked.Status, 1);
     EXPECT_NE(linked.Err.find("will not write"), std::string::npos) << linked.Err;
-    lists.WriteFile("elsewhere/real.lis", "old");
-    std::filesystem::create_symlink(lists.Path("elsewhere/real.lis"), lists.Path("to-real.lis"));
-    EXPECT_EQ(Run({"-q", "--new-duplicates", lists.Path("to-real.lis"), Tree.Root()}).Status, 0);
-    EXPECT_EQ(Read(lists.Path("elsewhere/real.lis")), "C:\\a\\x.txt\r\nC:\\b\\x.txt\r\n");
-    EXPECT_TRUE(std::filesystem::is_symlink(lists.Path("to-real.lis")));
+    Home.WriteFile("elsewhere/real.lis", "old");
+    std::filesystem::create_symlink(Home.Path("elsewhere/real.lis"), Home.Path("to-real.lis"));
+    EXPECT_EQ(Run({"-q", "--new-duplicates", Home.Path("to-real.lis"), Tree.Root()}).Status, 0);
+    EXPECT_EQ(Read(Home.Path("elsewhere/real.lis")), "C:\\a\\x.txt\r\nC:\\b\\x.txt\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(Home.Path("to-real.lis")));
 }
 
 TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)

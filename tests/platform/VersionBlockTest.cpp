@@ -172,7 +172,6 @@ TEST(VersionQuery, TranslationsTakenAsStored)
         content.Translation = std::move(translation);
         return FirstTranslationName(BuildVersionBlock(content));
     };
-    EXPECT_EQ(first(TranslationBytes({{0x0407, 0x04E4}, {0x0409, 0x04B0}})), "040704E4");
     EXPECT_EQ(first(TBytes{0x09, 0x04}), "04090000");        // a language without code page
     EXPECT_EQ(first(TBytes{0x09, 0x04, 0xE4}), "04090000");  // an incomplete code page is none
     TVersionBlockContent bare;  // no fixed record, no translation: the strings are still there

@@ -177,15 +177,6 @@ const std::string kZlib32 = "/usr/i686-w64-mingw32/lib/zlib1.dll";
 const std::string kWinPthread = "/usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll";
 const std::string kNoResources = "/usr/lib/gcc/x86_64-w64-mingw32/12-win32/libgcc_s_seh-1.dll";
 
-// Fails the running test when a sample is missing, naming the fix.
-bool SampleAvailable(const std::string& path)
-{
-    if (::access(path.c_str(), R_OK) == 0)
-        return true;
-    ADD_FAILURE() << path << " is missing: run scripts/ensure-deps test";
-    return false;
-}
-
 // The EXE tags exiftool prints with -args -n ("-Tag=value" lines), by tag name.
 std::map<std::string, std::string> ExifToolTags(const std::string& path)
 {
@@ -251,8 +242,7 @@ TEST_F(VersInfo, ShowsWhatExifToolShows)
         {kZlib32, "267"}, {kZlib64, "523"}, {kWinPthread, "523"}};
     for (const auto& [path, peType] : samples) {  // PE32, PE32+
         SCOPED_TRACE(path);
-        if (!SampleAvailable(path))
-            continue;
+        ASSERT_EQ(::access(path.c_str(), R_OK), 0) << "missing: run scripts/ensure-deps test";
         std::map<std::string, std::string> tags = ExifToolTags(path);
         ASSERT_EQ(tags["PEType"], peType) << "the sample is not the kind of PE file it should be";
         QTreeWidget view;
@@ -280,8 +270,8 @@ TEST_F(VersInfo, ShowsWhatExifToolShows)
 
 TEST_F(VersInfo, NoBlockWithoutResourcesOrInACopyCutShort)
 {
-    if (!SampleAvailable(kNoResources) || !SampleAvailable(kZlib64))
-        return;
+    for (const std::string& sample : {kNoResources, kZlib64})
+        ASSERT_EQ(::access(sample.c_str(), R_OK), 0) << sample << ": run scripts/ensure-deps test";
     EXPECT_EQ(ExifToolTags(kNoResources)["FileVersionNumber"], "");
     EXPECT_FALSE(ReadNativeVersionBlock(kNoResources));
 
