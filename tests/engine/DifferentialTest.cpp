@@ -159,11 +159,15 @@ TEST_F(DifferentialTest, FindsTheSetsOfIdenticalFilesThatFdupesFinds)
         Generate(seed, TNameKinds{});
         for (const bool byStamp : {false, true}) {
             const TSets expected = FdupesSets(byStamp);
-            // Files kept open or opened for each use; a run with one reader thread belongs
-            // here once files are read ahead.
-            for (const std::size_t maxOpenFiles : {128, 1}) {
-                SCOPED_TRACE(std::to_string(maxOpenFiles) + (byStamp ? ", same stamp" : ""));
+            // Files kept open or opened for each use; read ahead by reader threads (few jobs
+            // handed out at once, so the walk overtakes them) or by the window thread alone.
+            for (const auto& [maxOpenFiles, readers] :
+                 {std::pair<std::size_t, std::size_t>{128, 3}, {1, 2}, {128, 1}}) {
+                SCOPED_TRACE(std::to_string(maxOpenFiles) + " open, " + std::to_string(readers) +
+                             " readers" + (byStamp ? ", same stamp" : ""));
                 Driver.Comparison.MaxOpenFiles = maxOpenFiles;
+                Driver.Comparison.Readers = readers;
+                Driver.Comparison.ReadAheadFiles = 8;
                 ASSERT_EQ(EngineSets(byStamp), expected);
             }
         }
