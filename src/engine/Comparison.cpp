@@ -185,7 +185,7 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
         }
         std::string path;
         if (ReadEntry(FAheadIndex, key, path))
-            AddJob(key, TRunEntry(std::move(path), FAheadIndex), FAheadKeepOpen);
+            AddJob(key, TRunEntry(std::move(path), FAheadIndex), FAheadKeepOpen, Phase1Kind());
         --FAheadIndex;
     }
     FAhead->Submit(FJobs);
@@ -199,17 +199,47 @@ void TComparison::FeedRun(std::int64_t size, TRunList& runList, std::size_t& nex
         return;
     for (std::size_t room = FAhead->Room(); next < runList.size() && FJobs.size() < room; ++next)
         if (runList[next].Ahead)
-            AddJob(size, runList[next], FKeepOpen);
+            AddJob(size, runList[next], FKeepOpen, Phase1Kind());
     FAhead->Submit(FJobs);
 }
 
-void TComparison::AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen)
+// Hands the readers the files of this run, from at on, that its sub-runs will open and that
+// are not open yet: heads and the opened files, for the window thread to compare.
+void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t at)
+{
+    if (!FAhead || !FState.Running || size == 0 || FState.RequireSameName)
+        return;
+    FFeedNext = std::max(FFeedNext, at);
+    if (FAhead->Room() < ReadAheadFiles / 4)
+        return;
+    for (std::size_t room = FAhead->Room(); FFeedNext < runList.size() && FJobs.size() < room;
+         ++FFeedNext) {
+        TRunEntry& entry = runList[FFeedNext];
+        const bool shared =
+            (FFeedNext > 0 && SameKey(runList[FFeedNext - 1], entry)) ||
+            (FFeedNext + 1 < runList.size() && SameKey(entry, runList[FFeedNext + 1]));
+        if (!shared || entry.Ahead || entry.Content())
+            continue;
+        AddJob(size, entry, true, TAheadJob::TKind::kHead);
+        FJobs.back().Sign = false;
+        entry.Ahead = true;
+    }
+    FAhead->Submit(FJobs);
+}
+
+TAheadJob::TKind TComparison::Phase1Kind() const
+{
+    return FState.RequireSameStamp ? TAheadJob::TKind::kStamp : TAheadJob::TKind::kHead;
+}
+
+void TComparison::AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen,
+                         TAheadJob::TKind kind)
 {
     TAheadJob& job = FJobs.emplace_back();
     job.Index = entry.Index;
     job.Path = entry.Path;
     job.Size = size;
-    job.Kind = FState.RequireSameStamp ? TAheadJob::TKind::kStamp : TAheadJob::TKind::kHead;
+    job.Kind = kind;
     job.KeepOpen = keepOpen;
 }
 
@@ -218,8 +248,10 @@ void TComparison::AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpe
 // groups, and a pair that differs early costs the same one read of each file.
 void TComparison::SignRun(std::int64_t size, TRunList& runList)
 {
-    if (!FState.Running) return;
-    if (!FState.RequireSameStamp && runList.size() == 2) return;
+    if (!FState.Running)
+        return;
+    if (!FState.RequireSameStamp && runList.size() == 2)
+        return;
     std::size_t next = 0;
     for (std::size_t k = 0; k < runList.size(); ++k) {
         next = std::max(next, k + 1);
@@ -361,6 +393,7 @@ bool TComparison::SameKey(const TRunEntry& a, const TRunEntry& b) const
 void TComparison::CompareRun(std::int64_t size, TRunList& runList)
 {
     FKeepOpen = runList.size() <= MaxOpenFiles;
+    FFeedNext = 0;
     if (FState.RequireSameSize) {
         SignRun(size, runList);
         SortRun(runList);
@@ -375,7 +408,13 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
             break;
         begin = end;
     }
-    for (TRunEntry& entry : runList) entry.Close();
+    for (TRunEntry& entry : runList) {
+        // Not read after all (the same-name rule, a stop): its job goes.
+        if (entry.Ahead && FAhead)
+            FAhead->Forget(entry.Index);
+        entry.Ahead = false;
+        entry.Close();
+    }
     ShowTotals();
     FWindow.SetProgressPosition(FProcessed);
     if (!FState.ColumnsFixed && FState.DuplicateFiles > 0)
@@ -442,10 +481,12 @@ bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_
 {
     if (!Pump())
         return false;
+    FeedCompare(size, runList, begin);
     TRunEntry& head = runList[begin];
     TGroup group(head);
     std::vector<std::size_t> unmatched;
     for (std::size_t i = begin + 1; i < end; ++i) {
+        FeedCompare(size, runList, i);
         TRunEntry& other = runList[i];
         if (!ListedBefore(size, other, group)) {
             if (FMatcher.Match(size, head, other)) {

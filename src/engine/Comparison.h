@@ -85,7 +85,9 @@ private:
     void AddRunEntry(const std::string& path, int index);
     void FeedAhead(int current, std::int64_t currentKey);
     void FeedRun(std::int64_t size, TRunList& runList, std::size_t& next);
-    void AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen);
+    TAheadJob::TKind Phase1Kind() const;
+    void FeedCompare(std::int64_t size, TRunList& runList, std::size_t at);
+    void AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen, TAheadJob::TKind kind);
     bool KeyAt(int index, std::int64_t& key) const;
     void SignRun(std::int64_t size, TRunList& runList);
     void Release(TRunEntry& entry);
@@ -110,6 +112,7 @@ private:
     int FAheadIndex = -1, FAheadRunLow = 0;
     bool FAheadKeepOpen = false;
     std::vector<TAheadJob> FJobs;  // gathered to be handed out at once
+    std::size_t FFeedNext = 0;     // the next entry of the run FeedCompare looks at
     bool FKeepOpen = true;         // the current run keeps its files open
     int FProcessed = 0;
     std::chrono::steady_clock::time_point FLastPump;

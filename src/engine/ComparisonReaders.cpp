@@ -51,8 +51,10 @@ void TReadAhead::Submit(std::vector<TAheadJob>& jobs)
     {
         std::lock_guard lock(FLock);
         for (TAheadJob& job : jobs)
-            if (FSlots.try_emplace(job.Index).second)
+            if (const auto [slot, added] = FSlots.try_emplace(job.Index); added) {
+                slot->second.Serial = job.Serial = ++FSerial;
                 FQueue.push_back(std::move(job));
+            }
         wake = FIdle > 0 && !FQueue.empty();
     }
     jobs.clear();
@@ -86,6 +88,17 @@ std::optional<TAheadResult> TReadAhead::Take(int index, const std::function<void
     }
 }
 
+void TReadAhead::Forget(int index)
+{
+    std::optional<TAheadResult> dropped;  // its file is closed outside the lock
+    std::lock_guard lock(FLock);
+    const auto slot = FSlots.find(index);
+    if (slot == FSlots.end())
+        return;
+    dropped.emplace(std::move(slot->second.Result));
+    FSlots.erase(slot);
+}
+
 void TReadAhead::Discard()
 {
     std::unordered_map<int, TSlot> dropped;  // its files are closed outside the lock
@@ -100,9 +113,7 @@ void TReadAhead::Work()
     std::unique_lock lock(FLock);
     for (;;) {
         ++FIdle;
-        ++FIdle;
         FWork.wait(lock, [this] { return FStopping || !FQueue.empty(); });
-        --FIdle;
         --FIdle;
         if (FStopping)
             return;
@@ -110,7 +121,8 @@ void TReadAhead::Work()
         while (!FQueue.empty() && batch.size() < kBatch) {
             TAheadJob& job = FQueue.front();
             const auto slot = FSlots.find(job.Index);
-            if (slot != FSlots.end() && slot->second.State == TState::sQueued) {
+            if (slot != FSlots.end() && slot->second.Serial == job.Serial &&
+                slot->second.State == TState::sQueued) {
                 slot->second.State = TState::sBusy;
                 batch.push_back(std::move(job));
             }
@@ -121,9 +133,9 @@ void TReadAhead::Work()
         for (const TAheadJob& job : batch) {
             TAheadResult result = Read(job);
             lock.lock();
-            // A slot that is gone was discarded meanwhile; its result is dropped.
+            // A job that is gone was dropped meanwhile; so is its result.
             const auto slot = FSlots.find(job.Index);
-            if (slot != FSlots.end() && slot->second.State == TState::sBusy) {
+            if (slot != FSlots.end() && slot->second.Serial == job.Serial) {
                 slot->second.State = TState::sDone;
                 slot->second.Result = std::move(result);
             }

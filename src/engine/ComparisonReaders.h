@@ -31,8 +31,9 @@ struct TAheadJob {
     std::string Path;
     std::int64_t Size = 0;
     TKind Kind = TKind::kHead;
-    bool KeepOpen = false;  // hand the opened file over, rather than closing it after the head
-    bool Sign = true;       // the head's checksum is the signature (not when stamps are)
+    bool KeepOpen = false;     // hand the opened file over, rather than closing it after the head
+    bool Sign = true;          // the head's checksum is the signature (not when stamps are)
+    std::uint64_t Serial = 0;  // set when handed out
 };
 
 struct TAheadResult {
@@ -59,6 +60,8 @@ public:
     // onWait now and then); none when the job was never handed out or no reader has started
     // it (it is withdrawn) or it was discarded.
     std::optional<TAheadResult> Take(int index, const std::function<void()>& onWait);
+    // Drops the job for this index, if any, without waiting for it.
+    void Forget(int index);
     // Drops every job not yet taken: queued ones at once, running ones when they end.
     void Discard();
 
@@ -70,6 +73,7 @@ private:
     enum class TState : unsigned char { sQueued, sBusy, sDone };
     struct TSlot {
         TState State = TState::sQueued;
+        std::uint64_t Serial = 0;  // of the job: a withdrawn job's index may be handed out again
         TAheadResult Result;
     };
     void Work();
@@ -81,5 +85,6 @@ private:
     std::unordered_map<int, TSlot> FSlots;  // every job handed out and not yet taken
     bool FStopping = false;
     std::size_t FIdle = 0;  // readers waiting for work
+    std::uint64_t FSerial = 0;
     std::vector<std::thread> FThreads;
 };
