@@ -37,6 +37,8 @@ TComparison::TComparison(TSearchState& state, TSearchWindow& window, const TTree
     FMatcher.OnWait = [this] { PumpIfDue(); };
     FMatcher.OnOutOfDescriptors = [this](const TRunEntry& a, const TRunEntry& b) {
         FKeepOpen = false;
+        if (FAhead)
+            FAhead->Discard();  // the readers' files go first
         for (TRunEntry& entry : FRunList)
             if (&entry != &a && &entry != &b)
                 entry.Close();
@@ -166,7 +168,7 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
         FAheadRunLow = FAheadIndex + 1;
     }
     // In batches: a lock and a wake-up per file would cost about as much as reading a head.
-    if (FAheadIndex < 0 || FAhead->Room() < ReadAheadFiles / 4)
+    if (FAheadIndex < 0 || FAhead->Room() < FAhead->Limit() / 4)
         return;
     for (std::size_t room = FAhead->Room(); FAheadIndex >= 0 && FJobs.size() < room;) {
         if (FAheadIndex < FAheadRunLow) {
@@ -195,7 +197,7 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
 // file they have is not handed out twice).
 void TComparison::FeedRun(std::int64_t size, TRunList& runList, std::size_t& next)
 {
-    if (!FAhead || !FState.Running || FAhead->Room() < ReadAheadFiles / 4)
+    if (!FAhead || !FState.Running || FAhead->Room() < FAhead->Limit() / 4)
         return;
     for (std::size_t room = FAhead->Room(); next < runList.size() && FJobs.size() < room; ++next)
         if (runList[next].Ahead)
@@ -210,7 +212,7 @@ void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t 
     if (!FAhead || !FState.Running || size == 0 || FState.RequireSameName)
         return;
     FFeedNext = std::max(FFeedNext, at);
-    if (FAhead->Room() < ReadAheadFiles / 4)
+    if (FAhead->Room() < FAhead->Limit() / 4)
         return;
     for (std::size_t room = FAhead->Room(); FFeedNext < runList.size() && FJobs.size() < room;
          ++FFeedNext) {
@@ -305,8 +307,10 @@ void TComparison::CompareCatalogue()
     FPumped = true;
     // Started here, so the readers run at the comparison's priority too. Name mode reads
     // nothing.
-    if (Readers > 1 && FState.RequireSameSize && FState.Running) {
-        FAhead = std::make_unique<TReadAhead>(Readers, ReadAheadFiles);
+    // The files the readers hold open are kept to a quarter of what the process may open.
+    const std::size_t readAhead = std::min(ReadAheadFiles, OpenFileLimit() / 4);
+    if (Readers > 1 && readAhead >= 8 && FState.RequireSameSize && FState.Running) {
+        FAhead = std::make_unique<TReadAhead>(Readers, readAhead);
         FMatcher.Ahead = FAhead.get();
         FAheadIndex = count - 1;
         FAheadRunLow = count;

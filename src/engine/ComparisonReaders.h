@@ -52,6 +52,7 @@ public:
     TReadAhead(const TReadAhead&) = delete;
     TReadAhead& operator=(const TReadAhead&) = delete;
 
+    std::size_t Limit() const { return FLimit; }
     // How many more jobs may be handed out now.
     std::size_t Room() const;
     // Hands out the jobs, in order; one already handed out and not taken back stays as it is.
