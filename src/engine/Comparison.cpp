@@ -34,7 +34,6 @@ TComparison::TComparison(TSearchState& state, TSearchWindow& window, const TTree
     : FState(state), FWindow(window), FScanner(scanner), FMatcher(state)
 {
     FMatcher.OnBlock() = [this] { return PumpIfDue(); };
-    FMatcher.OnWait = [this] { PumpIfDue(); };
     FMatcher.OnOutOfDescriptors = [this](const TRunEntry& a, const TRunEntry& b) {
         FKeepOpen = false;
         if (FAhead)
@@ -305,9 +304,9 @@ void TComparison::CompareCatalogue()
     if (savedPriority != 0)
         TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
     FPumped = true;
-    // Started here, so the readers run at the comparison's priority too. Name mode reads
-    // nothing.
-    // The files the readers hold open are kept to a quarter of what the process may open.
+    // Started here, so the readers run at the comparison's priority too; name mode reads
+    // nothing. The files the readers hold open stay within a quarter of what the process may
+    // open.
     const std::size_t readAhead = std::min(ReadAheadFiles, OpenFileLimit() / 4);
     if (Readers > 1 && readAhead >= 8 && FState.RequireSameSize && FState.Running) {
         FAhead = std::make_unique<TReadAhead>(Readers, readAhead);

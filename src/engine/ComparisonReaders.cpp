@@ -1,6 +1,6 @@
 #include "engine/ComparisonReaders.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstdlib>
 
 #include "engine/ContentReader.h"
@@ -62,7 +62,7 @@ void TReadAhead::Submit(std::vector<TAheadJob>& jobs)
         FWork.notify_all();
 }
 
-std::optional<TAheadResult> TReadAhead::Take(int index, const std::function<void()>& onWait)
+std::optional<TAheadResult> TReadAhead::Take(int index)
 {
     std::unique_lock lock(FLock);
     for (;;) {
@@ -79,12 +79,7 @@ std::optional<TAheadResult> TReadAhead::Take(int index, const std::function<void
             FSlots.erase(slot);
             return result;
         }
-        if (FDone.wait_for(lock, std::chrono::milliseconds(5)) == std::cv_status::timeout &&
-            onWait) {
-            lock.unlock();
-            onWait();
-            lock.lock();
-        }
+        FDone.wait(lock);
     }
 }
 

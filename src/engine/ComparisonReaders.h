@@ -10,7 +10,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -57,10 +56,12 @@ public:
     std::size_t Room() const;
     // Hands out the jobs, in order; one already handed out and not taken back stays as it is.
     void Submit(std::vector<TAheadJob>& jobs);
-    // The result of the job for this catalogue index, waiting while a reader is at it (calling
-    // onWait now and then); none when the job was never handed out or no reader has started
-    // it (it is withdrawn) or it was discarded.
-    std::optional<TAheadResult> Take(int index, const std::function<void()>& onWait);
+    // The result of the job for this catalogue index, waiting while a reader is at it (one
+    // file's look-up or head: no longer than the window thread would take to read it, and
+    // without an event pump of its own, so the pump points are those of one thread); none
+    // when the job was never handed out or no reader has started it (it is withdrawn) or it
+    // was dropped.
+    std::optional<TAheadResult> Take(int index);
     // Drops the job for this index, if any, without waiting for it.
     void Forget(int index);
     // Drops every job not yet taken: queued ones at once, running ones when they end.

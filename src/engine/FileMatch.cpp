@@ -37,7 +37,7 @@ void TFileMatcher::Adopt(TRunEntry& entry)
     entry.Ahead = false;
     if (!Ahead)
         return;
-    if (std::optional<TAheadResult> result = Ahead->Take(entry.Index, OnWait))
+    if (std::optional<TAheadResult> result = Ahead->Take(entry.Index))
         entry.Adopt(std::move(*result));
 }
 

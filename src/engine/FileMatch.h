@@ -31,9 +31,8 @@ public:
     std::function<void(const TRunEntry&, const TRunEntry&)> OnCompare;
 
     // The readers whose results the entries marked Ahead take over before they are read; null
-    // when the window thread reads everything itself. OnWait runs while a reader is at one.
+    // when the window thread reads everything itself.
     TReadAhead* Ahead = nullptr;
-    std::function<void()> OnWait;
 
     // Whether other is a duplicate of first. Counts nothing.
     bool Match(std::int64_t size, TRunEntry& first, TRunEntry& other);
