@@ -34,6 +34,7 @@ TReadAhead::~TReadAhead()
         std::lock_guard lock(FLock);
         FStopping = true;
         FQueue.clear();
+        FDropBelow = FSerial + 1;
     }
     FWork.notify_all();
     for (std::thread& thread : FThreads) thread.join();
@@ -100,6 +101,7 @@ void TReadAhead::Discard()
     std::lock_guard lock(FLock);
     FQueue.clear();
     FSlots.swap(dropped);
+    FDropBelow = FSerial + 1;
 }
 
 void TReadAhead::Work()
@@ -126,6 +128,8 @@ void TReadAhead::Work()
         lock.unlock();
         // Each result is published as soon as it is there: the window thread may wait for it.
         for (const TAheadJob& job : batch) {
+            if (job.Serial < FDropBelow)
+                continue;
             TAheadResult result = Read(job);
             lock.lock();
             // A job that is gone was dropped meanwhile; so is its result.

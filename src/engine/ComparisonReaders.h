@@ -7,6 +7,7 @@
 // work: whatever a reader could not do (the file could not be opened, descriptors ran out, the
 // job was not started yet) the window thread does itself, as without readers. Readers touch no
 // window, no row and no shared list; all they see is a path and a size.
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -67,8 +68,8 @@ public:
     // Drops every job not yet taken: queued ones at once, running ones when they end.
     void Discard();
 
-    // The reading itself, also for the window thread's own use: the stamp, or the head and its
-    // checksum (the file left open in the result when asked).
+    // The reading of one job: the stamp, or the head and its checksum (the file left open in
+    // the result when asked).
     static TAheadResult Read(const TAheadJob& job);
 
 private:
@@ -88,5 +89,7 @@ private:
     bool FStopping = false;
     std::size_t FIdle = 0;  // readers waiting for work
     std::uint64_t FSerial = 0;
+    // Jobs of a lower serial were dropped: a reader leaves the rest of its batch unread.
+    std::atomic<std::uint64_t> FDropBelow = 0;
     std::vector<std::thread> FThreads;
 };
