@@ -36,6 +36,8 @@ TComparison::TComparison(TSearchState& state, TSearchWindow& window, const TTree
     FMatcher.OnBlock() = [this] { return PumpIfDue(); };
     FMatcher.OnOutOfDescriptors = [this](const TRunEntry& a, const TRunEntry& b) {
         FKeepOpen = false;
+        if (FAhead)
+            FAhead->Discard();  // the readers' files go first
         for (TRunEntry& entry : FRunList)
             if (&entry != &a && &entry != &b)
                 entry.Close();
@@ -46,6 +48,8 @@ bool TComparison::Pump()
 {
     FWindow.ProcessMessages();
     FPumped = true;
+    if (!FState.Running && FAhead)
+        FAhead->Discard();
     return FState.Running;
 }
 
@@ -80,30 +84,48 @@ void TComparison::FixColumnWidths()
 // Entries are "key" + name as the catalogue made them. The name is taken exactly as stored,
 // not trimmed: on this platform a name may begin or end with a blank, and a trimmed name
 // would point at another file or at none.
-bool TComparison::ReadEntry(int index, std::int64_t& key, std::string& path) const
+bool TComparison::SplitEntry(int index, std::int64_t& key, std::string_view& name) const
 {
     const std::string& entry = FState.Catalogue.Strings(index);
-    std::string_view name;
     if (FState.RequireSameSize) {
         std::size_t start = 0;
         while (start < entry.size() && IsBlank(entry[start])) ++start;
         const std::size_t space = entry.find(' ', start);
-        if (space == std::string::npos) return false;
+        if (space == std::string::npos)
+            return false;
         long long value = 0;
-        if (!TryStrToInt64(std::string_view(entry).substr(start, space - start), value)) return false;
+        if (!TryStrToInt64(std::string_view(entry).substr(start, space - start), value))
+            return false;
         key = value;
         name = std::string_view(entry).substr(space + 1);
     } else {
         const std::size_t slash = entry.find('\\');
-        if (slash == std::string::npos) return false;
+        if (slash == std::string::npos)
+            return false;
         key = kNameModeKey;
         name = std::string_view(entry).substr(slash + 1);
     }
+    return true;
+}
+
+bool TComparison::ReadEntry(int index, std::int64_t& key, std::string& path) const
+{
+    std::string_view name;
+    if (!SplitEntry(index, key, name))
+        return false;
     const std::int64_t folder = FState.Catalogue.Objects(index);
-    if (folder < 0 || folder >= FState.FolderList.Count()) return false;
+    if (folder < 0 || folder >= FState.FolderList.Count())
+        return false;
     path = FState.FolderList.Strings(static_cast<int>(folder));
     path.append(name);
     return true;
+}
+
+bool TComparison::KeyAt(int index, std::int64_t& key) const
+{
+    std::string_view name;
+    key = -2;
+    return SplitEntry(index, key, name);
 }
 
 std::uint32_t TComparison::FileSignature(std::int64_t size, const std::string& path)
@@ -112,7 +134,8 @@ std::uint32_t TComparison::FileSignature(std::int64_t size, const std::string& p
     return FMatcher.Signature(size, entry);
 }
 
-bool TComparison::CompareFiles(std::int64_t size, const std::string& first, const std::string& other)
+bool TComparison::CompareFiles(std::int64_t size, const std::string& first,
+                               const std::string& other)
 {
     TRunEntry a(first), b(other);
     if (!FMatcher.Match(size, a, b))
@@ -121,11 +144,104 @@ bool TComparison::CompareFiles(std::int64_t size, const std::string& first, cons
     return true;
 }
 
-void TComparison::AddRunEntry(const std::string& path)
+void TComparison::AddRunEntry(const std::string& path, int index)
 {
-    TRunEntry entry(path);
-    if (!FState.RequireSameSize) entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
+    TRunEntry entry(path, index);
+    if (!FState.RequireSameSize)
+        entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
+    entry.Ahead = FAhead != nullptr;  // the readers may have it
     FRunList.push_back(std::move(entry));
+}
+
+// Hands the readers the files of the coming runs, from the catalogue entries below current
+// (the one the walk has just read, of currentKey). A walk that caught up with the readers in
+// a long run leaves the rest of that run to FeedRun.
+void TComparison::FeedAhead(int current, std::int64_t currentKey)
+{
+    if (!FAhead)
+        return;
+    std::int64_t key = -2;
+    if (FAheadIndex >= current) {
+        FAheadIndex = current - 1;
+        while (FAheadIndex >= 0 && KeyAt(FAheadIndex, key) && key == currentKey) --FAheadIndex;
+        FAheadRunLow = FAheadIndex + 1;
+    }
+    // In batches: a lock and a wake-up per file would cost about as much as reading a head.
+    if (FAheadIndex < 0 || FAhead->Room() < FAhead->Limit() / 4)
+        return;
+    for (std::size_t room = FAhead->Room(); FAheadIndex >= 0 && FJobs.size() < room;) {
+        if (FAheadIndex < FAheadRunLow) {
+            // A new run: its length says whether it is read at all, and kept open.
+            std::int64_t runKey = -2;
+            KeyAt(FAheadIndex, runKey);
+            FAheadRunLow = FAheadIndex;
+            while (FAheadRunLow > 0 && KeyAt(FAheadRunLow - 1, key) && key == runKey)
+                --FAheadRunLow;
+            const std::size_t length = static_cast<std::size_t>(FAheadIndex - FAheadRunLow) + 1;
+            FAheadKeepOpen = length <= MaxOpenFiles;
+            if (length < 2 || runKey <= 0) {
+                FAheadIndex = FAheadRunLow - 1;
+                continue;
+            }
+        }
+        std::string path;
+        if (ReadEntry(FAheadIndex, key, path))
+            AddJob(key, TRunEntry(std::move(path), FAheadIndex), FAheadKeepOpen, Phase1Kind());
+        --FAheadIndex;
+    }
+    FAhead->Submit(FJobs);
+}
+
+// Hands the readers the files of this run from next on that they may not have had yet (a
+// file they have is not handed out twice).
+void TComparison::FeedRun(std::int64_t size, TRunList& runList, std::size_t& next)
+{
+    if (!FAhead || !FState.Running || FAhead->Room() < FAhead->Limit() / 4)
+        return;
+    for (std::size_t room = FAhead->Room(); next < runList.size() && FJobs.size() < room; ++next)
+        if (runList[next].Ahead)
+            AddJob(size, runList[next], FKeepOpen, Phase1Kind());
+    FAhead->Submit(FJobs);
+}
+
+// Hands the readers the files of this run, from at on, that its sub-runs will open and that
+// are not open yet: heads and the opened files, for the window thread to compare.
+void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t at)
+{
+    if (!FAhead || !FState.Running || size == 0 || FState.RequireSameName)
+        return;
+    FFeedNext = std::max(FFeedNext, at);
+    if (FAhead->Room() < FAhead->Limit() / 4)
+        return;
+    for (std::size_t room = FAhead->Room(); FFeedNext < runList.size() && FJobs.size() < room;
+         ++FFeedNext) {
+        TRunEntry& entry = runList[FFeedNext];
+        const bool shared =
+            (FFeedNext > 0 && SameKey(runList[FFeedNext - 1], entry)) ||
+            (FFeedNext + 1 < runList.size() && SameKey(entry, runList[FFeedNext + 1]));
+        if (!shared || entry.Ahead || entry.Content())
+            continue;
+        AddJob(size, entry, true, TAheadJob::TKind::kHead);
+        FJobs.back().Sign = false;
+        entry.Ahead = true;
+    }
+    FAhead->Submit(FJobs);
+}
+
+TAheadJob::TKind TComparison::Phase1Kind() const
+{
+    return FState.RequireSameStamp ? TAheadJob::TKind::kStamp : TAheadJob::TKind::kHead;
+}
+
+void TComparison::AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen,
+                         TAheadJob::TKind kind)
+{
+    TAheadJob& job = FJobs.emplace_back();
+    job.Index = entry.Index;
+    job.Path = entry.Path;
+    job.Size = size;
+    job.Kind = kind;
+    job.KeepOpen = keepOpen;
 }
 
 // The signatures of a whole run, taken when the run is complete. A pair compared by checksum
@@ -133,9 +249,15 @@ void TComparison::AddRunEntry(const std::string& path)
 // groups, and a pair that differs early costs the same one read of each file.
 void TComparison::SignRun(std::int64_t size, TRunList& runList)
 {
-    if (!FState.Running) return;
-    if (!FState.RequireSameStamp && runList.size() == 2) return;
-    for (TRunEntry& entry : runList) {
+    if (!FState.Running)
+        return;
+    if (!FState.RequireSameStamp && runList.size() == 2)
+        return;
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < runList.size(); ++k) {
+        next = std::max(next, k + 1);
+        FeedRun(size, runList, next);
+        TRunEntry& entry = runList[k];
         entry.Signature = FMatcher.Signature(size, entry);
         Release(entry);
         PumpIfDue();
@@ -179,8 +301,20 @@ void TComparison::CompareCatalogue()
     FWindow.SetListCaption("Comparing files ...");
     FWindow.ClearRows();
     const int savedPriority = TProcessPriority::GetPriorityClass();
-    if (savedPriority != 0) TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
+    if (savedPriority != 0)
+        TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
     FPumped = true;
+    // Started here, so the readers run at the comparison's priority too; name mode reads
+    // nothing. The files the readers hold open stay within a quarter of what the process may
+    // open.
+    const std::size_t readAhead = std::min(ReadAheadFiles, OpenFileLimit() / 4);
+    if (Readers > 1 && readAhead >= 8 && FState.RequireSameSize && FState.Running) {
+        FAhead = std::make_unique<TReadAhead>(Readers, readAhead);
+        FMatcher.Ahead = FAhead.get();
+        FAheadIndex = count - 1;
+        FAheadRunLow = count;
+        FeedAhead(count, -2);
+    }
 
     for (int index = FState.Catalogue.Count() - 1; index >= 0 && FState.Running; --index) {
         std::int64_t key = -2;  // an entry that cannot be read continues no run
@@ -189,12 +323,12 @@ void TComparison::CompareCatalogue()
         const bool continues = key == previousKey && key != -2;
         if (continues && !inRun) {
             FRunList.clear();
-            AddRunEntry(previousPath);
+            AddRunEntry(previousPath, index + 1);
             ShowRunStatus(key);
         }
         inRun = continues;
         if (continues) {
-            AddRunEntry(path);
+            AddRunEntry(path, index);
         } else if (!FRunList.empty()) {
             CompareRun(previousKey, FRunList);
             FRunList.clear();
@@ -203,11 +337,16 @@ void TComparison::CompareCatalogue()
         previousPath = std::move(path);
         ++FProcessed;
         FState.Catalogue.Delete(index);
+        FeedAhead(index, previousKey);
         Pump();
     }
-    if (!FRunList.empty()) CompareRun(previousKey, FRunList);
+    if (!FRunList.empty())
+        CompareRun(previousKey, FRunList);
+    FMatcher.Ahead = nullptr;
+    FAhead.reset();
 
-    if (savedPriority != 0) TProcessPriority::SetPriorityClass(savedPriority);
+    if (savedPriority != 0)
+        TProcessPriority::SetPriorityClass(savedPriority);
     FWindow.SetListCaption("What duplicates were found - double-click a file to review ...");
     FWindow.SetListHint("Double-click a file to review");
     ShowOutcome();
@@ -235,7 +374,8 @@ void TComparison::ShowOutcome()
     if (FState.OutOfDescriptors)
         outcome = "Too many open files: some files were not compared";
     FWindow.SetStatusText(3, outcome);
-    if (FState.DuplicateFiles != 0) FWindow.SetStatusText(0, "Duplicates found....");
+    if (FState.DuplicateFiles != 0)
+        FWindow.SetStatusText(0, "Duplicates found....");
 }
 
 // The order of a sorted string list of "%12d  path" texts: by signature, then by path in the
@@ -244,7 +384,8 @@ void TComparison::SortRun(TRunList& runList) const
 {
     std::reverse(runList.begin(), runList.end());
     std::stable_sort(runList.begin(), runList.end(), [](const TRunEntry& a, const TRunEntry& b) {
-        if (a.Signature != b.Signature) return a.Signature < b.Signature;
+        if (a.Signature != b.Signature)
+            return a.Signature < b.Signature;
         return AnsiCompareText(a.Path, b.Path) < 0;
     });
 }
@@ -257,6 +398,7 @@ bool TComparison::SameKey(const TRunEntry& a, const TRunEntry& b) const
 void TComparison::CompareRun(std::int64_t size, TRunList& runList)
 {
     FKeepOpen = runList.size() <= MaxOpenFiles;
+    FFeedNext = 0;
     if (FState.RequireSameSize) {
         SignRun(size, runList);
         SortRun(runList);
@@ -267,13 +409,21 @@ void TComparison::CompareRun(std::int64_t size, TRunList& runList)
     for (std::size_t begin = 0; begin < runList.size();) {
         std::size_t end = begin + 1;
         while (end < runList.size() && SameKey(runList[begin], runList[end])) ++end;
-        if (!CompareSubRun(size, runList, begin, end)) break;
+        if (!CompareSubRun(size, runList, begin, end))
+            break;
         begin = end;
     }
-    for (TRunEntry& entry : runList) entry.Close();
+    for (TRunEntry& entry : runList) {
+        // Not read after all (the same-name rule, a stop): its job goes.
+        if (entry.Ahead && FAhead)
+            FAhead->Forget(entry.Index);
+        entry.Ahead = false;
+        entry.Close();
+    }
     ShowTotals();
     FWindow.SetProgressPosition(FProcessed);
-    if (!FState.ColumnsFixed && FState.DuplicateFiles > 0) FixColumnWidths();
+    if (!FState.ColumnsFixed && FState.DuplicateFiles > 0)
+        FixColumnWidths();
     FWindow.RepaintRows();
 }
 
@@ -317,10 +467,10 @@ bool TComparison::ListedBefore(std::int64_t size, TRunEntry& entry, TGroup& grou
     return FMatcher.Identify(size, entry) && group.Files.count({entry.Device, entry.Inode}) > 0;
 }
 
-void TComparison::AddToGroup(std::int64_t size, TRunEntry& other, std::size_t index,
-                             TGroup& group)
+void TComparison::AddToGroup(std::int64_t size, TRunEntry& other, std::size_t index, TGroup& group)
 {
-    if (!group.Begun) BeginGroup(group.Head, index);
+    if (!group.Begun)
+        BeginGroup(group.Head, index);
     group.Begun = true;
     AddFileRow(other);
     FMatcher.Count(size);
@@ -334,11 +484,14 @@ void TComparison::AddToGroup(std::int64_t size, TRunEntry& other, std::size_t in
 bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_t begin,
                                 std::size_t end)
 {
-    if (!Pump()) return false;
+    if (!Pump())
+        return false;
+    FeedCompare(size, runList, begin);
     TRunEntry& head = runList[begin];
     TGroup group(head);
     std::vector<std::size_t> unmatched;
     for (std::size_t i = begin + 1; i < end; ++i) {
+        FeedCompare(size, runList, i);
         TRunEntry& other = runList[i];
         if (!ListedBefore(size, other, group)) {
             if (FMatcher.Match(size, head, other)) {
@@ -348,7 +501,8 @@ bool TComparison::CompareSubRun(std::int64_t size, TRunList& runList, std::size_
             }
         }
         Release(other);
-        if (!Pump()) return false;
+        if (!Pump())
+            return false;
     }
     Release(head);
     return unmatched.size() < 2 || LaterPasses(size, runList, unmatched);
@@ -363,7 +517,8 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
     for (const std::size_t i : left) {
         keys.push_back(FMatcher.PassKey(size, runList[i]));
         Release(runList[i]);
-        if (!PumpIfDue()) return false;
+        if (!PumpIfDue())
+            return false;
     }
     TPassOrder order(keys);
     std::size_t head = 0;
@@ -380,7 +535,8 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
                 order.Remove(file);
             }
             Release(other);
-            if (!Pump()) return false;
+            if (!Pump())
+                return false;
         }
         Release(first);
     }
@@ -390,7 +546,8 @@ bool TComparison::LaterPasses(std::int64_t size, TRunList& runList,
 // In a long run a file is closed after each use; a short run keeps them all open.
 void TComparison::Release(TRunEntry& entry)
 {
-    if (!FKeepOpen) entry.Close();
+    if (!FKeepOpen)
+        entry.Close();
 }
 
 void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
@@ -400,7 +557,8 @@ void TComparison::BeginGroup(TRunEntry& head, std::size_t index)
         ShowTotals();
         FWindow.SetStatusText(3, "Comparing files named: " + head.NameKey);
     }
-    if (FWindow.RowCount() > 0) FWindow.AddRow("");
+    if (FWindow.RowCount() > 0)
+        FWindow.AddRow("");
     FWindow.AddRow(kDuplicateGroupCaption);
     AddFileRow(head);
 }

@@ -16,9 +16,11 @@
 // the catalogued one, it changed while it was read, or it cannot be read whole.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/ComparisonReaders.h"
 #include "engine/FileMatch.h"
 #include "engine/RunEntry.h"
 #include "engine/SearchState.h"
@@ -60,6 +62,11 @@ public:
     // Runs of up to this many files keep all of them open until the run is done, so each is
     // opened once; in longer runs a file is closed after each use.
     std::size_t MaxOpenFiles = 128;
+    // Reader threads that read ahead of the window thread in size mode; 1: none, the window
+    // thread reads everything itself. The groups are the same either way.
+    std::size_t Readers = DefaultReaderThreads();
+    // Files handed to the readers and not yet taken back, at most.
+    std::size_t ReadAheadFiles = 256;
 
 private:
     using TRunList = std::vector<TRunEntry>;
@@ -75,12 +82,19 @@ private:
     void BeginGroup(TRunEntry& head, std::size_t index);
     void AddFileRow(TRunEntry& entry);
     void SortRun(TRunList& runList) const;
-    void AddRunEntry(const std::string& path);
+    void AddRunEntry(const std::string& path, int index);
+    void FeedAhead(int current, std::int64_t currentKey);
+    void FeedRun(std::int64_t size, TRunList& runList, std::size_t& next);
+    TAheadJob::TKind Phase1Kind() const;
+    void FeedCompare(std::int64_t size, TRunList& runList, std::size_t at);
+    void AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen, TAheadJob::TKind kind);
+    bool KeyAt(int index, std::int64_t& key) const;
     void SignRun(std::int64_t size, TRunList& runList);
     void Release(TRunEntry& entry);
     void ShowRunStatus(std::int64_t size);
     void ShowOutcome();
     bool ReadEntry(int index, std::int64_t& key, std::string& path) const;
+    bool SplitEntry(int index, std::int64_t& key, std::string_view& name) const;
 
     // The event pump. Pump() always runs it; PumpIfDue() only when it last ran PumpInterval
     // ago (inside long reads). Both return whether the search may go on.
@@ -92,7 +106,14 @@ private:
     const TTreeScanner& FScanner;
     TFileMatcher FMatcher;
     TRunList FRunList;
-    bool FKeepOpen = true;  // the current run keeps its files open
+    // The readers, and the next catalogue entry to hand them; the run it lies in ends at
+    // FAheadRunLow (its lowest index) and keeps its files open or not.
+    std::unique_ptr<TReadAhead> FAhead;
+    int FAheadIndex = -1, FAheadRunLow = 0;
+    bool FAheadKeepOpen = false;
+    std::vector<TAheadJob> FJobs;  // gathered to be handed out at once
+    std::size_t FFeedNext = 0;     // the next entry of the run FeedCompare looks at
+    bool FKeepOpen = true;         // the current run keeps its files open
     int FProcessed = 0;
     std::chrono::steady_clock::time_point FLastPump;
     bool FPumped = false;  // the pump ran since PumpIfDue last looked at the clock

@@ -1,59 +1,29 @@
 #include "engine/ContentHash.h"
 
-#include <cstring>
+#include <xxhash.h>
 
-namespace {
+#include <new>
 
-constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ULL;
-constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4FULL;
-
-std::uint64_t RotateLeft(std::uint64_t x, int bits)
+void TContentHash::TFree::operator()(XXH3_state_s* state) const
 {
-    return (x << bits) | (x >> (64 - bits));
+    XXH3_freeState(state);
 }
 
-// Hashes live only while the program runs, so the host's byte order is as good as any.
-std::uint64_t LoadWord(const unsigned char* p)
+TContentHash::TContentHash() : FState(XXH3_createState())
 {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
+    if (!FState)
+        throw std::bad_alloc();
+    XXH3_64bits_reset(FState.get());
 }
 
-}  // namespace
-
-void TContentHash::Mix(std::uint64_t word)
-{
-    FState = RotateLeft(FState ^ (word * kPrime1), 31) * kPrime2;
-}
+TContentHash::~TContentHash() = default;
 
 void TContentHash::Update(const void* data, std::size_t length)
 {
-    const auto* p = static_cast<const unsigned char*>(data);
-    FLength += length;
-    while (FTailLength > 0 && FTailLength < 8 && length > 0) {
-        FTail[FTailLength++] = *p++;
-        --length;
-    }
-    if (FTailLength == 8) {
-        Mix(LoadWord(FTail));
-        FTailLength = 0;
-    }
-    for (; length >= 8; p += 8, length -= 8) Mix(LoadWord(p));
-    std::memcpy(FTail + FTailLength, p, length);
-    FTailLength += length;
+    XXH3_64bits_update(FState.get(), data, length);
 }
 
 std::uint64_t TContentHash::Final() const
 {
-    std::uint64_t h = FState;
-    for (std::size_t i = 0; i < FTailLength; ++i) h = RotateLeft(h ^ (FTail[i] * kPrime2), 11) * kPrime1;
-    h ^= FLength * kPrime1;
-    // Final avalanche, so that every input bit reaches every output bit.
-    h ^= h >> 33;
-    h *= 0xff51afd7ed558ccdULL;
-    h ^= h >> 33;
-    h *= 0xc4ceb9fe1a85ec53ULL;
-    h ^= h >> 33;
-    return h;
+    return XXH3_64bits_digest(FState.get());
 }

@@ -27,9 +27,10 @@ bool TContentReader::ReadExactly(const TFileContent& file, std::int64_t offset, 
 {
     std::size_t done = 0;
     while (done < count) {
-        const std::int64_t got = file.ReadAt(offset + static_cast<std::int64_t>(done),
-                                             buffer + done, count - done);
-        if (got <= 0) return false;
+        const std::int64_t got =
+            file.ReadAt(offset + static_cast<std::int64_t>(done), buffer + done, count - done);
+        if (got <= 0)
+            return false;
         done += static_cast<std::size_t>(got);
     }
     return true;
@@ -45,31 +46,45 @@ void TContentReader::EnsureBuffers(std::size_t count)
 
 bool TContentReader::SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size)
 {
-    if (size < 0) return false;
+    if (size < 0)
+        return false;
     std::int64_t offset = 0;
     EnsureBuffers(static_cast<std::size_t>(std::min<std::int64_t>(size, kBlockSize)));
+    if (size > static_cast<std::int64_t>(kFirstBlockSize)) {
+        a.AdviseSequential();
+        b.AdviseSequential();
+    }
     while (offset < size) {
         const std::size_t count = NextBlock(offset, size);
-        if (!ReadExactly(a, offset, FBufferA.data(), count)) return false;
-        if (!ReadExactly(b, offset, FBufferB.data(), count)) return false;
-        if (std::memcmp(FBufferA.data(), FBufferB.data(), count) != 0) return false;
+        if (!ReadExactly(a, offset, FBufferA.data(), count))
+            return false;
+        if (!ReadExactly(b, offset, FBufferB.data(), count))
+            return false;
+        if (std::memcmp(FBufferA.data(), FBufferB.data(), count) != 0)
+            return false;
         offset += static_cast<std::int64_t>(count);
-        if (offset < size && OnBlock && !OnBlock()) return false;
+        if (offset < size && OnBlock && !OnBlock())
+            return false;
     }
     return true;
 }
 
 bool TContentReader::HashContents(const TFileContent& file, std::int64_t size, std::uint64_t& hash)
 {
-    if (size < 0) return false;
+    if (size < 0)
+        return false;
     EnsureBuffers(static_cast<std::size_t>(std::min<std::int64_t>(size, kBlockSize)));
     TContentHash state;
+    if (size > static_cast<std::int64_t>(kFirstBlockSize))
+        file.AdviseSequential();
     for (std::int64_t offset = 0; offset < size;) {
         const std::size_t count = NextBlock(offset, size);
-        if (!ReadExactly(file, offset, FBufferA.data(), count)) return false;
+        if (!ReadExactly(file, offset, FBufferA.data(), count))
+            return false;
         state.Update(FBufferA.data(), count);
         offset += static_cast<std::int64_t>(count);
-        if (offset < size && OnBlock && !OnBlock()) return false;
+        if (offset < size && OnBlock && !OnBlock())
+            return false;
     }
     hash = state.Final();
     return true;
@@ -85,7 +100,8 @@ std::uint32_t TContentReader::HeadChecksum(std::string_view head, std::int64_t s
 {
     const std::size_t words =
         static_cast<std::size_t>(std::min<std::int64_t>(size / 4, kChecksumBytes / 4));
-    if (head.size() < words * 4) return 0;
+    if (head.size() < words * 4)
+        return 0;
     std::uint32_t sum = 0;
     for (std::size_t i = 0; i < words; ++i) {
         const auto* p = reinterpret_cast<const unsigned char*>(head.data()) + i * 4;

@@ -19,13 +19,39 @@ std::uint32_t DosStamp(std::uint64_t lastWriteTime)
 
 }  // namespace
 
+bool TFileMatcher::StampOf(const std::string& path, std::uint32_t& stamp)
+{
+    TSearchRec rec;
+    stamp = 0;
+    if (!FindFile(path, rec))
+        return false;
+    stamp = DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
+    return true;
+}
+
+// Entries handed to the readers take over their result (if any) before they are first read.
+void TFileMatcher::Adopt(TRunEntry& entry)
+{
+    if (!entry.Ahead)
+        return;
+    entry.Ahead = false;
+    if (!Ahead)
+        return;
+    if (std::optional<TAheadResult> result = Ahead->Take(entry.Index))
+        entry.Adopt(std::move(*result));
+}
+
 std::uint32_t TFileMatcher::Signature(std::int64_t size, TRunEntry& entry)
 {
-    if (size == 0) return 0;
+    if (size == 0)
+        return 0;
+    Adopt(entry);
+    if (entry.Signed)
+        return entry.Signature;
     if (FState.RequireSameStamp) {
-        TSearchRec rec;
-        if (!FindFile(entry.Path, rec)) return 0;
-        return DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
+        std::uint32_t stamp = 0;
+        StampOf(entry.Path, stamp);
+        return stamp;
     }
     const std::string* head = Open(entry, entry) ? entry.Head(size) : nullptr;
     return head ? TContentReader::HeadChecksum(*head, size) : 0;
@@ -87,6 +113,7 @@ std::optional<std::uint64_t> TFileMatcher::PassKey(std::int64_t size, TRunEntry&
 // open are closed and the open is tried again; only then is it given up, and said so.
 const TFileContent* TFileMatcher::Open(TRunEntry& entry, const TRunEntry& partner)
 {
+    Adopt(entry);
     const TFileContent* file = entry.Open();
     if (file || !entry.OutOfDescriptors())
         return file;
@@ -110,9 +137,12 @@ bool TFileMatcher::SameNames(const TRunEntry& first, const TRunEntry& other) con
 bool TFileMatcher::TwoEmptyFiles(const TRunEntry& first, const TRunEntry& other) const
 {
     TSearchRec a, b;
-    if (!FindFile(first.Path, a) || !FindFile(other.Path, b)) return false;
-    if ((a.Attr | b.Attr) & faDirectory) return false;
-    if (a.Size != 0 || b.Size != 0) return false;
+    if (!FindFile(first.Path, a) || !FindFile(other.Path, b))
+        return false;
+    if ((a.Attr | b.Attr) & faDirectory)
+        return false;
+    if (a.Size != 0 || b.Size != 0)
+        return false;
     return a.Device != b.Device || a.Inode != b.Inode;
 }
 

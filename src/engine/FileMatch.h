@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "engine/ComparisonReaders.h"
 #include "engine/ContentReader.h"
 #include "engine/RunEntry.h"
 #include "engine/SearchState.h"
@@ -29,6 +30,10 @@ public:
     // to change a file behind the comparison's back.
     std::function<void(const TRunEntry&, const TRunEntry&)> OnCompare;
 
+    // The readers whose results the entries marked Ahead take over before they are read; null
+    // when the window thread reads everything itself.
+    TReadAhead* Ahead = nullptr;
+
     // Whether other is a duplicate of first. Counts nothing.
     bool Match(std::int64_t size, TRunEntry& first, TRunEntry& other);
     // Counts one file of this size found equal to its group's first file in the totals.
@@ -42,8 +47,11 @@ public:
     // The stamp (RequireSameStamp) or the checksum of the first 512 bytes; 0 for size 0 and
     // for a file that cannot be looked up or read.
     std::uint32_t Signature(std::int64_t size, TRunEntry& entry);
+    // The file's date-time stamp as a signature; false when it cannot be looked up.
+    static bool StampOf(const std::string& path, std::uint32_t& stamp);
 
 private:
+    void Adopt(TRunEntry& entry);
     const TFileContent* Open(TRunEntry& entry, const TRunEntry& partner);
     bool SameNames(const TRunEntry& first, const TRunEntry& other) const;
     bool TwoEmptyFiles(const TRunEntry& first, const TRunEntry& other) const;

@@ -1,5 +1,6 @@
 #include "engine/RunEntry.h"
 
+#include "engine/ComparisonReaders.h"
 #include "engine/ContentReader.h"
 
 const TFileContent* TRunEntry::Open()
@@ -18,7 +19,8 @@ const std::string* TRunEntry::Head(std::int64_t size)
 {
     if (FHeadState == THead::hNone) {
         const TFileContent* file = Open();
-        FHeadState = file && TContentReader::ReadHead(*file, size, FHead) ? THead::hRead : THead::hFailed;
+        FHeadState =
+            file && TContentReader::ReadHead(*file, size, FHead) ? THead::hRead : THead::hFailed;
     }
     return FHeadState == THead::hRead ? &FHead : nullptr;
 }
@@ -31,4 +33,20 @@ void TRunEntry::Close()
     FHead.clear();
     FHead.shrink_to_fit();
     FHeadState = THead::hNone;
+}
+
+void TRunEntry::Adopt(TAheadResult&& result)
+{
+    if (result.Signed) {
+        Signed = true;
+        Signature = result.Signature;
+    }
+    if (result.Content && !Content()) {
+        FContent = std::move(result.Content);
+        FOpenFailed = false;
+    }
+    if (result.HeadRead && FHeadState == THead::hNone) {
+        FHead = std::move(result.Head);
+        FHeadState = THead::hRead;
+    }
 }

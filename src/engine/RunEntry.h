@@ -7,11 +7,16 @@
 
 #include "platform/FileContent.h"
 
+struct TAheadResult;
+
 class TRunEntry {
 public:
-    explicit TRunEntry(std::string path) : Path(std::move(path)) {}
+    explicit TRunEntry(std::string path, int index = -1) : Path(std::move(path)), Index(index) {}
 
     std::string Path;
+    int Index;                    // in the catalogue: names the file's job for the readers
+    bool Ahead = false;           // handed to the readers and not taken back yet
+    bool Signed = false;          // Signature came with a reader's result
     std::uint32_t Signature = 0;  // size mode: stamp or checksum
     std::string NameKey;          // name mode: the name in ASCII upper case
     // Which file the path names (device and inode), once the comparison has looked.
@@ -29,8 +34,13 @@ public:
     // The head when it has been read already, else null.
     const std::string* CachedHead() const { return FHeadState == THead::hRead ? &FHead : nullptr; }
     // The file when it is open now, else null.
-    const TFileContent* Content() const { return FContent && FContent->IsOpen() ? FContent.get() : nullptr; }
+    const TFileContent* Content() const
+    {
+        return FContent && FContent->IsOpen() ? FContent.get() : nullptr;
+    }
     void Close();
+    // Takes over what a reader found: the signature, the head, the file still open.
+    void Adopt(TAheadResult&& result);
 
 private:
     std::unique_ptr<TFileContent> FContent;

@@ -23,7 +23,8 @@ TFileContent::~TFileContent()
 
 void TFileContent::Close()
 {
-    if (FFd >= 0) close(FFd);
+    if (FFd >= 0)
+        close(FFd);
     FFd = -1;
     FSize = 0;
     FDevice = FInode = 0;
@@ -89,18 +90,35 @@ void RaiseOpenFileLimit()
     setrlimit(RLIMIT_NOFILE, &limit);
 }
 
+std::size_t OpenFileLimit()
+{
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 1 << 20;
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
+
+void TFileContent::AdviseSequential() const
+{
+    if (FFd >= 0)
+        posix_fadvise(FFd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
 std::int64_t TFileContent::ReadAt(std::int64_t offset, void* buffer, std::size_t count) const
 {
-    if (FFd < 0 || offset < 0) return -1;
+    if (FFd < 0 || offset < 0)
+        return -1;
     char* out = static_cast<char*>(buffer);
     std::size_t done = 0;
     while (done < count) {
         ssize_t got = pread(FFd, out + done, count - done, static_cast<off_t>(offset + done));
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return -1;
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         done += static_cast<std::size_t>(got);
     }
     return static_cast<std::int64_t>(done);
@@ -115,18 +133,24 @@ constexpr std::size_t kBlock = 256 * 1024;
 bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size,
                   void (*pump)(void*), void* pumpArg)
 {
-    if (!a.IsOpen() || !b.IsOpen() || size < 0) return false;
-    if (a.Device() == b.Device() && a.Inode() == b.Inode()) return false;
+    if (!a.IsOpen() || !b.IsOpen() || size < 0)
+        return false;
+    if (a.Device() == b.Device() && a.Inode() == b.Inode())
+        return false;
     // Buffers of the call's own: the pump may run code that compares other files meanwhile.
     std::size_t block = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, size));
     std::unique_ptr<char[]> bufferA(new char[block + 1]);
     std::unique_ptr<char[]> bufferB(new char[block + 1]);
     for (std::int64_t offset = 0; offset < size; offset += kBlock) {
         std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kBlock, size - offset));
-        if (a.ReadAt(offset, bufferA.get(), want) != static_cast<std::int64_t>(want)) return false;
-        if (b.ReadAt(offset, bufferB.get(), want) != static_cast<std::int64_t>(want)) return false;
-        if (std::memcmp(bufferA.get(), bufferB.get(), want) != 0) return false;
-        if (pump && offset + static_cast<std::int64_t>(want) < size) pump(pumpArg);
+        if (a.ReadAt(offset, bufferA.get(), want) != static_cast<std::int64_t>(want))
+            return false;
+        if (b.ReadAt(offset, bufferB.get(), want) != static_cast<std::int64_t>(want))
+            return false;
+        if (std::memcmp(bufferA.get(), bufferB.get(), want) != 0)
+            return false;
+        if (pump && offset + static_cast<std::int64_t>(want) < size)
+            pump(pumpArg);
     }
     return true;
 }

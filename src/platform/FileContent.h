@@ -33,6 +33,9 @@ public:
     // Reads up to count bytes at offset; returns the bytes read (short at the real end), -1 on
     // an error.
     std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
+    // Tells the kernel that the whole file is about to be read from start to end (a larger
+    // read-ahead). Only a hint.
+    void AdviseSequential() const;
 
 private:
     int FFd = -1;
@@ -52,3 +55,5 @@ bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t siz
 // Raises the soft limit of open files to the hard limit, at program start: a run keeps many
 // files open at once.
 void RaiseOpenFileLimit();
+// The number of files the process may hold open (its soft limit).
+std::size_t OpenFileLimit();

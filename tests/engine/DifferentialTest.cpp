@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -152,12 +154,24 @@ TEST_F(DifferentialTest, FindsTheSetsOfIdenticalFilesThatFdupesFinds)
         Generate(seed);
         for (const bool byStamp : {false, true}) {
             const TSets expected = FdupesSets(byStamp);
-            // Files kept open or opened for each use; a run with one reader thread belongs
-            // here once files are read ahead.
-            for (const std::size_t maxOpenFiles : {128, 1}) {
-                SCOPED_TRACE(std::to_string(maxOpenFiles) + (byStamp ? ", same stamp" : ""));
+            // Files kept open or opened for each use; read ahead by reader threads (few jobs
+            // handed out at once, so the walk overtakes them) or by the window thread alone:
+            // the same rows and the same event-pump calls (none by the clock here) each time.
+            Driver.Comparison.PumpInterval = std::chrono::hours(1);
+            std::optional<std::pair<Lines, int>> first;
+            for (const auto& [maxOpenFiles, readers] :
+                 {std::pair<std::size_t, std::size_t>{128, 3}, {1, 2}, {128, 1}}) {
+                SCOPED_TRACE(std::to_string(maxOpenFiles) + " open, " + std::to_string(readers) +
+                             " readers" + (byStamp ? ", same stamp" : ""));
                 Driver.Comparison.MaxOpenFiles = maxOpenFiles;
+                Driver.Comparison.Readers = readers;
+                Driver.Comparison.ReadAheadFiles = 8;
+                const int pumps = Window.PumpCalls;
                 ASSERT_EQ(EngineSets(byStamp), expected);
+                const std::pair<Lines, int> seen{Rows(), Window.PumpCalls - pumps};
+                if (first)
+                    EXPECT_EQ(seen, *first);
+                first = seen;
             }
         }
     }

@@ -1,0 +1,95 @@
+#pragma once
+// Reader threads that read ahead of the comparison: the date-time stamps, or the opened files
+// and their heads, of the run entries that the comparison will come to next.
+//
+// The window thread hands out jobs and takes their results back, one file at a time, keyed by
+// the file's catalogue index; it still decides every match itself. A result only spares it
+// work: whatever a reader could not do (the file could not be opened, descriptors ran out, the
+// job was not started yet) the window thread does itself, as without readers. Readers touch no
+// window, no row and no shared list; all they see is a path and a size.
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/FileContent.h"
+
+// The reader threads a comparison uses: ZARVEX_READERS when set (1: none, the window thread
+// reads everything itself), else the number of cores, at least 2.
+std::size_t DefaultReaderThreads();
+
+struct TAheadJob {
+    enum class TKind : unsigned char { kStamp, kHead };
+    int Index = 0;  // in the catalogue
+    std::string Path;
+    std::int64_t Size = 0;
+    TKind Kind = TKind::kHead;
+    bool KeepOpen = false;     // hand the opened file over, rather than closing it after the head
+    bool Sign = true;          // the head's checksum is the signature (not when stamps are)
+    std::uint64_t Serial = 0;  // set when handed out
+};
+
+struct TAheadResult {
+    bool Signed = false;  // Signature holds the stamp or the checksum
+    std::uint32_t Signature = 0;
+    std::unique_ptr<TFileContent> Content;  // the file, still open (KeepOpen)
+    bool HeadRead = false;
+    std::string Head;
+};
+
+class TReadAhead {
+public:
+    // threads reader threads; at most limit jobs handed out and not yet taken back.
+    TReadAhead(std::size_t threads, std::size_t limit);
+    ~TReadAhead();
+    TReadAhead(const TReadAhead&) = delete;
+    TReadAhead& operator=(const TReadAhead&) = delete;
+
+    std::size_t Limit() const { return FLimit; }
+    // How many more jobs may be handed out now.
+    std::size_t Room() const;
+    // Hands out the jobs, in order; one already handed out and not taken back stays as it is.
+    void Submit(std::vector<TAheadJob>& jobs);
+    // The result of the job for this catalogue index, waiting while a reader is at it (one
+    // file's look-up or head: no longer than the window thread would take to read it, and
+    // without an event pump of its own, so the pump points are those of one thread); none
+    // when the job was never handed out or no reader has started it (it is withdrawn) or it
+    // was dropped.
+    std::optional<TAheadResult> Take(int index);
+    // Drops the job for this index, if any, without waiting for it.
+    void Forget(int index);
+    // Drops every job not yet taken: queued ones at once, running ones when they end.
+    void Discard();
+
+    // The reading of one job: the stamp, or the head and its checksum (the file left open in
+    // the result when asked).
+    static TAheadResult Read(const TAheadJob& job);
+
+private:
+    enum class TState : unsigned char { sQueued, sBusy, sDone };
+    struct TSlot {
+        TState State = TState::sQueued;
+        std::uint64_t Serial = 0;  // of the job: a withdrawn job's index may be handed out again
+        TAheadResult Result;
+    };
+    void Work();
+
+    const std::size_t FLimit;
+    mutable std::mutex FLock;
+    std::condition_variable FWork, FDone;
+    std::deque<TAheadJob> FQueue;
+    std::unordered_map<int, TSlot> FSlots;  // every job handed out and not yet taken
+    bool FStopping = false;
+    std::size_t FIdle = 0;  // readers waiting for work
+    std::uint64_t FSerial = 0;
+    // Jobs of a lower serial were dropped: a reader leaves the rest of its batch unread.
+    std::atomic<std::uint64_t> FDropBelow = 0;
+    std::vector<std::thread> FThreads;
+};
