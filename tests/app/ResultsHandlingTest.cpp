@@ -8,13 +8,6 @@
 
 namespace {
 
-// A key pressed on a widget, seen by the window's filters as a typed one.
-void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QKeyEvent event(QEvent::KeyPress, key, modifiers);
-    QApplication::sendEvent(widget, &event);
-}
-
 TResultRows Layout(const Pic& captions)
 {
     TResultRows rows;
@@ -60,50 +53,6 @@ TEST(ResultsHandling, TidyGroupRemovesOnlyAGroupFallenToOneFile)
         EXPECT_EQ(PictureOf(rows), c.after) << c.what;
     }
 }
-
-namespace fs = std::filesystem;
-
-class ResultsWindow : public WindowFixture {
-protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        Open();
-        Form->Timer1->stop();
-    }
-
-    void ListGroups(std::initializer_list<std::initializer_list<const char*>> groups)
-    {
-        unsigned seed = 1;
-        for (const auto& group : groups) {
-            if (Form->RowCount() > 0)
-                Form->AddRow("");
-            Form->AddRow(kGroupHeaderCaption);
-            for (const char* name : group) {
-                File(std::string("c/") + name, 100, seed);
-                std::int64_t size = 0;
-                ASSERT_TRUE(Form->AddFile(std::string("C:\\") + name, size)) << name;
-            }
-            ++seed;
-        }
-    }
-    void Select(const std::string& name) { Form->FileListView1->SelectRow(RowOf("C:\\" + name)); }
-    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        Key(Form->FileListView1, key, modifiers);
-    }
-    void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        TMessageBox::AnswerNext(mrYes);
-        Select(name);
-        Press(Qt::Key_Delete, modifiers);
-    }
-    bool Exists(const std::string& name) const { return fs::exists(FTree.Path("c/" + name)); }
-    bool InTrash(const std::string& n) const
-    {
-        return fs::exists(FTree.Path("data/Trash/files/" + n));
-    }
-};
 
 TEST_F(ResultsWindow, AClickedFileTakesEnterAClickedHeaderGivesItBackToFindNow)
 {
@@ -185,7 +134,9 @@ TEST_F(ResultsWindow, ContextMenuOffersFileEntriesOnFileRowsOnly)
         if (menu)
             menu->close();
         QStringList texts;
-        for (QAction* action : actions) texts << action->text();
+        for (QAction* action : actions)
+            if (!action->isSeparator())
+                texts << action->text();
         return texts;
     };
     auto choose = [&](const char* file, int entry) {
@@ -193,11 +144,17 @@ TEST_F(ResultsWindow, ContextMenuOffersFileEntriesOnFileRowsOnly)
         actions.value(entry)->trigger();
         QApplication::processEvents();
     };
+    const QStringList bulk{"Select all but the first file of each group",
+                           "Select all but the newest file of each group",
+                           "Select all but the oldest file of each group",
+                           "Invert selection within groups"};
     EXPECT_EQ(menuFor(RowOf("C:\\a")),
               (QStringList{"Review\u2026", "Delete to trash", "Delete permanently\u2026",
-                           "Open containing folder", "Copy path"}));
-    EXPECT_TRUE(menuFor(0).isEmpty()) << "a header row";
-    EXPECT_TRUE(menuFor(RowOf("")).isEmpty()) << "an empty row";
+                           "Open containing folder", "Copy path"}
+               << bulk << "Delete selected files\u2026"
+               << "Delete selected files permanently\u2026"));
+    EXPECT_EQ(menuFor(0), bulk) << "a header row: nothing that acts on a file";
+    EXPECT_EQ(menuFor(RowOf("")), bulk) << "an empty row";
     choose("C:\\a", 4);
     EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), FTree.Path("c/a"));
     choose("C:\\a", 3);
@@ -230,10 +187,10 @@ TEST_F(ResultsWindow, ReviewOrDeletionRemovesTheRowOfAFileGone)
 {
     ListGroups({{"a", "b", "c"}, {"d", "e"}, {"f", "g"}});
     // A vanished file loses its row without a question or a dialog.
-    fs::remove(FTree.Path("c/c"));
+    std::filesystem::remove(FTree.Path("c/c"));
     Select("c");
     Form->FileListView1DblClick();
-    fs::remove(FTree.Path("c/b"));
+    std::filesystem::remove(FTree.Path("c/b"));
     Select("b");
     Press(Qt::Key_Delete);
     EXPECT_TRUE(TMessageBox::History().isEmpty());
