@@ -115,6 +115,8 @@ TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndThePrompts)
     // Root ignores permissions: the unwritable folder is no folder at all.
     EXPECT_EQ(ListFolder(tree.WriteFile("file", "x"), data), data);
     EXPECT_TRUE(fs::is_directory(data));
+    for (const char* system : {"/usr/bin", "/bin", "/lib64", "/opt/zarvex/bin", "/etc"})
+        EXPECT_EQ(ListFolder(system, data), data) << system << ", even for root";
     EXPECT_TRUE(ListFileExists(tree.MakeDir("dir.lis"))) << "any kind of entry counts";
 
     const TMessageBoxRequest skip = SkipListPrompt("STAMP");
