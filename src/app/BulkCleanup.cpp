@@ -22,9 +22,14 @@ QString Shown(const std::string& text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString Number(std::size_t count)
+{
+    return Shown(FormatInt(static_cast<std::int64_t>(count)));
+}
+
 QString Count(std::size_t count, const char* one, const char* many)
 {
-    return QString::number(count) + QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many);
+    return Number(count) + QLatin1Char(' ') + QString::fromLatin1(count == 1 ? one : many);
 }
 
 QString Bytes(std::int64_t bytes)
@@ -86,7 +91,7 @@ TMessageBoxRequest Summary(const TCleanupReport& report)
                Count(report.Count(TCleanupOutcome::coRemoved), "file", "files") +
                QStringLiteral(" (") + Bytes(removedBytes) + QStringLiteral(").\n") +
                QStringLiteral("Kept because no other copy was left: ") +
-               QString::number(report.Count(TCleanupOutcome::coKeptNoCopy)) + QStringLiteral(".\n");
+               Number(report.Count(TCleanupOutcome::coKeptNoCopy)) + QStringLiteral(".\n");
     const std::pair<TCleanupOutcome, const char*> others[] = {
         {TCleanupOutcome::coKeptChanged, "Kept because they changed since the search: "},
         {TCleanupOutcome::coGone, "Already gone: "},
@@ -94,9 +99,9 @@ TMessageBoxRequest Summary(const TCleanupReport& report)
     };
     for (const auto& [outcome, text] : others) {
         if (const std::size_t n = report.Count(outcome))
-            box.Text += QString::fromLatin1(text) + QString::number(n) + QStringLiteral(".\n");
+            box.Text += QString::fromLatin1(text) + Number(n) + QStringLiteral(".\n");
     }
-    box.Text += QStringLiteral("Failed: ") + QString::number(failed) + QLatin1Char('.');
+    box.Text += QStringLiteral("Failed: ") + Number(failed) + QLatin1Char('.');
     // The reasons of the first failures in the text itself; every file that stayed in the
     // details.
     constexpr std::size_t kReasonsShown = 5;
@@ -133,9 +138,8 @@ public:
         const QString current =
             fontMetrics().elidedText(Shown(progress.Current), Qt::ElideMiddle, 400);
         setLabelText(QStringLiteral("Files: %1 of %2\nBytes: %3 of %4\n%5")
-                         .arg(progress.FilesDone)
-                         .arg(progress.FilesTotal)
-                         .arg(Shown(FormatInt(progress.BytesDone)),
+                         .arg(Number(progress.FilesDone), Number(progress.FilesTotal),
+                              Shown(FormatInt(progress.BytesDone)),
                               Shown(FormatInt(progress.BytesTotal)), current));
         setValue(static_cast<int>(progress.FilesDone));
         FForm.ProcessMessages();
