@@ -1,6 +1,5 @@
 #include <sys/stat.h>
 
-#include <QTimer>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -106,7 +105,7 @@ TEST(SavedListsReload, OverlongLinesAreSkippedAndTheFollowingLinesRead)
     EXPECT_EQ(lines.Text(), kept + "\r\nC:\\after\r\n");
 }
 
-TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndThePrompts)
+TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndNoSystemFolder)
 {
     TTempTree tree;
     const std::string exe = tree.MakeDir("bin");
@@ -119,18 +118,7 @@ TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndThePrompts)
         EXPECT_EQ(ListFolder(system, data), data) << system << ", even for root";
     EXPECT_TRUE(ListFileExists(tree.MakeDir("dir.lis"))) << "any kind of entry counts";
 
-    const TMessageBoxRequest skip = SkipListPrompt("STAMP");
-    EXPECT_EQ(skip.Title, "Zarvex - known duplicates to skip list found");
-    EXPECT_EQ(skip.Text,
-              "A list of known duplicate files to skip was found from a\rSTAMP\r\rReloading that "
-              "list will prevent these known duplicates from being found again.\r\rDo you want to "
-              "reload that list?");
-    const TMessageBoxRequest previous = PreviousListPrompt("STAMP");
-    EXPECT_EQ(previous.Title, "Zarvex - previous list found");
-    EXPECT_EQ(previous.Text,
-              "A list of duplicate files was found from a\rSTAMP\r\rReloading that list will save "
-              "time.\r\rDo you want to reload that list?");
-    EXPECT_EQ(previous.DefaultButton, mrYes);
+    EXPECT_EQ(PreviousListPrompt("STAMP").DefaultButton, mrYes);
 }
 
 class SavedListsWindow : public WindowFixture {
@@ -145,23 +133,13 @@ protected:
     int DriveRows() const { return Form->DiskListView1->topLevelItemCount(); }
 };
 
-// Search, delete from the review dialog, close by SIGTERM, restart answering No twice, restart
-// and reload.
+// Search, close by SIGTERM, restart answering No twice, restart and reload.
 TEST_F(SavedListsWindow, SessionSearchDeleteCloseRestartAndReload)
 {
     MakeSampleTree();
-    for (const char* copy : {"c/Tools/zlib1.dll", "d/Downloads/zlib1.dll"}) File(copy, 4096, 6);
-
     TfrmMain& first = OpenAndStart();
     EXPECT_TRUE(TMessageBox::History().isEmpty()) << "nothing saved yet";
     first.btnSearch->click();
-    first.FileListView1->SelectRow(RowOf("D:\\Downloads\\zlib1.dll"));
-    TMessageBox::AnswerNext(mrYes);
-    QTimer::singleShot(0, Dialog.get(), [&] { Dialog->btnDelete->click(); });
-    first.FileListView1DblClick();
-    EXPECT_FALSE(fs::exists(FTree.Path("d/Downloads/zlib1.dll")));
-    EXPECT_TRUE(fs::exists(FTree.Path("c/Tools/zlib1.dll")));
-    EXPECT_EQ(RowOf("C:\\Tools\\zlib1.dll"), -1) << "its group fell to one file and went";
     const std::vector<TResultRow> kept = Rows().Rows();
     CloseOnTerminationSignals(first);
     std::raise(SIGTERM);  // closes the window as Exit does
@@ -169,7 +147,7 @@ TEST_F(SavedListsWindow, SessionSearchDeleteCloseRestartAndReload)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_FALSE(first.isVisible());
     Form.reset();  // the window goes: the lists are written
-    EXPECT_EQ(SlurpData("NewDupl.lis").find("zlib1.dll"), std::string::npos);
+    EXPECT_NE(SlurpData("NewDupl.lis").find("C:\\Music\\Intro.mp3"), std::string::npos);
 
     FTree.WriteFile("data/SkipDupl.lis", "C:\\known\\one.txt\r\nC:\\known\\two.txt\r\n");
     FTree.SetTime("data/SkipDupl.lis", 1000000000);

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <filesystem>
 #include <memory>
@@ -188,6 +189,27 @@ protected:
     bool Exists(const std::string& name) const
     {
         return std::filesystem::exists(FTree.Path("c/" + name));
+    }
+    // The entries of the context menu that Shift+F10 opens on the current row; Choose
+    // triggers the one of that text.
+    QList<QAction*> MenuActions()
+    {
+        Press(Qt::Key_F10, Qt::ShiftModifier);
+        auto* menu = Form->FileListView1->findChild<QMenu*>("mnuResults");
+        QList<QAction*> actions;
+        for (QAction* action : menu && menu->isVisible() ? menu->actions() : actions)
+            if (!action->isSeparator())
+                actions << action;
+        if (menu)
+            menu->close();
+        return actions;
+    }
+    void Choose(const QString& text)
+    {
+        for (QAction* action : MenuActions())
+            if (action->text() == text)
+                action->trigger();
+        QApplication::processEvents();
     }
     bool InTrash(const std::string& n) const
     {
