@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
-#include <QIcon>
 
 #include "views/FileList.h"
 #include "views/ResultRowsModel.h"
@@ -89,22 +88,6 @@ TEST_F(FileListTest, RemovalClearAndSelectionKeepTheViewInStep)
     FView.AddRow("after");
     FView.EndUpdate();
     EXPECT_EQ(Column(0), (Texts{"after"}));
-}
-
-TEST_F(FileListTest, IconsOnlyWhenAskedAndOnlyOnFileRows)
-{
-    QIcon::setThemeSearchPaths({"/usr/share/icons"});
-    QIcon::setThemeName("hicolor");
-    QIcon::setFallbackThemeName("Adwaita");
-    AddFileRow("C:\\notes.txt", "5", "plain text document");
-    FView.AddRow(kGroupHeaderCaption);
-    auto decoration = [this](int row) {
-        return FView.RowsModel()->index(row, 0).data(Qt::DecorationRole);
-    };
-    EXPECT_FALSE(decoration(0).isValid());
-    FView.SetShowIcons(true);
-    EXPECT_FALSE(decoration(0).value<QIcon>().isNull());
-    EXPECT_TRUE(decoration(1).value<QIcon>().isNull());
 }
 
 }  // namespace

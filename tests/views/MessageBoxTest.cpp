@@ -12,7 +12,6 @@ namespace {
 
 TEST(MessageBoxTest, RealBoxesShowTitleDefaultAndDetailsAndAnswerByTheirButtons)
 {
-    TMessageBox::ClearHistory();
     const TMessageBoxRequest request{"Reload", "Load the list?", TMsgIcon::Question, {mrYes, mrNo},
                                      mrNo,     "C:\\a\n/tmp/a"};
     QString title, details;
