@@ -214,6 +214,8 @@ void InvertSelectionWithinGroups(TfrmMain& form)
 
 void DeleteSelectedFiles(TfrmMain& form, bool permanent)
 {
+    if (form.SearchActive())
+        return;
     const std::vector<TCleanupGroup> groups =
         CleanupGroupsOfRows(form.FileListView1->Rows().Rows(), SelectedFileRows(form));
     const TCleanupPlan plan = PlanCleanup(groups);

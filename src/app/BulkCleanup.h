@@ -25,7 +25,7 @@ void InvertSelectionWithinGroups(TfrmMain& form);
 // Asks once, then trashes (or, when permanent, deletes) the selected files under a modal
 // progress dialog whose Cancel stops after the current file, removes the rows of the files
 // gone, tidies their groups and tells the outcome in one box. The totals are not touched: they
-// change with the next search.
+// change with the next search. Does nothing while a search runs.
 void DeleteSelectedFiles(TfrmMain& form, bool permanent);
 
 // The shortcuts of the selection entries on the results list (Ctrl+1, Ctrl+2, Ctrl+3 and

@@ -222,7 +222,8 @@ bool Offered(TOffer offer, const TfrmMain& form, const TSelectedRow& row)
         case TOffer::ofAnyFile:
             return !GroupsOfRows(form.FileListView1->Rows().Rows()).empty();
         case TOffer::ofSelectedFiles:
-            return !SelectedFileRows(form).empty();
+            // Not while a search fills the list: rows must not go from under it.
+            return !form.SearchActive() && !SelectedFileRows(form).empty();
     }
     return false;
 }
