@@ -90,4 +90,15 @@ TEST_F(ShellOpsTest, NoTrashFolderKeepsTheFileAndProgramsAreToldFromDocuments)
         EXPECT_TRUE(IsProgramFile(OnC(name))) << name;
 }
 
+TEST_F(ShellOpsTest, AViewerIsStartedWithTheFileNameByItsBytes)
+{
+    Tree.WriteFile("viewer", "#!/bin/sh\ntouch \"$1.seen\"\n");
+    chmod(Tree.Path("viewer").c_str(), 0755);
+    const std::string bad = "bad\xff\xfename";
+    ASSERT_TRUE(StartDetached(OnC("viewer"), OnC(bad)));
+    for (int i = 0; i < 500 && !Exists(bad + ".seen"); ++i) usleep(10000);
+    EXPECT_TRUE(Exists(bad + ".seen"));
+    EXPECT_FALSE(StartDetached(OnC("no-viewer"), OnC(bad)));
+}
+
 }  // namespace
