@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "app/BulkCleanup.h"
 #include "app/MainSettings.h"
 #include "app/ResultsHandling.h"
 #include "app/SavedLists.h"
@@ -256,6 +257,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
                 ShowResultsMenu(*this, FileListView1->viewport()->mapToGlobal(row.center()));
                 return true;
             }
+            if (watched == FileListView1 && BulkSelectionKey(*this, *key))
+                return true;
             if (watched == FileListView1) {
                 FileListView1KeyDown(key);
                 const int k = key->key();

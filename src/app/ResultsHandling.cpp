@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <optional>
 
+#include "app/BulkCleanup.h"
 #include "app/MainForm.h"
 #include "dialogs/DeleteConfirm.h"
 #include "dialogs/FilProps.h"
@@ -101,10 +103,17 @@ struct TSelectedRow {
     std::string Path;  // empty: no file row is selected
 };
 
+// With several rows selected, the one-file keys and entries act on the current row (the one
+// with the focus frame) when it is among them, else on the first selected row.
 TSelectedRow SelectedRow(const TfrmMain& form)
 {
-    const std::ptrdiff_t index = form.FileListView1->SelectedIndex();
-    return {index, SelectedFilePath(form.FileListView1->Rows(), index)};
+    const TFileListView& view = *form.FileListView1;
+    const QModelIndex current = view.currentIndex();
+    const std::ptrdiff_t index =
+        current.isValid() && view.selectionModel()->isRowSelected(current.row())
+            ? current.row()
+            : view.SelectedIndex();
+    return {index, SelectedFilePath(view.Rows(), index)};
 }
 
 // True while the row still names the file: a modal dialog or box may have run meanwhile.
@@ -170,22 +179,54 @@ void CopyNativePath(TfrmMain&, const TSelectedRow& row)
         QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())));
 }
 
-// The entries of the context menu, in their order. Each acts on the row selected when the menu
-// opened, and only while that row still names the same file. An entry that acts on the list as
-// a whole rather than on one file sets FileRowOnly false.
+// The entries of the context menu, in their order, each offered when its condition holds.
+// A one-file entry acts on the row selected when the menu opened, and only while that row
+// still names the same file; the others act on the list and its selection as they are then.
+enum class TOffer { ofFileRow, ofAnyFile, ofSelectedFiles };
 struct TMenuEntry {
     const char* Text;
-    bool FileRowOnly;
+    TOffer Offer;
     void (*Act)(TfrmMain&, const TSelectedRow&);
+    const char* Shortcut = nullptr;  // shown only: BulkSelectionKey handles the keys
 };
 const TMenuEntry kMenuEntries[] = {
-    {"Review\u2026", true, ReviewRow},
-    {"Delete to trash", true, [](TfrmMain& f, const TSelectedRow& r) { DeleteRow(f, r, false); }},
-    {"Delete permanently\u2026", true,
+    {"Review\u2026", TOffer::ofFileRow, ReviewRow},
+    {"Delete to trash", TOffer::ofFileRow,
+     [](TfrmMain& f, const TSelectedRow& r) { DeleteRow(f, r, false); }},
+    {"Delete permanently\u2026", TOffer::ofFileRow,
      [](TfrmMain& f, const TSelectedRow& r) { DeleteRow(f, r, true); }},
-    {"Open containing folder", true, OpenContainingFolder},
-    {"Copy path", true, CopyNativePath},
+    {"Open containing folder", TOffer::ofFileRow, OpenContainingFolder},
+    {"Copy path", TOffer::ofFileRow, CopyNativePath},
+    {"Select all but the first file of each group", TOffer::ofAnyFile,
+     [](TfrmMain& f, const TSelectedRow&) { SelectAllButOneOfEachGroup(f, TKeepRule::krFirst); },
+     "Ctrl+1"},
+    {"Select all but the newest file of each group", TOffer::ofAnyFile,
+     [](TfrmMain& f, const TSelectedRow&) { SelectAllButOneOfEachGroup(f, TKeepRule::krNewest); },
+     "Ctrl+2"},
+    {"Select all but the oldest file of each group", TOffer::ofAnyFile,
+     [](TfrmMain& f, const TSelectedRow&) { SelectAllButOneOfEachGroup(f, TKeepRule::krOldest); },
+     "Ctrl+3"},
+    {"Invert selection within groups", TOffer::ofAnyFile,
+     [](TfrmMain& f, const TSelectedRow&) { InvertSelectionWithinGroups(f); }, "Ctrl+I"},
+    {"Delete selected files\u2026", TOffer::ofSelectedFiles,
+     [](TfrmMain& f, const TSelectedRow&) { DeleteSelectedFiles(f, false); }},
+    {"Delete selected files permanently\u2026", TOffer::ofSelectedFiles,
+     [](TfrmMain& f, const TSelectedRow&) { DeleteSelectedFiles(f, true); }},
 };
+
+bool Offered(TOffer offer, const TfrmMain& form, const TSelectedRow& row)
+{
+    switch (offer) {
+        case TOffer::ofFileRow:
+            return !row.Path.empty();
+        case TOffer::ofAnyFile:
+            return !GroupsOfRows(form.FileListView1->Rows().Rows()).empty();
+        case TOffer::ofSelectedFiles:
+            // Not while a search fills the list: rows must not go from under it.
+            return !form.SearchActive() && !SelectedFileRows(form).empty();
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -233,10 +274,16 @@ void ShowResultsMenu(TfrmMain& form, const QPoint& at)
     }
     menu->clear();
     const TSelectedRow row = SelectedRow(form);
+    std::optional<TOffer> last;
     for (const TMenuEntry& entry : kMenuEntries) {
-        if (entry.FileRowOnly && row.Path.empty())
+        if (!Offered(entry.Offer, form, row))
             continue;
+        if (last && *last != entry.Offer)
+            menu->addSeparator();
+        last = entry.Offer;
         QAction* action = menu->addAction(QString::fromUtf8(entry.Text));
+        if (entry.Shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(entry.Shortcut)));
         // Queued: the menu has closed before a box or the review dialog opens.
         QObject::connect(
             action, &QAction::triggered, &form, [&form, row, act = entry.Act] { act(form, row); },

@@ -27,6 +27,17 @@ bool IsWritableFolder(const std::string& folder)
            access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// Folders of installed software: writable for root, but never a place for a user's lists.
+bool IsSystemFolder(const std::string& folder)
+{
+    if (folder.empty() || folder[0] != '/')
+        return true;  // no absolute path: no place to trust either
+    const std::size_t end = folder.find('/', 1);
+    const std::string top = folder.substr(1, end == std::string::npos ? end : end - 1);
+    return top == "usr" || top == "bin" || top == "sbin" || top.rfind("lib", 0) == 0 ||
+           top == "opt" || top == "etc";
+}
+
 }  // namespace
 
 std::string UserDataFolder()
@@ -37,7 +48,7 @@ std::string UserDataFolder()
 
 std::string ListFolder(const std::string& exeFolder, const std::string& dataFolder)
 {
-    if (IsWritableFolder(exeFolder))
+    if (IsWritableFolder(exeFolder) && !IsSystemFolder(exeFolder))
         return exeFolder;
     QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(dataFolder)));
     return dataFolder;

@@ -21,8 +21,10 @@ struct TListFilePaths {
     std::string NewList;   // NewDupl.lis
 };
 
-// The folder of the list files: exeFolder when the user may write there, else dataFolder
-// (created when missing). Both native, without trailing "/".
+// The folder of the list files: exeFolder when the user may write there and it is no system
+// folder (/usr, /bin, /sbin, /lib*, /opt, /etc and below: root may write there, but an
+// installed copy keeps its lists per user), else dataFolder (created when missing). Both
+// native, without trailing "/".
 std::string ListFolder(const std::string& exeFolder, const std::string& dataFolder);
 // The per-user data folder of Zarvex ($XDG_DATA_HOME/Quillmoor/Zarvex).
 std::string UserDataFolder();

@@ -4,41 +4,13 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QString>
-#include <algorithm>
-#include <cstring>
-#include <memory>
 
-#include "platform/FileContent.h"
+#include "engine/CopyCleanup.h"
 #include "platform/FileFind.h"
 #include "platform/Paths.h"
 #include "platform/ShellOps.h"
 
 namespace {
-
-constexpr std::size_t kCheckBlock = 1 << 20;
-
-// Same size and contents, another inode; false as soon as the pump asks to stop.
-bool SameAs(const TFileContent& file, const std::string& otherPath,
-            const std::function<bool()>& keepGoing)
-{
-    TFileContent other;
-    if (!other.Open(otherPath))
-        return false;
-    if (other.Device() == file.Device() && other.Inode() == file.Inode())
-        return false;
-    if (other.Size() != file.Size())
-        return false;
-    auto a = std::make_unique<char[]>(kCheckBlock), b = std::make_unique<char[]>(kCheckBlock);
-    for (std::int64_t at = 0; at < file.Size(); at += kCheckBlock) {
-        const auto want =
-            static_cast<std::size_t>(std::min<std::int64_t>(kCheckBlock, file.Size() - at));
-        if (file.ReadAt(at, a.get(), want) != static_cast<std::int64_t>(want) ||
-            other.ReadAt(at, b.get(), want) != static_cast<std::int64_t>(want) ||
-            std::memcmp(a.get(), b.get(), want) != 0 || !keepGoing())
-            return false;
-    }
-    return true;
-}
 
 QString Shown(const std::string& text)
 {
@@ -115,25 +87,6 @@ private:
 };
 
 }  // namespace
-
-TCopyCheck FindIdenticalCopy(const std::string& path, const std::vector<std::string>& others,
-                             const std::function<bool()>& pump)
-{
-    bool cancelled = false;
-    const std::function<bool()> keepGoing = [&] { return !(cancelled = pump && !pump()); };
-    TFileContent file;
-    if (!file.Open(path))
-        return TCopyCheck::ccNoCopy;
-    for (const std::string& other : others) {
-        if (!keepGoing())
-            return TCopyCheck::ccCancelled;
-        if (other != path && SameAs(file, other, keepGoing))
-            return TCopyCheck::ccCopyFound;
-        if (cancelled)
-            return TCopyCheck::ccCancelled;
-    }
-    return TCopyCheck::ccNoCopy;
-}
 
 TMessageBoxRequest DeleteConfirmation(const std::string& path, bool permanent, bool lastCopy)
 {

@@ -5,22 +5,12 @@
 // the same group that still holds the same contents. When there is none, the confirmation says
 // that this is the last copy. A confirmation defaults to Yes only for the trash with a copy
 // left; a permanent deletion and the last copy default to No.
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "views/MessageBox.h"
 
 class QWidget;
-
-enum class TCopyCheck { ccCopyFound, ccNoCopy, ccCancelled };
-
-// Whether one of `others` is a different file (not the same inode) that still exists with the
-// same size and contents as `path`; stops at the first one found. ccNoCopy when `path` itself
-// cannot be read. `pump` (may be empty) runs before each file and between blocks of a large
-// one; when it answers false the check stops with ccCancelled.
-TCopyCheck FindIdenticalCopy(const std::string& path, const std::vector<std::string>& others,
-                             const std::function<bool()>& pump = {});
 
 // The confirmation box for deleting `path`: it names the file in the program's form and, on
 // the next line, as the native path.

@@ -1,10 +1,11 @@
 #include "dialogs/FilProps.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include "dialogs/DeleteConfirm.h"
@@ -24,27 +25,28 @@ QString NativeName(const std::string& programPath)
     return QFile::decodeName(QByteArray(native->data(), static_cast<qsizetype>(native->size())));
 }
 
-// xdg-open may wait for the program it starts, so its exit status is taken when it comes.
+// xdg-open may wait for the program it starts, so its exit status is looked at until it comes.
+// The native name goes to it byte for byte: through text, a name that is no valid UTF-8 would
+// reach it changed and name another file, or none.
 bool OpenWithAssociatedProgram(const std::string& file, std::function<void()> failed)
 {
-    const QString name = NativeName(file);
-    if (name.isEmpty())
+    const auto native = ToNativePath(file);
+    if (!native)
         return false;
-    auto* launcher = new QProcess;
-    launcher->setProgram(QStringLiteral("xdg-open"));
-    launcher->setArguments({name});
-    launcher->setStandardInputFile(QProcess::nullDevice());
-    QObject::connect(launcher, &QProcess::finished, launcher,
-                     [launcher, failed](int code, QProcess::ExitStatus status) {
-                         if (status != QProcess::NormalExit || code != 0)
-                             failed();
-                         launcher->deleteLater();
-                     });
-    launcher->start();
-    if (launcher->waitForStarted())
-        return true;
-    delete launcher;
-    return false;
+    const pid_t launcher = StartProgram({"xdg-open", *native});
+    if (launcher <= 0)
+        return false;
+    auto* watch = new QTimer(qApp);
+    QObject::connect(watch, &QTimer::timeout, watch, [watch, launcher, failed] {
+        const std::optional<int> status = ProgramExitStatus(launcher);
+        if (!status)
+            return;
+        if (*status != 0)
+            failed();
+        watch->deleteLater();
+    });
+    watch->start(50);
+    return true;
 }
 
 bool OpenFolderInFileManager(const std::string& folder)

@@ -132,12 +132,12 @@ ssize_t ReadFull(int fd, char* buffer, std::size_t want, std::int64_t offset)
 }
 
 // Reads both files from the start in blocks and stops at the first difference; a file that
-// ends early differs. keepGoing is asked every few megabytes, so a window stays responsive
-// on large files and can cancel.
+// ends early differs. keepGoing is asked every megabyte, so a window stays responsive on large
+// files and can cancel.
 TCompare SameBytes(int a, int b, std::int64_t size, const std::function<bool()>& keepGoing)
 {
     constexpr std::size_t kBlock = 1 << 16;
-    constexpr int kBlocksPerPump = 128;
+    constexpr int kBlocksPerPump = 16;
     std::vector<char> bufA(kBlock), bufB(kBlock);
     int blocks = 0;
     for (std::int64_t offset = 0; offset < size;) {
@@ -160,6 +160,32 @@ TCompare SameBytes(int a, int b, std::int64_t size, const std::function<bool()>&
 bool SameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The one copy check of the program: the first of `candidates` that is another regular file
+// (not self's device and inode) of self's size with the same bytes, read now. keepGoing is
+// asked between candidates and while comparing. tcSame sets `found`; tcDifferent means no copy
+// (`unreadable` then tells a read error met on the way, if any).
+TCompare FirstCopy(const TOpened& self, const std::vector<std::string>& candidates,
+                   const std::function<bool()>& keepGoing, std::size_t& found,
+                   std::string& unreadable)
+{
+    for (std::size_t j = 0; j < candidates.size(); ++j) {
+        if (j > 0 && !keepGoing())
+            return TCompare::tcCancelled;
+        const TOpened other = OpenListed(candidates[j]);
+        if (other.Refusal != TCleanupOutcome::coRemoved || other.St.st_size != self.St.st_size ||
+            SameFile(other.St, self.St))
+            continue;
+        const TCompare same = SameBytes(self.Fd.Get(), other.Fd.Get(), self.St.st_size, keepGoing);
+        if (same == TCompare::tcSame)
+            found = j;
+        if (same == TCompare::tcSame || same == TCompare::tcCancelled)
+            return same;
+        if (same == TCompare::tcUnreadable && unreadable.empty())
+            unreadable = std::string("could not read: ") + std::strerror(errno);
+    }
+    return TCompare::tcDifferent;
 }
 
 // The selection a group is handled with: a group whose every file is selected keeps its first.
@@ -198,22 +224,21 @@ bool HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
         result.Reason = "its size changed since the search";
         return true;
     }
-    const TCleanupFile* copy = nullptr;
-    for (std::size_t j = 0; j < group.Files.size() && !copy; ++j) {
-        if (j == index || !stays[j])
-            continue;
-        const TOpened other = OpenListed(group.Files[j].Path);
-        if (other.Refusal != TCleanupOutcome::coRemoved || other.St.st_size != file.Size ||
-            group.Files[j].Size != file.Size || SameFile(other.St, self.St))
-            continue;
-        const TCompare same = SameBytes(self.Fd.Get(), other.Fd.Get(), file.Size, keepGoing);
-        if (same == TCompare::tcCancelled)
-            return false;
-        if (same == TCompare::tcSame)
-            copy = &group.Files[j];
-        if (same == TCompare::tcUnreadable && result.Reason.empty())
-            result.Reason = std::string("could not read: ") + std::strerror(errno);
+    // Only files that stay and were listed with the same size can be the copy.
+    std::vector<std::string> candidates;
+    std::vector<std::size_t> candidateIndex;
+    for (std::size_t j = 0; j < group.Files.size(); ++j) {
+        if (j != index && stays[j] && group.Files[j].Size == file.Size) {
+            candidates.push_back(group.Files[j].Path);
+            candidateIndex.push_back(j);
+        }
     }
+    std::size_t found = 0;
+    const TCompare same = FirstCopy(self, candidates, keepGoing, found, result.Reason);
+    if (same == TCompare::tcCancelled)
+        return false;
+    const TCleanupFile* copy =
+        same == TCompare::tcSame ? &group.Files[candidateIndex[found]] : nullptr;
     struct stat after {};
     if (!copy) {
         result.Outcome =
@@ -347,4 +372,30 @@ std::string OutcomeText(const TCleanupResult& result)
             return "not reached: cancelled";
     }
     return {};
+}
+
+TCopyCheck FindIdenticalCopy(const std::string& path, const std::vector<std::string>& others,
+                             const std::function<bool()>& pump)
+{
+    const std::function<bool()> keepGoing = [&pump] { return !pump || pump(); };
+    if (!keepGoing())
+        return TCopyCheck::ccCancelled;
+    const TOpened self = OpenListed(path);
+    if (self.Refusal != TCleanupOutcome::coRemoved)
+        return TCopyCheck::ccNoCopy;
+    std::vector<std::string> candidates;
+    for (const std::string& other : others) {
+        if (other != path)
+            candidates.push_back(other);
+    }
+    std::size_t found = 0;
+    std::string unreadable;
+    switch (FirstCopy(self, candidates, keepGoing, found, unreadable)) {
+        case TCompare::tcSame:
+            return TCopyCheck::ccCopyFound;
+        case TCompare::tcCancelled:
+            return TCopyCheck::ccCancelled;
+        default:
+            return TCopyCheck::ccNoCopy;
+    }
 }

@@ -59,9 +59,10 @@ struct TCleanupProgress {
     std::int64_t BytesDone = 0, BytesTotal = 0;
     std::string Current;  // the file about to be handled; empty at the end
 };
-// Called before the first file, after every file, and every few megabytes while a file is
-// compared; false cancels: a file already handled keeps its outcome, the file being compared
-// is left untouched, and nothing after it is touched. A window lets its events run in here.
+// Called before the first file, after every file, between the copies tried for a file, and
+// every megabyte while a file is compared; false cancels: a file already handled keeps its outcome,
+// the file being compared is left untouched, and nothing after it is touched. A window lets its
+// events run in here.
 using TCleanupPump = std::function<bool(const TCleanupProgress&)>;
 
 struct TCleanupReport {
@@ -75,3 +76,13 @@ TCleanupReport CleanUpCopies(const std::vector<TCleanupGroup>& groups, TCleanupM
 
 // A short text for an outcome, e.g. "kept: no other copy was left".
 std::string OutcomeText(const TCleanupResult& result);
+
+// The check before one file is deleted by hand, with the same rules as above: whether one of
+// `others` is a different file (not the same device and inode) that still exists with the
+// same size and the same bytes as `path`, read now; it stops at the first one found. ccNoCopy
+// when `path` itself cannot be read. `pump` (may be empty) runs before the first file, between
+// files and every megabyte of a comparison; when it answers false the check stops with
+// ccCancelled.
+enum class TCopyCheck { ccCopyFound, ccNoCopy, ccCancelled };
+TCopyCheck FindIdenticalCopy(const std::string& path, const std::vector<std::string>& others,
+                             const std::function<bool()>& pump = {});

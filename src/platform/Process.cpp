@@ -6,9 +6,11 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sched.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -198,4 +200,40 @@ bool GetCompressionInfo(std::string_view programPath, bool& compressed, std::int
         close(fd);
     }
     return true;
+}
+
+// ---- Started programs ------------------------------------------------------------------------
+
+extern char** environ;
+
+pid_t StartProgram(const std::vector<std::string>& argv)
+{
+    if (argv.empty())
+        return 0;
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    // posix_spawnp reports a program that could not be run as an error of its own, so a missing
+    // launcher is told here rather than as an exit status later.
+    const int error = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return error == 0 ? pid : 0;
+}
+
+std::optional<int> ProgramExitStatus(pid_t pid)
+{
+    int status = 0;
+    pid_t done = 0;
+    do {
+        done = waitpid(pid, &status, WNOHANG);
+    } while (done < 0 && errno == EINTR);
+    if (done == 0)
+        return std::nullopt;
+    if (done < 0)
+        return -1;  // reaped elsewhere, or no child of ours: its status is lost
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -1,8 +1,12 @@
 #pragma once
 // Process services: priority, the executable's folder, the system directory, compression.
+#include <sys/types.h>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The priority of the process: lowered to the idle class for long work and restored after.
 // A class is the scheduling policy and nice value of the calling thread (the user-interface
@@ -40,3 +44,12 @@ std::string NativeSystemDirectory();
 // folder (st_blocks). False when it cannot be looked up or is no file or folder. A file that
 // may be looked at but not opened is reported uncompressed.
 bool GetCompressionInfo(std::string_view programPath, bool& compressed, std::int64_t& allocated);
+
+// Starts a program with its arguments handed over byte for byte, never through text: a file
+// name that is no valid UTF-8 reaches the program as it is on disk. argv[0] is looked up in
+// PATH; standard input is /dev/null. The id of the new process, or 0 when it could not be
+// started (the program missing, or not runnable).
+pid_t StartProgram(const std::vector<std::string>& argv);
+// Once the started process has ended: its exit status, or -1 when it did not exit by itself
+// (a signal). Nothing while it still runs. The process is reaped by the call that sees it end.
+std::optional<int> ProgramExitStatus(pid_t pid);

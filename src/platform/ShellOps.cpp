@@ -6,14 +6,13 @@
 #include <QFile>
 #include <QMimeDatabase>
 #include <QMimeType>
-#include <QProcess>
 #include <QString>
-#include <QStringList>
 #include <cerrno>
 #include <cstring>
 #include <optional>
 
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/Trash.h"
 #include "text/TextUtil.h"
 
@@ -107,5 +106,14 @@ bool StartDetached(std::string_view programPath, std::string_view fileProgramPat
     const auto file = ToNativePath(fileProgramPath);
     if (!program || !file)
         return false;
-    return QProcess::startDetached(NativeName(*program), QStringList{NativeName(*file)});
+    // A shell in between leaves the viewer running on its own (no child of ours to reap) and
+    // hands both names over byte for byte; it fails when the program cannot be run.
+    const pid_t shell =
+        StartProgram({"/bin/sh", "-c", "[ -x \"$0\" ] || exit 127; \"$0\" \"$1\" >/dev/null 2>&1 &",
+                      *program, *file});
+    if (shell <= 0)
+        return false;
+    std::optional<int> status;
+    while (!(status = ProgramExitStatus(shell))) usleep(1000);
+    return *status == 0;
 }

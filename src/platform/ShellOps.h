@@ -31,6 +31,6 @@ TDeleteResult DeletePermanently(std::string_view programPath);
 // script without its execute bit only opens in an editor, so it is not counted.
 bool IsProgramFile(std::string_view programPath);
 
-// Starts program (program's path form) with the file as its one argument, detached. False
-// when the program is missing or could not be started.
+// Starts program (program's path form) with the file as its one argument, detached; both
+// names reach it byte for byte. False when the program is missing or could not be started.
 bool StartDetached(std::string_view programPath, std::string_view fileProgramPath);

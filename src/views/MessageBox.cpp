@@ -67,6 +67,7 @@ int RunBox(QWidget* parent, const TMessageBoxRequest& request)
                     request.Text, QMessageBox::NoButton, parent);
     // Texts carry file and folder names typed or found anywhere: never read them as markup.
     box.setTextFormat(Qt::PlainText);
+    if (!request.Details.isEmpty()) box.setDetailedText(request.Details);
     for (int result : request.Buttons) {
         const auto standard = StandardButtonOf(result);
         if (standard != QMessageBox::NoButton) box.addButton(standard);

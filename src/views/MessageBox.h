@@ -16,8 +16,9 @@ struct TMessageBoxRequest {
     QString Title;  // empty: the application name
     QString Text;
     TMsgIcon Icon = TMsgIcon::None;
-    QList<int> Buttons{mrOk};   // in the order shown
-    int DefaultButton = mrOk;   // Enter presses it; Escape gives mrCancel or mrNo when offered
+    QList<int> Buttons{mrOk};  // in the order shown
+    int DefaultButton = mrOk;  // Enter presses it; Escape gives mrCancel or mrNo when offered
+    QString Details{};         // the box's details area; empty: none
 };
 
 // One box as it was asked for, and what it gave.

@@ -20,12 +20,6 @@ namespace {
 
 const std::string kKey = "config/Quillmoor/Zarvex.conf";
 
-void PressEnter(QWidget* widget, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QKeyEvent event(QEvent::KeyPress, Qt::Key_Return, modifiers, QStringLiteral("\r"));
-    QApplication::sendEvent(widget, &event);
-}
-
 class MainFormTest : public WindowFixture {
 protected:
     // Name and stamp rule boxes: "on"/"off", "/locked" when disabled.
@@ -107,11 +101,11 @@ TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
     // Enter anywhere presses the default button, unless with Ctrl or while it is disabled.
     int searches = 0;
     QObject::connect(form.btnSearch, &QPushButton::clicked, [&searches] { ++searches; });
-    PressEnter(Edit("edtSkipFolder"));
-    PressEnter(form.FileListView1);
-    PressEnter(form.FileListView1, Qt::ControlModifier);
+    Key(Edit("edtSkipFolder"), Qt::Key_Return);
+    Key(form.FileListView1, Qt::Key_Return);
+    Key(form.FileListView1, Qt::Key_Return, Qt::ControlModifier);
     form.btnSearch->setEnabled(false);
-    PressEnter(Edit("edtRootDir"));
+    Key(Edit("edtRootDir"), Qt::Key_Return);
     EXPECT_EQ(searches, 2);
     form.btnSearch->setEnabled(true);
     // The focus starts in the mask and Tab follows the tab order; a focused button takes
@@ -124,7 +118,7 @@ TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
         QApplication::sendEvent(form.focusWidget(), &tab);
         EXPECT_EQ(form.focusWidget(), next) << next->objectName().toStdString();
     }
-    PressEnter(form.btnSearch);
+    Key(form.btnSearch, Qt::Key_Return);
     EXPECT_EQ(searches, 3);
     form.DiskListView1->SetSelectedDrives("");
     Edit("edtFileMask")->setText("*.txt");
@@ -133,7 +127,7 @@ TEST_F(MainFormTest, FirstTickFromTheEventLoopAndTheCaption)
     QApplication::sendEvent(Edit("edtRootDir"), &out);
     EXPECT_EQ(Title(), "Zarvex named *.txt on in \\docs\\");
 
-    PressEnter(form.btnExit);
+    Key(form.btnExit, Qt::Key_Return);
     EXPECT_FALSE(form.isVisible()) << "Enter on a focused Exit exits";
 
     SetDrives("");
@@ -182,7 +176,7 @@ TEST_F(MainFormTest, StopWhileWalkingOrComparing)
         AtPump([&] { return comparing ? form.FileListView1->Rows().Count() > 0 : Walking(); },
                [&] {
                    caption = form.btnSearch->text().toStdString();
-                   PressEnter(form.edtSkipFolder);
+                   Key(form.edtSkipFolder, Qt::Key_Return);
                });
         form.btnSearch->click();
         EXPECT_EQ(caption, "Stop");

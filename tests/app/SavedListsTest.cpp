@@ -1,6 +1,5 @@
 #include <sys/stat.h>
 
-#include <QTimer>
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
@@ -106,7 +105,7 @@ TEST(SavedListsReload, OverlongLinesAreSkippedAndTheFollowingLinesRead)
     EXPECT_EQ(lines.Text(), kept + "\r\nC:\\after\r\n");
 }
 
-TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndThePrompts)
+TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndNoSystemFolder)
 {
     TTempTree tree;
     const std::string exe = tree.MakeDir("bin");
@@ -115,20 +114,11 @@ TEST(SavedLists, FolderBesideTheExecutableWhenWritableAndThePrompts)
     // Root ignores permissions: the unwritable folder is no folder at all.
     EXPECT_EQ(ListFolder(tree.WriteFile("file", "x"), data), data);
     EXPECT_TRUE(fs::is_directory(data));
+    for (const char* system : {"/usr/bin", "/bin", "/lib64", "/opt/zarvex/bin", "/etc"})
+        EXPECT_EQ(ListFolder(system, data), data) << system << ", even for root";
     EXPECT_TRUE(ListFileExists(tree.MakeDir("dir.lis"))) << "any kind of entry counts";
 
-    const TMessageBoxRequest skip = SkipListPrompt("STAMP");
-    EXPECT_EQ(skip.Title, "Zarvex - known duplicates to skip list found");
-    EXPECT_EQ(skip.Text,
-              "A list of known duplicate files to skip was found from a\rSTAMP\r\rReloading that "
-              "list will prevent these known duplicates from being found again.\r\rDo you want to "
-              "reload that list?");
-    const TMessageBoxRequest previous = PreviousListPrompt("STAMP");
-    EXPECT_EQ(previous.Title, "Zarvex - previous list found");
-    EXPECT_EQ(previous.Text,
-              "A list of duplicate files was found from a\rSTAMP\r\rReloading that list will save "
-              "time.\r\rDo you want to reload that list?");
-    EXPECT_EQ(previous.DefaultButton, mrYes);
+    EXPECT_EQ(PreviousListPrompt("STAMP").DefaultButton, mrYes);
 }
 
 class SavedListsWindow : public WindowFixture {
@@ -140,26 +130,15 @@ protected:
     }
     std::string SlurpData(const char* name) const { return Slurp(FTree.Path("data/") + name); }
     const TResultRows& Rows() const { return Form->FileListView1->Rows(); }
-    int DriveRows() const { return Form->DiskListView1->topLevelItemCount(); }
 };
 
-// Search, delete from the review dialog, close by SIGTERM, restart answering No twice, restart
-// and reload.
+// Search, close by SIGTERM, restart answering No twice, restart and reload.
 TEST_F(SavedListsWindow, SessionSearchDeleteCloseRestartAndReload)
 {
     MakeSampleTree();
-    for (const char* copy : {"c/Tools/zlib1.dll", "d/Downloads/zlib1.dll"}) File(copy, 4096, 6);
-
     TfrmMain& first = OpenAndStart();
     EXPECT_TRUE(TMessageBox::History().isEmpty()) << "nothing saved yet";
     first.btnSearch->click();
-    first.FileListView1->SelectRow(RowOf("D:\\Downloads\\zlib1.dll"));
-    TMessageBox::AnswerNext(mrYes);
-    QTimer::singleShot(0, Dialog.get(), [&] { Dialog->btnDelete->click(); });
-    first.FileListView1DblClick();
-    EXPECT_FALSE(fs::exists(FTree.Path("d/Downloads/zlib1.dll")));
-    EXPECT_TRUE(fs::exists(FTree.Path("c/Tools/zlib1.dll")));
-    EXPECT_EQ(RowOf("C:\\Tools\\zlib1.dll"), -1) << "its group fell to one file and went";
     const std::vector<TResultRow> kept = Rows().Rows();
     CloseOnTerminationSignals(first);
     std::raise(SIGTERM);  // closes the window as Exit does
@@ -167,7 +146,7 @@ TEST_F(SavedListsWindow, SessionSearchDeleteCloseRestartAndReload)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_FALSE(first.isVisible());
     Form.reset();  // the window goes: the lists are written
-    EXPECT_EQ(SlurpData("NewDupl.lis").find("zlib1.dll"), std::string::npos);
+    EXPECT_NE(SlurpData("NewDupl.lis").find("C:\\Music\\Intro.mp3"), std::string::npos);
 
     FTree.WriteFile("data/SkipDupl.lis", "C:\\known\\one.txt\r\nC:\\known\\two.txt\r\n");
     FTree.SetTime("data/SkipDupl.lis", 1000000000);
@@ -221,7 +200,7 @@ TEST_F(SavedListsWindow, AnEmptyOrUnreadableListReloadsNothingAndTheTickGoesOn)
     EXPECT_EQ(TMessageBox::History().size(), 1);  // asked, answered Yes by default
     EXPECT_EQ(Rows().Count(), 0u);
     EXPECT_FALSE(Form->ProgressBar->isVisible());
-    EXPECT_GT(DriveRows(), 0);
+    EXPECT_GT(Form->DiskListView1->topLevelItemCount(), 0);
 }
 
 // Lists linked to a FIFO are neither read nor written, and the window says so once; a list

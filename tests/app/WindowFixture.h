@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <filesystem>
 #include <memory>
 
 #include "app/MainForm.h"
@@ -132,5 +135,84 @@ protected:
             if (rows[i].Caption == caption)
                 return static_cast<int>(i);
         return -1;
+    }
+};
+
+// A key pressed on a widget, seen by the window's filters as a typed one.
+inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+// A window with groups of files listed by hand (no search), for the results list's handlers.
+class ResultsWindow : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        Open();
+        Form->Timer1->stop();
+    }
+
+    // Each group of 100-byte files of one content; "name@3" is modified three hours later.
+    void ListGroups(std::initializer_list<std::initializer_list<const char*>> groups)
+    {
+        unsigned seed = 1;
+        for (const auto& group : groups) {
+            if (Form->RowCount() > 0)
+                Form->AddRow("");
+            Form->AddRow(kGroupHeaderCaption);
+            for (std::string name : group) {
+                const std::size_t at = name.find('@');
+                const int hours = at == std::string::npos ? 0 : std::stoi(name.substr(at + 1));
+                name = name.substr(0, at);
+                File("c/" + name, 100, seed);
+                FTree.SetTime("c/" + name, 1700000000 + 3600 * hours);
+                std::int64_t size = 0;
+                ASSERT_TRUE(Form->AddFile("C:\\" + name, size)) << name;
+            }
+            ++seed;
+        }
+    }
+    void Select(const std::string& name) { Form->FileListView1->SelectRow(RowOf("C:\\" + name)); }
+    void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        Key(Form->FileListView1, key, modifiers);
+    }
+    void DeleteKey(const std::string& name, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        TMessageBox::AnswerNext(mrYes);
+        Select(name);
+        Press(Qt::Key_Delete, modifiers);
+    }
+    bool Exists(const std::string& name) const
+    {
+        return std::filesystem::exists(FTree.Path("c/" + name));
+    }
+    // The entries of the context menu that Shift+F10 opens on the current row; Choose
+    // triggers the one of that text.
+    QList<QAction*> MenuActions()
+    {
+        Press(Qt::Key_F10, Qt::ShiftModifier);
+        auto* menu = Form->FileListView1->findChild<QMenu*>("mnuResults");
+        QList<QAction*> actions;
+        for (QAction* action : menu && menu->isVisible() ? menu->actions() : actions)
+            if (!action->isSeparator())
+                actions << action;
+        if (menu)
+            menu->close();
+        return actions;
+    }
+    void Choose(const QString& text)
+    {
+        for (QAction* action : MenuActions())
+            if (action->text() == text)
+                action->trigger();
+        QApplication::processEvents();
+    }
+    bool InTrash(const std::string& n) const
+    {
+        return std::filesystem::exists(FTree.Path("data/Trash/files/" + n));
     }
 };

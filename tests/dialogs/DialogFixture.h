@@ -41,10 +41,4 @@ protected:
     {
         return std::filesystem::exists(Tree.Path(relative));
     }
-
-    static TMessageBoxRecord OnlyBox()
-    {
-        EXPECT_EQ(TMessageBox::History().size(), 1);
-        return TMessageBox::History().value(0);
-    }
 };

@@ -52,6 +52,8 @@ protected:
     }
 };
 
+// Yes only when the file is gone; the trash defaults to Yes, and a failure is told and keeps
+// the file.
 TEST_F(ReviewDialog, DeleteAnswersYesOnlyWhenTheFileIsGone)
 {
     Tree.WriteFile("My Files/a copy.txt", "contents");
@@ -60,14 +62,19 @@ TEST_F(ReviewDialog, DeleteAnswersYesOnlyWhenTheFileIsGone)
     TMessageBox::AnswerNext(mrNo);
     EXPECT_EQ(Delete("My Files/a copy.txt"), mrCancel);
     EXPECT_TRUE(Exists("My Files/a copy.txt"));
-
-    TMessageBox::AnswerNext(mrYes);
-    EXPECT_EQ(Delete("My Files/a copy.txt"), mrYes);
-    EXPECT_FALSE(Exists("My Files/a copy.txt"));
-
+    EXPECT_EQ(Delete("My Files/a copy.txt"), mrYes);  // unattended: the default
+    EXPECT_EQ(TMessageBox::History().value(1).Request.DefaultButton, mrYes);
+    EXPECT_TRUE(Exists(".local/share/Trash/files/a copy.txt"));
     TMessageBox::ClearHistory();
     EXPECT_EQ(Delete("gone.txt"), mrYes);
     EXPECT_TRUE(TMessageBox::History().isEmpty());
+
+    Tree.WriteFile("folder/keep", "k");
+    TMessageBox::AnswerNext(mrYes);
+    EXPECT_EQ(Delete("folder"), mrCancel);
+    ASSERT_EQ(TMessageBox::History().size(), 2);
+    EXPECT_EQ(TMessageBox::History()[1].Request.Icon, TMsgIcon::Critical);
+    EXPECT_TRUE(Exists("folder/keep"));
 }
 
 TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShowing)
@@ -89,12 +96,14 @@ TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShow
 
     EXPECT_FALSE(View("run.sh")) << "View never runs a program";
     EXPECT_EQ(Opened.size(), 1u);
-    EXPECT_TRUE(OnlyBox().Request.Text.startsWith("Zarvex does not open programs: "));
+    EXPECT_TRUE(
+        TMessageBox::History().value(0).Request.Text.startsWith("Zarvex does not open programs: "));
     Dialog.hide();
     std::filesystem::create_directory_symlink(Tree.Path("dir"), Tree.Path("via"));
     TMessageBox::ClearHistory();
     EXPECT_FALSE(View("via/a b.txt")) << "a link on the way: refused and told";
-    EXPECT_TRUE(OnlyBox().Request.Text.startsWith("Zarvex does not open this file:"));
+    EXPECT_TRUE(
+        TMessageBox::History().value(0).Request.Text.startsWith("Zarvex does not open this file:"));
     EXPECT_EQ(Opened.size(), 1u);
 }
 

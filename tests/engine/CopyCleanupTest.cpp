@@ -102,4 +102,23 @@ TEST(CopyCleanupTest, RemovesASelectedFileOnlyWhileAnotherCopyOfItsBytesStays)
     }
 }
 
+// The check before a single deletion shares the rules: a hard link or the file itself is no
+// copy, and the pump can stop it between files.
+TEST(CopyCleanupTest, TheOneFileCheckStopsAtTheFirstCopy)
+{
+    TTempTree tree;
+    TDriveTable::SetCurrent(TDriveTable::FromFolders({tree.Root()}));
+    tree.WriteFile("a", kSame);
+    tree.WriteFile("b", kSame);
+    tree.WriteFile("c", kOther);
+    link(tree.Path("a").c_str(), tree.Path("h").c_str());
+    EXPECT_EQ(FindIdenticalCopy("C:\\a", {"C:\\c", "C:\\h", "C:\\a"}), TCopyCheck::ccNoCopy);
+    EXPECT_EQ(FindIdenticalCopy("C:\\a", {"C:\\c", "C:\\b"}), TCopyCheck::ccCopyFound);
+    EXPECT_EQ(FindIdenticalCopy("C:\\gone", {"C:\\a"}), TCopyCheck::ccNoCopy);
+    int calls = 0;
+    EXPECT_EQ(FindIdenticalCopy("C:\\a", {"C:\\c", "C:\\b"}, [&] { return ++calls < 2; }),
+              TCopyCheck::ccCancelled);
+    TDriveTable::ResetCurrent();
+}
+
 }  // namespace

@@ -81,3 +81,27 @@ TEST_F(CompressionTest, ReportsFlagAndAllocatedSize)
     for (const char* refused : {"C:\\link", "C:\\missing"})
         EXPECT_FALSE(GetCompressionInfo(refused, compressed, allocated)) << refused;
 }
+
+namespace {
+
+int ExitOf(pid_t pid)
+{
+    std::optional<int> status;
+    while (!(status = ProgramExitStatus(pid))) usleep(1000);
+    return *status;
+}
+
+TEST(StartProgramTest, ArgumentsArriveByteForByteAndTheExitStatusIsTold)
+{
+    TTempTree tree;
+    const std::string bad = tree.Path("bad\xff\xfename");
+    const pid_t touch = StartProgram({"touch", bad});
+    ASSERT_GT(touch, 0);
+    EXPECT_EQ(ExitOf(touch), 0);
+    EXPECT_EQ(access(bad.c_str(), F_OK), 0) << "the name as it was given";
+    EXPECT_EQ(ExitOf(StartProgram({"sh", "-c", "exit 3"})), 3);
+    EXPECT_EQ(ExitOf(StartProgram({"sh", "-c", "kill -9 $$"})), -1);
+    EXPECT_EQ(StartProgram({"zarvex-no-such-program"}), 0);
+}
+
+}  // namespace

@@ -69,4 +69,36 @@ TEST_F(ShellOpsTest, ALinkOnTheWayOrAnythingButARegularFileIsRefusedAndKept)
     EXPECT_TRUE(Exists("real/f.txt") && Exists("link.txt") && Exists("via") && Exists("fifo"));
 }
 
+TEST_F(ShellOpsTest, NoTrashFolderKeepsTheFileAndProgramsAreToldFromDocuments)
+{
+    Tree.WriteFile("blocker", "a file where a folder should be");
+    Tree.WriteFile("a.txt", "x");
+    TEnvGuard data("XDG_DATA_HOME", Tree.Path("blocker/share"));
+    EXPECT_EQ(MoveToTrash(OnC("a.txt")).Outcome, TDeleteOutcome::doFailed);
+    EXPECT_TRUE(Exists("a.txt"));
+
+    Tree.WriteFile("notes.txt", "just text\n");
+    Tree.WriteFile("script.sh", "#!/bin/sh\necho hi\n");  // not executable: opens in an editor
+    Tree.WriteFile("run.sh", "#!/bin/sh\necho hi\n");
+    chmod(Tree.Path("run.sh").c_str(), 0755);
+    Tree.WriteFile("tool.exe", std::string("MZ\x90\0\x03\0\0\0", 8) + std::string(200, '\0'));
+    fs::copy_file("/bin/true", Tree.Path("elf-copy"));
+    chmod(Tree.Path("elf-copy").c_str(), 0644);
+    for (const char* name : {"notes.txt", "script.sh"})
+        EXPECT_FALSE(IsProgramFile(OnC(name))) << name;
+    for (const char* name : {"run.sh", "tool.exe", "elf-copy"})
+        EXPECT_TRUE(IsProgramFile(OnC(name))) << name;
+}
+
+TEST_F(ShellOpsTest, AViewerIsStartedWithTheFileNameByItsBytes)
+{
+    Tree.WriteFile("viewer", "#!/bin/sh\ntouch \"$1.seen\"\n");
+    chmod(Tree.Path("viewer").c_str(), 0755);
+    const std::string bad = "bad\xff\xfename";
+    ASSERT_TRUE(StartDetached(OnC("viewer"), OnC(bad)));
+    for (int i = 0; i < 500 && !Exists(bad + ".seen"); ++i) usleep(10000);
+    EXPECT_TRUE(Exists(bad + ".seen"));
+    EXPECT_FALSE(StartDetached(OnC("no-viewer"), OnC(bad)));
+}
+
 }  // namespace

@@ -1,5 +1,4 @@
-#include "views/MessageBox.h"
-
+// The real box behind TMessageBox (every other test answers it in advance).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,75 +6,32 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <functional>
+#include "views/MessageBox.h"
 
 namespace {
 
-class MessageBoxTest : public testing::Test {
-protected:
-    void SetUp() override { TMessageBox::ClearHistory(); }
-    void TearDown() override
-    {
-        TMessageBox::SetUnattended(false);
-        TMessageBox::ClearHistory();
-    }
-
-    static TMessageBoxRequest YesNo(int defaultButton)
-    {
-        TMessageBoxRequest request;
-        request.Title = "Reload";
-        request.Text = "Load the list?";
-        request.Icon = TMsgIcon::Question;
-        request.Buttons = {mrYes, mrNo};
-        request.DefaultButton = defaultButton;
-        return request;
-    }
-
-    // Acts on the real modal box once its loop runs.
-    static void WhenShown(std::function<void(QMessageBox*)> act)
-    {
-        QTimer::singleShot(0, [act] {
+TEST(MessageBoxTest, RealBoxesShowTitleDefaultAndDetailsAndAnswerByTheirButtons)
+{
+    const TMessageBoxRequest request{"Reload", "Load the list?", TMsgIcon::Question, {mrYes, mrNo},
+                                     mrNo,     "C:\\a\n/tmp/a"};
+    QString title, details;
+    bool noIsDefault = false;
+    for (bool click : {true, false}) {
+        QTimer::singleShot(0, [&, click] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            act(box);
+            title = box->windowTitle();
+            details = box->detailedText();
+            noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
+            click ? box->button(QMessageBox::Yes)->click() : box->reject();
         });
+        // Closed without a button, a Yes/No box answers No.
+        EXPECT_EQ(TMessageBox::Show(nullptr, request), click ? mrYes : mrNo);
     }
-};
-
-TEST_F(MessageBoxTest, QueuedAnswersComeInOrderThenUnattendedGivesTheDefault)
-{
-    TMessageBox::AnswerNext(mrNo);
-    TMessageBox::AnswerNext(mrYes);
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo);
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrYes);
-    ASSERT_EQ(TMessageBox::History().size(), 2);
-    EXPECT_TRUE(TMessageBox::History()[0].Answered);
-
-    TMessageBox::AnswerNext(mrYes);
-    TMessageBox::ClearHistory();  // drops the answer nobody used
-    TMessageBox::SetUnattended(true);
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrNo);
-    TMessageBox::ShowMessage(nullptr, "Folder: \\A\\");
-    ASSERT_EQ(TMessageBox::History().size(), 2);
-    EXPECT_FALSE(TMessageBox::History()[0].Answered);
-    EXPECT_EQ(TMessageBox::History()[1].Answer, mrOk);
-}
-
-TEST_F(MessageBoxTest, RealBoxes)
-{
-    QString title;
-    bool noIsDefault = false;
-    WhenShown([&](QMessageBox* box) {
-        title = box->windowTitle();
-        noIsDefault = box->defaultButton() == box->button(QMessageBox::No);
-        box->button(QMessageBox::Yes)->click();
-    });
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrNo)), mrYes);
     EXPECT_EQ(title, "Reload");
+    EXPECT_EQ(details, request.Details);
     EXPECT_TRUE(noIsDefault);
-
-    WhenShown([](QMessageBox* box) { box->reject(); });
-    EXPECT_EQ(TMessageBox::Show(nullptr, YesNo(mrYes)), mrNo) << "closed without a button";
+    TMessageBox::ClearHistory();
 }
 
 }  // namespace
