@@ -10,34 +10,14 @@
 #include <optional>
 
 #include "platform/Paths.h"
+#include "text/FileDescriptor.h"
 #include "platform/ShellOps.h"
 
 namespace {
 
-// A descriptor that closes itself.
-class TFd {
-public:
-    explicit TFd(int fd = -1) : FFd(fd) {}
-    TFd(TFd&& other) noexcept : FFd(other.FFd) { other.FFd = -1; }
-    TFd& operator=(TFd&& other) noexcept
-    {
-        std::swap(FFd, other.FFd);
-        return *this;
-    }
-    ~TFd()
-    {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
-
 // One listed file opened for reading, or why it could not be.
 struct TOpened {
-    TFd Fd;
+    TFileDescriptor Fd;
     struct stat St {};
     TCleanupOutcome Refusal = TCleanupOutcome::coRemoved;  // coRemoved: opened fine
     std::string Reason;
@@ -55,7 +35,7 @@ TOpened OpenListed(const std::string& programPath)
         result.Refusal = TCleanupOutcome::coGone;
         return result;
     }
-    TFd dir(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    TFileDescriptor dir(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
     std::size_t pos = 1;
     for (;;) {
         const std::size_t slash = native->find('/', pos);
@@ -66,7 +46,7 @@ TOpened OpenListed(const std::string& programPath)
         pos = slash + 1;
         if (part.empty())
             continue;
-        TFd next(openat(dir.Get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        TFileDescriptor next(openat(dir.Get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.Get() < 0) {
             const int code = errno;
             if (code == ENOENT) {
@@ -95,7 +75,7 @@ TOpened OpenListed(const std::string& programPath)
         result.Reason = "no regular file any more";
         return result;
     }
-    result.Fd = TFd(
+    result.Fd = TFileDescriptor(
         openat(dir.Get(), leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (result.Fd.Get() < 0 || fstat(result.Fd.Get(), &result.St) != 0) {
         const int code = errno;

@@ -11,30 +11,9 @@
 #include <ctime>
 
 #include "platform/Paths.h"
+#include "text/FileDescriptor.h"
 
 namespace {
-
-class TFd {
-public:
-    explicit TFd(int fd = -1) : FFd(fd) {}
-    ~TFd()
-    {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    void Reset(int fd)
-    {
-        if (FFd >= 0)
-            close(FFd);
-        FFd = fd;
-    }
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
 
 std::string HomeTrash()
 {
@@ -64,7 +43,7 @@ bool IsOwnFolder(const std::string& path)
 }
 
 struct TTrashFolder {
-    TFd Files, Info;
+    TFileDescriptor Files, Info;
 };
 
 bool OpenTrash(const std::string& trash, TTrashFolder& folder)
@@ -170,7 +149,7 @@ bool MoveInto(const TListedFile& file, const TTrashFolder& folder, const std::st
     for (int n = 1; n < 10000; ++n) {
         const std::string name = n == 1 ? stem : stem + "." + std::to_string(n);
         const std::string info = name + ".trashinfo";
-        TFd fd(openat(folder.Info.Get(), info.c_str(),
+        TFileDescriptor fd(openat(folder.Info.Get(), info.c_str(),
                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (fd.Get() < 0 && errno == EEXIST)
             continue;

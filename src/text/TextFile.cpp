@@ -10,28 +10,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "text/FileDescriptor.h"
+
 namespace {
 
 // mkostemp's pattern; RemoveLeftoverTemporaries knows the names by it.
 constexpr const char* kTemporarySuffix = ".XXXXXX";
-
-class TFd {
-public:
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() { Close(); }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int Get() const { return FFd; }
-    bool Close()
-    {
-        const bool ok = FFd < 0 || ::close(FFd) == 0;
-        FFd = -1;
-        return ok;
-    }
-
-private:
-    int FFd;
-};
 
 bool WriteAll(int fd, std::string_view data)
 {
@@ -62,7 +46,7 @@ std::string ResolveLink(const std::string& path)
 bool OverwriteInPlace(const std::string& path, std::string_view contents)
 {
     // Truncated only once it is known to be a regular file.
-    TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
+    TFileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
                   0666));
     struct stat st {};
     return fd.Get() >= 0 && ::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) &&
@@ -102,7 +86,7 @@ int OpenRegularForReading(const std::string& nativePath)
 bool ReadWholeFile(const std::string& nativePath, std::string& contents)
 {
     contents.clear();
-    TFd fd(OpenRegularForReading(nativePath));
+    TFileDescriptor fd(OpenRegularForReading(nativePath));
     struct stat st {};
     if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0)
         return false;
@@ -117,7 +101,7 @@ bool ReadWholeFile(const std::string& nativePath, std::string& contents)
 bool ReadFileLines(const std::string& nativePath, std::size_t maxLine,
                    const std::function<void(std::string_view)>& line)
 {
-    TFd fd(OpenRegularForReading(nativePath));
+    TFileDescriptor fd(OpenRegularForReading(nativePath));
     if (fd.Get() < 0)
         return false;
     std::string current;
