@@ -35,8 +35,10 @@ bool ReadSizeField(std::string_view s, std::int64_t& size)
     return true;
 }
 
+// A pending entry while sorting, in 8 bytes: its size (below 10^9), or later the place of its
+// collation key among its group's; and its index among the adds.
 struct TRef {
-    std::int64_t Size;
+    std::uint32_t Size;
     std::uint32_t Index;
 };
 
@@ -186,7 +188,8 @@ void TCatalogueList::SortPending(std::vector<TItem>& pending,
     std::vector<TRef> refs(n);
     bool bySize = NumberFieldsCollateAsNumbers();
     for (std::size_t i = 0; i < n; ++i) {
-        refs[i] = {pending[i].Size, static_cast<std::uint32_t>(i)};
+        refs[i] = {static_cast<std::uint32_t>(std::max<std::int64_t>(pending[i].Size, 0)),
+                   static_cast<std::uint32_t>(i)};
         bySize = bySize && pending[i].Size >= 0;
     }
     if (!bySize)  // every entry is one group of its own
@@ -208,7 +211,7 @@ void TCatalogueList::SortPending(std::vector<TItem>& pending,
             keys.resize(to - from);
             for (std::size_t i = from; i < to; ++i) {
                 keys[i - from] = CollationKey(EntryOf(pending[refs[i].Index]));
-                refs[i].Size = static_cast<std::int64_t>(i - from);  // where its key is
+                refs[i].Size = static_cast<std::uint32_t>(i - from);  // where its key is
                 if (pump && ++made % kSortChunk == 0)
                     pump();
             }
