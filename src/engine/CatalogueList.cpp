@@ -228,7 +228,8 @@ void TCatalogueList::SortPending(std::vector<TItem>& pending,
     }
 
     // Apply the permutation in place, one cycle at a time: position i receives item
-    // refs[i].Index.
+    // refs[i].Index. A million scattered moves take some 100 ms: pumped in between.
+    std::size_t moved = 0;
     for (std::size_t i = 0; i < n; ++i) {
         if (refs[i].Index == i)
             continue;
@@ -243,6 +244,8 @@ void TCatalogueList::SortPending(std::vector<TItem>& pending,
             }
             pending[to] = pending[from];
             to = from;
+            if (pump && ++moved % (8 * kSortChunk) == 0)
+                pump();
         }
     }
 }
