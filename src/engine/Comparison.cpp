@@ -83,10 +83,20 @@ void TComparison::FixColumnWidths()
 
 // Entries are "key" + name as the catalogue made them. The name is taken exactly as stored,
 // not trimmed: on this platform a name may begin or end with a blank, and a trimmed name
-// would point at another file or at none.
+// would point at another file or at none. The catalogue keeps a size field as a number; only
+// an entry of another form is read back from its text (into FEntryText).
 bool TComparison::SplitEntry(int index, std::int64_t& key, std::string_view& name) const
 {
-    const std::string& entry = FState.Catalogue.Strings(index);
+    if (FState.RequireSameSize) {
+        const std::int64_t size = FState.Catalogue.SizeField(index);
+        if (size >= 0) {
+            key = size;
+            name = FState.Catalogue.Tail(index);
+            return true;
+        }
+    }
+    FEntryText = FState.Catalogue.Strings(index);
+    const std::string& entry = FEntryText;
     if (FState.RequireSameSize) {
         std::size_t start = 0;
         while (start < entry.size() && IsBlank(entry[start])) ++start;

@@ -116,5 +116,6 @@ private:
     bool FKeepOpen = true;         // the current run keeps its files open
     int FProcessed = 0;
     std::chrono::steady_clock::time_point FLastPump;
-    bool FPumped = false;  // the pump ran since PumpIfDue last looked at the clock
+    bool FPumped = false;            // the pump ran since PumpIfDue last looked at the clock
+    mutable std::string FEntryText;  // an entry read back as text; SplitEntry's name points in
 };

@@ -3,13 +3,14 @@
 // owns one for its whole life; the engine reads and writes it directly.
 #include <cstdint>
 
+#include "engine/CatalogueList.h"
 #include "text/StringList.h"
 
 enum class TScanMode { smNormal, smMaster, smFiltered };
 
 struct TSearchState {
-    TStringList Catalogue{true, TDuplicates::dupAccept};  // entries; object = FolderList index
-    TStringList FolderList;                               // folders in the order reported
+    TCatalogueList Catalogue;  // entries; object = FolderList index
+    TStringList FolderList;    // folders in the order reported
     TStringList MasterKeys{true, TDuplicates::dupAccept};
     TStringList SkipFolders{true, TDuplicates::dupIgnore};      // "\name\", lower case
     TStringList KnownDuplicates{true, TDuplicates::dupIgnore};  // full paths

@@ -1,11 +1,14 @@
 #include "text/LocaleCompare.h"
 
 #include <unicode/ucol.h>
+#include <unicode/ucoleitr.h>
+#include <unicode/uset.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "text/LocaleName.h"
 
@@ -43,12 +46,76 @@ TCollatorPtr& CollatorSlot()
     return slot;
 }
 
+// Whether NumberFieldsCollateAsNumbers holds for the collator in the slot; -1 not yet checked.
+int& FieldCheckSlot()
+{
+    static int checked = -1;
+    return checked;
+}
+
 const UCollator* Collator()
 {
     TCollatorPtr& slot = CollatorSlot();
-    if (!slot)
+    if (!slot) {
         slot = OpenCollator(EnvLocaleName("LC_COLLATE"));
+        FieldCheckSlot() = -1;
+    }
     return slot.get();
+}
+
+constexpr char16_t kFieldChars[] = u" 0123456789";
+
+// The one primary weight of c, or 0 when c maps to no element, to several, or to one without
+// a primary weight.
+int32_t SinglePrimary(const UCollator* col, char16_t c)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    const UChar text[1] = {static_cast<UChar>(c)};
+    UCollationElements* it = ucol_openElements(col, text, 1, &status);
+    if (U_FAILURE(status) || !it)
+        return 0;
+    int32_t primary = 0;
+    int count = 0;
+    for (int32_t ce; (ce = ucol_next(it, &status)) != UCOL_NULLORDER && U_SUCCESS(status);) {
+        ++count;
+        primary = ucol_primaryOrder(ce);
+    }
+    ucol_closeElements(it);
+    return count == 1 && U_SUCCESS(status) ? primary : 0;
+}
+
+bool FieldCharsStartNoContraction(const UCollator* col)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    USet* contractions = uset_openEmpty();
+    ucol_getContractionsAndExpansions(col, contractions, nullptr, false, &status);
+    bool clear = U_SUCCESS(status);
+    UChar item[64];
+    for (int32_t i = 0; clear && i < uset_getItemCount(contractions); ++i) {
+        UChar32 start, end;
+        status = U_ZERO_ERROR;
+        const int32_t n = uset_getItem(contractions, i, &start, &end, item, 64, &status);
+        // Contractions are strings; a string too long for the buffer is judged unsafe.
+        if (U_FAILURE(status) ||
+            (n > 0 && std::u16string_view(kFieldChars).find(static_cast<char16_t>(item[0])) !=
+                          std::u16string_view::npos))
+            clear = false;
+    }
+    uset_close(contractions);
+    return clear;
+}
+
+bool CheckNumberFields(const UCollator* col)
+{
+    int32_t previous = 0;
+    for (char16_t c : std::u16string_view(kFieldChars)) {
+        const int32_t primary = SinglePrimary(col, c);
+        // Primary orders are unsigned 16-bit values in the element's top half.
+        if (primary == 0 || static_cast<uint32_t>(primary) <= static_cast<uint32_t>(previous))
+            return false;
+        previous = primary;
+    }
+    return FieldCharsStartNoContraction(col);
 }
 
 // UTF-8 decoded to UTF-16 for ICU. A byte that does not belong to a well-formed sequence
@@ -150,6 +217,18 @@ void SetCollationLocale(const std::string& icuLocale)
 {
     CollatorSlot() =
         OpenCollator(icuLocale.empty() ? EnvLocaleName("LC_COLLATE") : IcuLocaleName(icuLocale));
+    FieldCheckSlot() = -1;
+}
+
+bool NumberFieldsCollateAsNumbers()
+{
+    const UCollator* col = Collator();
+    if (!col)
+        return true;
+    int& checked = FieldCheckSlot();
+    if (checked < 0)
+        checked = CheckNumberFields(col) ? 1 : 0;
+    return checked == 1;
 }
 
 int AnsiCompareText(std::string_view a, std::string_view b)

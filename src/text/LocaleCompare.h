@@ -21,6 +21,13 @@ int AnsiCompareText(std::string_view a, std::string_view b);
 std::string CollationKey(std::string_view s);
 // Same key, appended to `out` (saves an allocation when keys are built in a loop).
 void AppendCollationKey(std::string_view s, std::string& out);
+// True when texts that begin with a field of N blanks and digits, right-aligned decimal numbers
+// without leading zeros, compare as those numbers whenever the numbers differ, whatever
+// follows the field. Checked on the collator, not assumed: it holds when the blank and each
+// digit map to exactly one collation element, with primary weights ascending from blank to
+// 9, and no contraction or context starts with one of them (then the first differing
+// character of the two fields decides at the primary level). Byte order (no ICU) holds too.
+bool NumberFieldsCollateAsNumbers();
 // Chooses the collation locale by ICU name ("de_DE", "en_US", "" for the environment's:
 // LC_ALL, LC_COLLATE, LANG). Called by tests; the default is the environment's. The C locale
 // and names ICU does not know use ICU's root collation, which is case-insensitive as well.
