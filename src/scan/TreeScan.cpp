@@ -11,33 +11,9 @@
 
 #include "platform/FileFind.h"
 #include "platform/Paths.h"
+#include "text/FileDescriptor.h"
 #include "text/LocaleCompare.h"
 #include "text/PathText.h"
-
-namespace {
-
-// One open folder descriptor, closed with its owner.
-class TFolderFd {
-public:
-    explicit TFolderFd(int fd = -1) : FFd(fd) {}
-    TFolderFd(TFolderFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
-    TFolderFd& operator=(TFolderFd&& other) noexcept
-    {
-        std::swap(FFd, other.FFd);
-        return *this;
-    }
-    ~TFolderFd()
-    {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    int Get() const { return FFd; }
-
-private:
-    int FFd;
-};
-
-}  // namespace
 
 // One folder on the path from the root to the folder being visited, with the subfolders it
 // still has to visit. Kept on an explicit stack, so the depth of a tree costs heap, not stack.
@@ -51,8 +27,8 @@ struct TTreeScanner::TSubfolder {
 struct TTreeScanner::TFolderVisit {
     std::vector<TSubfolder> Subfolders;
     std::size_t Next = 0;
-    std::string Name;  // to open the folder again from an ancestor
-    TFolderFd Fd;      // -1 for a folder whose descriptor is not held
+    std::string Name;    // to open the folder again from an ancestor
+    TFileDescriptor Fd;  // -1 for a folder whose descriptor is not held
 };
 
 namespace {
@@ -223,9 +199,9 @@ int TTreeScanner::OpenSubfolder(const std::vector<TFolderVisit>& path, const std
     if (path[held].Fd.Get() >= 0)
         return OpenSubfolderNoFollow(path[held].Fd.Get(), name);
     while (held > 0 && path[held].Fd.Get() < 0) --held;
-    TFolderFd fd(fcntl(path[held].Fd.Get(), F_DUPFD_CLOEXEC, 0));
+    TFileDescriptor fd(fcntl(path[held].Fd.Get(), F_DUPFD_CLOEXEC, 0));
     for (std::size_t i = held + 1; i < path.size() && fd.Get() >= 0; ++i)
-        fd = TFolderFd(OpenSubfolderNoFollow(fd.Get(), path[i].Name));
+        fd = TFileDescriptor(OpenSubfolderNoFollow(fd.Get(), path[i].Name));
     return fd.Get() < 0 ? -1 : OpenSubfolderNoFollow(fd.Get(), name);
 }
 
@@ -243,7 +219,7 @@ bool TTreeScanner::EnterFolder(const TSubfolder& folder, std::vector<TFolderVisi
     const std::string name(
         path.empty() ? std::string_view()
                      : PathName(std::string_view(folder.Path).substr(0, folder.Path.size() - 1)));
-    TFolderFd fd(path.empty() ? OpenFolderNoFollow(folder.Path) : OpenSubfolder(path, name));
+    TFileDescriptor fd(path.empty() ? OpenFolderNoFollow(folder.Path) : OpenSubfolder(path, name));
     const bool listed = FListing.ReadAt(fd.Get(), &FWalkMasks);
     if (!listed && (errno == EMFILE || errno == ENFILE))
         OutOfDescriptors = true;

@@ -309,8 +309,9 @@ TEST_F(MainFormLookTest, RendersAfterASearch)
     EXPECT_GE(nameWidth, nameNeeds) << "widths fixed with the first rows shown";
     EXPECT_GT(nameNeeds, 0);
     const QByteArray file = qgetenv("ZARVEX_SCREENSHOT");
-    if (!file.isEmpty())
+    if (!file.isEmpty()) {
         EXPECT_TRUE(form.grab().save(QString::fromLocal8Bit(file), "PNG"));
+    }
 }
 
 }  // namespace

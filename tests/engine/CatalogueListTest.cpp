@@ -23,8 +23,9 @@ TEST(CatalogueListTest, OrdersAsTheSortedStringList)
             for (std::size_t i = 0; i < texts.size(); ++i) {
                 catalogue.Add(texts[i], static_cast<int>(i));
                 expected.Add(texts[i], static_cast<int>(i));
-                if (i == 30)  // a read between adds merges
+                if (i == 30) {  // a read between adds merges
                     ASSERT_EQ(catalogue.Count(), expected.Count());
+                }
             }
             ASSERT_EQ(catalogue.Count(), expected.Count());
             for (int i = 0; i < expected.Count(); ++i)

@@ -169,8 +169,9 @@ TEST_F(DifferentialTest, FindsTheSetsOfIdenticalFilesThatFdupesFinds)
                 const int pumps = Window.PumpCalls;
                 ASSERT_EQ(EngineSets(byStamp), expected);
                 const std::pair<Lines, int> seen{Rows(), Window.PumpCalls - pumps};
-                if (first)
+                if (first) {
                     EXPECT_EQ(seen, *first);
+                }
                 first = seen;
             }
         }
