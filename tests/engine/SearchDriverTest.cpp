@@ -85,6 +85,11 @@ TEST_F(CatalogueTest, SkipFoldersAndKnownDuplicates)
         Write(file, "1");
     Walk();
     EXPECT_EQ(Paths(), (Lines{"C:\\Data\\new.txt", "C:\\sp30\\u3", "C:\\i386\\u4"}));
+    // A skipped folder still takes its line in FolderList, and is said as skipped.
+    EXPECT_GE(State.FolderList.IndexOf("C:\\I386\\SP3\\update\\"), 0);
+    const Lines& shown = Window.StatusHistory[3];
+    EXPECT_NE(std::find(shown.begin(), shown.end(), "Skipping C:\\I386\\SP3\\update\\"),
+              shown.end());
 }
 
 // Root folders keep the case of their letters ("\Docs" and "\docs" are two folders here); one
