@@ -14,8 +14,10 @@
 
 namespace {
 
-// mkostemp's pattern; RemoveLeftoverTemporaries knows the names by it.
-constexpr const char* kTemporarySuffix = ".XXXXXX";
+// mkostemp's pattern; RemoveLeftoverTemporaries knows the names by it, so it must not match
+// a name a user would give a file of their own ("Zarvex.lis.backup").
+constexpr const char* kTemporaryMark = ".zarvex-tmp-";
+constexpr const char* kTemporarySuffix = ".zarvex-tmp-XXXXXX";
 
 bool WriteAll(int fd, std::string_view data)
 {
@@ -46,8 +48,8 @@ std::string ResolveLink(const std::string& path)
 bool OverwriteInPlace(const std::string& path, std::string_view contents)
 {
     // Truncated only once it is known to be a regular file.
-    TFileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                  0666));
+    TFileDescriptor fd(::open(
+        path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666));
     struct stat st {};
     return fd.Get() >= 0 && ::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) &&
            ::ftruncate(fd.Get(), 0) == 0 && WriteAll(fd.Get(), contents) && fd.Close();
@@ -230,11 +232,12 @@ void RemoveLeftoverTemporaries(const std::string& nativePath)
     if (slash == std::string::npos)
         return;
     const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
-    const std::string prefix = target.substr(slash + 1) + ".";
+    const std::string prefix = target.substr(slash + 1) + kTemporaryMark;
     DIR* dir = ::opendir(folder.c_str());
     if (!dir)
         return;
-    const std::size_t length = prefix.size() + std::strlen(kTemporarySuffix) - 1;
+    const std::size_t length =
+        prefix.size() + std::strlen(kTemporarySuffix) - std::strlen(kTemporaryMark);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view name(entry->d_name);
         if (name.size() != length || name.substr(0, prefix.size()) != prefix)

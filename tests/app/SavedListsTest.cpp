@@ -212,15 +212,15 @@ TEST_F(SavedListsWindow, ListsLinkedToNoRegularFileAreNotWrittenAndLeftoversGo)
     fs::create_symlink(FTree.Path("fifo"), FTree.Path("data/SkipDupl.lis"));
     FTree.WriteFile("elsewhere/list.lis", "\"Duplicate files .....\"\n\"C:\\x\",1\n\"C:\\y\",1\n");
     fs::create_symlink(FTree.Path("elsewhere/list.lis"), FTree.Path("data/Zarvex.lis"));
-    FTree.WriteFile("elsewhere/list.lis.a1B2c3", "left by a killed save");
-    FTree.WriteFile("elsewhere/list.lis.keep", "not a temporary file");
+    FTree.WriteFile("elsewhere/list.lis.zarvex-tmp-a1B2c3", "left by a killed save");
+    FTree.WriteFile("elsewhere/list.lis.backup", "not a temporary file");
     OpenAndStart();  // every box answered by its default: both lists are loaded
     ASSERT_EQ(TMessageBox::History().size(), 3);
     const QString told = TMessageBox::History()[0].Request.Text;
     EXPECT_TRUE(told.contains("NewDupl.lis") && !told.contains("Zarvex.lis")) << told.toStdString();
     EXPECT_EQ(Form->State.KnownDuplicates.Count() + Rows().Count(), 3u);
-    EXPECT_TRUE(!fs::exists(FTree.Path("elsewhere/list.lis.a1B2c3")) &&
-                fs::exists(FTree.Path("elsewhere/list.lis.keep")));
+    EXPECT_TRUE(!fs::exists(FTree.Path("elsewhere/list.lis.zarvex-tmp-a1B2c3")) &&
+                fs::exists(FTree.Path("elsewhere/list.lis.backup")));
     Form.reset();
     EXPECT_TRUE(fs::is_symlink(FTree.Path("data/Zarvex.lis")) && fs::is_fifo(FTree.Path("fifo")));
     EXPECT_EQ(Slurp(FTree.Path("elsewhere/list.lis")),
