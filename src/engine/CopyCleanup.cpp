@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "platform/Paths.h"
-#include "text/FileDescriptor.h"
 #include "platform/ShellOps.h"
+#include "text/FileDescriptor.h"
 
 namespace {
 
@@ -46,7 +46,8 @@ TOpened OpenListed(const std::string& programPath)
         pos = slash + 1;
         if (part.empty())
             continue;
-        TFileDescriptor next(openat(dir.Get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        TFileDescriptor next(
+            openat(dir.Get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.Get() < 0) {
             const int code = errno;
             if (code == ENOENT) {
@@ -142,6 +143,16 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// True when the open file was written (or truncated) since it was opened: bytes read before
+// the change may no longer be what it holds.
+bool ChangedSinceOpened(const TOpened& file)
+{
+    struct stat now {};
+    return fstat(file.Fd.Get(), &now) != 0 || now.st_size != file.St.st_size ||
+           now.st_ctim.tv_sec != file.St.st_ctim.tv_sec ||
+           now.st_ctim.tv_nsec != file.St.st_ctim.tv_nsec;
+}
+
 // The one copy check of the program: the first of `candidates` that is another regular file
 // (not self's device and inode) of self's size with the same bytes, read now. keepGoing is
 // asked between candidates and while comparing. tcSame sets `found`; tcDifferent means no copy
@@ -158,6 +169,8 @@ TCompare FirstCopy(const TOpened& self, const std::vector<std::string>& candidat
             SameFile(other.St, self.St))
             continue;
         const TCompare same = SameBytes(self.Fd.Get(), other.Fd.Get(), self.St.st_size, keepGoing);
+        if (same == TCompare::tcSame && ChangedSinceOpened(other))
+            continue;  // written while it was read: no copy of what self holds now
         if (same == TCompare::tcSame)
             found = j;
         if (same == TCompare::tcSame || same == TCompare::tcCancelled)
@@ -225,10 +238,11 @@ bool HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
             result.Reason.empty() ? TCleanupOutcome::coKeptNoCopy : TCleanupOutcome::coFailed;
         return true;
     }
-    // The path must still name the file just read, unchanged in size.
+    // The path must still name the file just read, unwritten since it was opened.
     const TOpened again = OpenListed(file.Path);
-    if (fstat(self.Fd.Get(), &after) != 0 || after.st_size != file.Size ||
-        again.Refusal != TCleanupOutcome::coRemoved || !SameFile(again.St, self.St)) {
+    if (ChangedSinceOpened(self) || fstat(self.Fd.Get(), &after) != 0 ||
+        after.st_size != file.Size || again.Refusal != TCleanupOutcome::coRemoved ||
+        !SameFile(again.St, self.St)) {
         result.Outcome = TCleanupOutcome::coKeptChanged;
         result.Reason = "it changed while it was read";
         return true;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "engine/CopyCleanup.h"
 #include "platform/Drives.h"
@@ -98,6 +99,36 @@ TEST(CopyCleanupTest, RemovesASelectedFileOnlyWhileAnotherCopyOfItsBytesStays)
         EXPECT_EQ(report.Cancelled, c.CancelAtCall != 0);
         EXPECT_EQ(bytesSeen,
                   14 * static_cast<std::int64_t>(std::min(outcomes.find('-'), outcomes.size())));
+        TDriveTable::ResetCurrent();
+    }
+}
+
+// A file written in place while it is compared (same size, same inode) makes the bytes just
+// read stale: neither the selected file nor its copy may then let the selected one go.
+TEST(CopyCleanupTest, AFileWrittenWhileItIsComparedKeepsTheSelectedOne)
+{
+    const std::string big(2 << 20, 'x');
+    for (const char* written : {"a", "b"}) {
+        SCOPED_TRACE(written);
+        TTempTree tree;
+        TDriveTable::SetCurrent(TDriveTable::FromFolders({tree.Root()}));
+        tree.WriteFile("a", big);
+        tree.WriteFile("b", big);
+        TCleanupGroup group;
+        group.Files = {{"C:\\a", 2 << 20, false, 0}, {"C:\\b", 2 << 20, true, 1}};
+        int calls = 0;
+        const auto pump = [&](const TCleanupProgress&) {
+            if (++calls == 2) {  // a megabyte into the comparison: the first byte was read
+                usleep(20000);   // past the clock tick of the file's last change
+                std::FILE* file = std::fopen(tree.Path(written).c_str(), "r+");
+                std::fputc('y', file);
+                std::fclose(file);
+            }
+            return true;
+        };
+        const TCleanupReport report = CleanUpCopies({group}, TCleanupMode::cmPermanent, pump);
+        EXPECT_NE(report.Files[0].Outcome, TCleanupOutcome::coRemoved);
+        EXPECT_EQ(access(tree.Path("b").c_str(), F_OK), 0);
         TDriveTable::ResetCurrent();
     }
 }
