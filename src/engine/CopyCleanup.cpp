@@ -238,11 +238,12 @@ bool HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
             result.Reason.empty() ? TCleanupOutcome::coKeptNoCopy : TCleanupOutcome::coFailed;
         return true;
     }
-    // The path must still name the file just read, unwritten since it was opened.
-    const TOpened again = OpenListed(file.Path);
+    // The path must still name the file just read, unwritten since it was opened; it is
+    // removed through the folder descriptor of this last look, never by a new walk.
+    TListedFile again;
     if (ChangedSinceOpened(self) || fstat(self.Fd.Get(), &after) != 0 ||
-        after.st_size != file.Size || again.Refusal != TCleanupOutcome::coRemoved ||
-        !SameFile(again.St, self.St)) {
+        after.st_size != file.Size || again.Open(file.Path) != TListedState::lsFile ||
+        !SameFile(again.Stat(), self.St)) {
         result.Outcome = TCleanupOutcome::coKeptChanged;
         result.Reason = "it changed while it was read";
         return true;
@@ -254,7 +255,7 @@ bool HandleFile(const TCleanupGroup& group, std::size_t index, std::vector<bool>
         return true;
     }
     const TDeleteResult removed =
-        mode == TCleanupMode::cmTrash ? MoveToTrash(file.Path) : DeletePermanently(file.Path);
+        mode == TCleanupMode::cmTrash ? TrashListedFile(again) : DeleteListedFile(again);
     switch (removed.Outcome) {
         case TDeleteOutcome::doDeleted:
             result.Outcome = TCleanupOutcome::coRemoved;

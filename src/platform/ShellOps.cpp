@@ -68,6 +68,11 @@ TDeleteResult MoveToTrash(std::string_view programPath)
     TListedFile file;
     if (auto refused = Refusal(file.Open(programPath), file))
         return *refused;
+    return TrashListedFile(file);
+}
+
+TDeleteResult TrashListedFile(const TListedFile& file)
+{
     std::string error;
     if (MoveListedFileToTrash(file, error))
         return {TDeleteOutcome::doDeleted, {}};
@@ -79,6 +84,11 @@ TDeleteResult DeletePermanently(std::string_view programPath)
     TListedFile file;
     if (auto refused = Refusal(file.Open(programPath), file))
         return *refused;
+    return DeleteListedFile(file);
+}
+
+TDeleteResult DeleteListedFile(const TListedFile& file)
+{
     if (unlinkat(file.Folder(), file.Name().c_str(), 0) == 0 || errno == ENOENT)
         return {TDeleteOutcome::doDeleted, {}};
     return {TDeleteOutcome::doFailed, std::strerror(errno)};

@@ -25,6 +25,11 @@ struct TDeleteResult {
 TDeleteResult MoveToTrash(std::string_view programPath);
 // Removes one file for good.
 TDeleteResult DeletePermanently(std::string_view programPath);
+// The same for a file the caller has opened and checked: they act on exactly the entry it
+// holds, relative to its folder's descriptor, with no second walk from the drive's root.
+class TListedFile;
+TDeleteResult TrashListedFile(const TListedFile& file);
+TDeleteResult DeleteListedFile(const TListedFile& file);
 
 // True when handing the file to its associated program would run code: a file with an execute
 // bit, a .desktop launcher, a Windows or ELF executable, an installer or a Java archive. A
