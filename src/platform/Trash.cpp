@@ -35,13 +35,6 @@ void MakeFolders(const std::string& path)
     }
 }
 
-// A real folder (no link) owned by the user.
-bool IsOwnFolder(const std::string& path)
-{
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
-}
-
 struct TTrashFolder {
     TFileDescriptor Files, Info;
 };
@@ -78,7 +71,28 @@ std::string TopDir(const std::string& folder, dev_t device)
     return top;
 }
 
+// A folder of a shared trash, made when missing and opened relative to `parent` without
+// following a link: the descriptor holds that folder even if its name is swapped afterwards.
+int OpenTrashPart(int parent, const std::string& name)
+{
+    mkdirat(parent, name.c_str(), 0700);
+    return openat(parent, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// The files and info folders below `trash`, when it is a real folder owned by the user.
+bool OpenOwnTrash(int trash, TTrashFolder& folder)
+{
+    struct stat st {};
+    if (trash < 0 || fstat(trash, &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+        return false;
+    folder.Files.Reset(OpenTrashPart(trash, "files"));
+    folder.Info.Reset(OpenTrashPart(trash, "info"));
+    return folder.Files.Get() >= 0 && folder.Info.Get() >= 0;
+}
+
 // The trash of the file's own mount; the Path= of its entries is relative to that mount.
+// Every step is taken from the descriptor of the one before: whoever owns a shared .Trash
+// can rename what is in it, and must not get a link in between a check and its use.
 bool OpenTopDirTrash(const TListedFile& file, TTrashFolder& folder, std::string& infoPath)
 {
     const std::size_t slash = file.NativePath().rfind('/');
@@ -90,22 +104,18 @@ bool OpenTopDirTrash(const TListedFile& file, TTrashFolder& folder, std::string&
     const std::string top = TopDir(parent, file.Stat().st_dev);
     const std::string base = top == "/" ? "" : top;
     const std::string uid = std::to_string(getuid());
-    struct stat shared {};
-    if (lstat((base + "/.Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
-        (shared.st_mode & S_ISVTX) != 0) {
-        const std::string mine = base + "/.Trash/" + uid;
-        mkdir(mine.c_str(), 0700);
-        if (IsOwnFolder(mine) && OpenTrash(mine, folder) && OnDevice(folder, file.Stat().st_dev)) {
-            infoPath = (parent + "/" + file.Name()).substr(base.size() + 1);
-            return true;
-        }
-    }
-    const std::string own = base + "/.Trash-" + uid;
-    mkdir(own.c_str(), 0700);
-    if (!IsOwnFolder(own) || !OpenTrash(own, folder) || !OnDevice(folder, file.Stat().st_dev))
-        return false;
     infoPath = (parent + "/" + file.Name()).substr(base.size() + 1);
-    return true;
+    const TFileDescriptor topFd(open(top.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const TFileDescriptor shared(
+        openat(topFd.Get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st {};
+    if (shared.Get() >= 0 && fstat(shared.Get(), &st) == 0 && (st.st_mode & S_ISVTX) != 0) {
+        const TFileDescriptor mine(OpenTrashPart(shared.Get(), uid));
+        if (OpenOwnTrash(mine.Get(), folder) && OnDevice(folder, file.Stat().st_dev))
+            return true;
+    }
+    const TFileDescriptor own(OpenTrashPart(topFd.Get(), ".Trash-" + uid));
+    return OpenOwnTrash(own.Get(), folder) && OnDevice(folder, file.Stat().st_dev);
 }
 
 std::string DeletionDate()
@@ -150,7 +160,7 @@ bool MoveInto(const TListedFile& file, const TTrashFolder& folder, const std::st
         const std::string name = n == 1 ? stem : stem + "." + std::to_string(n);
         const std::string info = name + ".trashinfo";
         TFileDescriptor fd(openat(folder.Info.Get(), info.c_str(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (fd.Get() < 0 && errno == EEXIST)
             continue;
         if (fd.Get() < 0 || !WriteInfo(fd.Get(), infoPath)) {
