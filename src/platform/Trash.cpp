@@ -109,7 +109,8 @@ bool OpenTopDirTrash(const TListedFile& file, TTrashFolder& folder, std::string&
     const TFileDescriptor shared(
         openat(topFd.Get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st {};
-    if (shared.Get() >= 0 && fstat(shared.Get(), &st) == 0 && (st.st_mode & S_ISVTX) != 0) {
+    if (shared.Get() >= 0 && fstat(shared.Get(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        (st.st_mode & S_ISVTX) != 0) {
         const TFileDescriptor mine(OpenTrashPart(shared.Get(), uid));
         if (OpenOwnTrash(mine.Get(), folder) && OnDevice(folder, file.Stat().st_dev))
             return true;
