@@ -1,5 +1,7 @@
 #include "dialogs/DeleteConfirm.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCursor>
 #include <QKeyEvent>
@@ -38,6 +40,27 @@ TMessageBoxRequest FailureBox(const std::string& path, const TDeleteResult& resu
         box.Text = QStringLiteral("Zarvex could not delete this file:\n\n") + BothForms(path) +
                    QStringLiteral("\n\n") + Shown(result.Error);
     }
+    return box;
+}
+
+bool SameUnchangedFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+TMessageBoxRequest ChangedBox(const std::string& path)
+{
+    TMessageBoxRequest box;
+    box.Title = QStringLiteral("Zarvex - delete file");
+    box.Icon = TMsgIcon::Warning;
+    box.Buttons = {mrOk};
+    box.DefaultButton = mrOk;
+    box.Text = QStringLiteral(
+                   "This file was changed or replaced while you were asked, so Zarvex "
+                   "left it alone:\n\n") +
+               BothForms(path) + QStringLiteral("\n\nReview it again before you delete it.");
     return box;
 }
 
@@ -118,6 +141,14 @@ bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
 {
     if (!FileExists(path))
         return true;
+    // What was checked is what goes: the file at the path must still be that one, unchanged,
+    // when the user has answered.
+    struct stat checked {};
+    {
+        TListedFile listed;
+        if (listed.Open(path) == TListedState::lsFile)
+            checked = listed.Stat();
+    }
     TCopyCheck check = TCopyCheck::ccNoCopy;
     {
         TCheckPump pump;
@@ -129,7 +160,17 @@ bool ConfirmAndDelete(QWidget* parent, const std::string& path, bool permanent,
     if (TMessageBox::Show(parent, DeleteConfirmation(path, permanent, lastCopy)) != mrYes) {
         return false;
     }
-    const TDeleteResult result = permanent ? DeletePermanently(path) : MoveToTrash(path);
+    TListedFile listed;
+    TDeleteResult result;
+    if (listed.Open(path) == TListedState::lsFile) {
+        if (!SameUnchangedFile(checked, listed.Stat())) {
+            TMessageBox::Show(parent, ChangedBox(path));
+            return false;
+        }
+        result = permanent ? DeleteListedFile(listed) : TrashListedFile(listed);
+    } else {
+        result = permanent ? DeletePermanently(path) : MoveToTrash(path);
+    }
     if (result.Outcome == TDeleteOutcome::doFailed ||
         result.Outcome == TDeleteOutcome::doNotAFile) {
         TMessageBox::Show(parent, FailureBox(path, result));

@@ -10,6 +10,7 @@ struct TScript {
     QList<int> Answers;
     QList<TMessageBoxRecord> History;
     bool Unattended = false;
+    std::function<void(const TMessageBoxRequest&)> WhileShown;
 };
 
 TScript& Script()
@@ -21,33 +22,48 @@ TScript& Script()
 QMessageBox::StandardButton StandardButtonOf(int result)
 {
     switch (result) {
-    case mrOk: return QMessageBox::Ok;
-    case mrCancel: return QMessageBox::Cancel;
-    case mrYes: return QMessageBox::Yes;
-    case mrNo: return QMessageBox::No;
-    default: return QMessageBox::NoButton;
+        case mrOk:
+            return QMessageBox::Ok;
+        case mrCancel:
+            return QMessageBox::Cancel;
+        case mrYes:
+            return QMessageBox::Yes;
+        case mrNo:
+            return QMessageBox::No;
+        default:
+            return QMessageBox::NoButton;
     }
 }
 
 int ResultOf(int standardButton)
 {
     switch (standardButton) {
-    case QMessageBox::Ok: return mrOk;
-    case QMessageBox::Cancel: return mrCancel;
-    case QMessageBox::Yes: return mrYes;
-    case QMessageBox::No: return mrNo;
-    default: return mrNone;
+        case QMessageBox::Ok:
+            return mrOk;
+        case QMessageBox::Cancel:
+            return mrCancel;
+        case QMessageBox::Yes:
+            return mrYes;
+        case QMessageBox::No:
+            return mrNo;
+        default:
+            return mrNone;
     }
 }
 
 QMessageBox::Icon IconOf(TMsgIcon icon)
 {
     switch (icon) {
-    case TMsgIcon::Information: return QMessageBox::Information;
-    case TMsgIcon::Warning: return QMessageBox::Warning;
-    case TMsgIcon::Question: return QMessageBox::Question;
-    case TMsgIcon::Critical: return QMessageBox::Critical;
-    case TMsgIcon::None: break;
+        case TMsgIcon::Information:
+            return QMessageBox::Information;
+        case TMsgIcon::Warning:
+            return QMessageBox::Warning;
+        case TMsgIcon::Question:
+            return QMessageBox::Question;
+        case TMsgIcon::Critical:
+            return QMessageBox::Critical;
+        case TMsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -55,8 +71,10 @@ QMessageBox::Icon IconOf(TMsgIcon icon)
 // What closing the box by its close button or Escape means.
 int EscapeResult(const QList<int>& buttons)
 {
-    if (buttons.contains(mrCancel)) return mrCancel;
-    if (buttons.contains(mrNo)) return mrNo;
+    if (buttons.contains(mrCancel))
+        return mrCancel;
+    if (buttons.contains(mrNo))
+        return mrNo;
     return buttons.size() == 1 ? buttons.first() : mrCancel;
 }
 
@@ -67,13 +85,16 @@ int RunBox(QWidget* parent, const TMessageBoxRequest& request)
                     request.Text, QMessageBox::NoButton, parent);
     // Texts carry file and folder names typed or found anywhere: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    if (!request.Details.isEmpty()) box.setDetailedText(request.Details);
+    if (!request.Details.isEmpty())
+        box.setDetailedText(request.Details);
     for (int result : request.Buttons) {
         const auto standard = StandardButtonOf(result);
-        if (standard != QMessageBox::NoButton) box.addButton(standard);
+        if (standard != QMessageBox::NoButton)
+            box.addButton(standard);
     }
     const auto defaultButton = StandardButtonOf(request.DefaultButton);
-    if (box.button(defaultButton)) box.setDefaultButton(defaultButton);
+    if (box.button(defaultButton))
+        box.setDefaultButton(defaultButton);
     if (auto* esc = box.button(StandardButtonOf(EscapeResult(request.Buttons))))
         box.setEscapeButton(esc);
     box.exec();
@@ -88,6 +109,8 @@ int TMessageBox::Show(QWidget* parent, const TMessageBoxRequest& request)
 {
     TScript& script = Script();
     TMessageBoxRecord record{request, mrNone, false};
+    if (script.WhileShown)
+        script.WhileShown(request);
     if (!script.Answers.isEmpty()) {
         record.Answer = script.Answers.takeFirst();
         record.Answered = true;
@@ -106,6 +129,11 @@ void TMessageBox::ShowMessage(QWidget* parent, const QString& text)
     TMessageBoxRequest request;
     request.Text = text;
     Show(parent, request);
+}
+
+void TMessageBox::SetWhileShown(std::function<void(const TMessageBoxRequest&)> hook)
+{
+    Script().WhileShown = std::move(hook);
 }
 
 void TMessageBox::AnswerNext(int answer)

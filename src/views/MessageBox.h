@@ -5,6 +5,7 @@
 // Answers are the modal results of the dialogs: mrOk 1, mrCancel 2, mrYes 6, mrNo 7.
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -43,6 +44,8 @@ public:
     // of waiting for a user who is not there.
     static void SetUnattended(bool on);
     static int PendingAnswers();
+    // For tests: called with each box before it is answered, as if the user took a while.
+    static void SetWhileShown(std::function<void(const TMessageBoxRequest&)> hook);
     // Every box asked for since the last ClearHistory, oldest first.
     static const QList<TMessageBoxRecord>& History();
     // Forgets the history and any answers still queued.

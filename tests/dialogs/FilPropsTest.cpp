@@ -75,6 +75,18 @@ TEST_F(ReviewDialog, DeleteAnswersYesOnlyWhenTheFileIsGone)
     ASSERT_EQ(TMessageBox::History().size(), 2);
     EXPECT_EQ(TMessageBox::History()[1].Request.Icon, TMsgIcon::Critical);
     EXPECT_TRUE(Exists("folder/keep"));
+
+    // Replaced while the user was asked: what was checked is not what is there now.
+    Tree.WriteFile("c.txt", "contents");
+    TMessageBox::SetWhileShown([this](const TMessageBoxRequest&) {
+        std::filesystem::remove(Tree.Path("c.txt"));
+        Tree.WriteFile("c.txt", "only copy");
+    });
+    TMessageBox::AnswerNext(mrYes);
+    EXPECT_EQ(Delete("c.txt"), mrCancel);
+    TMessageBox::SetWhileShown({});
+    EXPECT_TRUE(Exists("c.txt"));
+    EXPECT_TRUE(TMessageBox::History().last().Request.Text.startsWith("This file was changed"));
 }
 
 TEST_F(ReviewDialog, ViewOpensDocumentsOnlyAndAFailureDisablesItUntilTheNextShowing)

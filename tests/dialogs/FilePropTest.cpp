@@ -110,9 +110,11 @@ TEST_F(FilePropDialog, GeneralPageAndTheErrorPanel)
     EXPECT_EQ(std::filesystem::status(Tree.Path("locked.txt")).permissions(),
               std::filesystem::perms(0444))
         << "nothing was written to the file";
-    for (QWidget* w : Dialog.findChildren<QWidget*>())
-        if (qobject_cast<QCheckBox*>(w) || w->objectName().startsWith("Label"))
+    for (QWidget* w : Dialog.findChildren<QWidget*>()) {
+        if (qobject_cast<QCheckBox*>(w) || w->objectName().startsWith("Label")) {
             EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(FilePropDialog, VersionPageOfAPeFileAndEveryShowingStartsAfresh)
