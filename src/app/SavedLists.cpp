@@ -202,8 +202,6 @@ TMessageBoxRequest UnwritableFilesBox(const std::vector<std::string>& paths)
     TMessageBoxRequest box;
     box.Title = QStringLiteral("Zarvex - files not written");
     box.Icon = TMsgIcon::Warning;
-    box.Buttons = {mrOk};
-    box.DefaultButton = mrOk;
     box.Text = QStringLiteral(
         "These files are no regular files, or links to something that is not one, so Zarvex "
         "will not write them at exit:\n");

@@ -31,8 +31,6 @@ TMessageBoxRequest FailureBox(const std::string& path, const TDeleteResult& resu
     TMessageBoxRequest box;
     box.Title = QStringLiteral("Zarvex - delete file");
     box.Icon = TMsgIcon::Critical;
-    box.Buttons = {mrOk};
-    box.DefaultButton = mrOk;
     if (result.Outcome == TDeleteOutcome::doNotAFile) {
         box.Text = QStringLiteral("This is not a file, and Zarvex deletes only files:\n\n") +
                    BothForms(path);
@@ -55,8 +53,6 @@ TMessageBoxRequest ChangedBox(const std::string& path)
     TMessageBoxRequest box;
     box.Title = QStringLiteral("Zarvex - delete file");
     box.Icon = TMsgIcon::Warning;
-    box.Buttons = {mrOk};
-    box.DefaultButton = mrOk;
     box.Text = QStringLiteral(
                    "This file was changed or replaced while you were asked, so Zarvex "
                    "left it alone:\n\n") +

@@ -70,8 +70,6 @@ bool RefusedToView(QWidget* parent, const std::string& file)
         TMessageBoxRequest box;
         box.Title = QStringLiteral("Zarvex - view file");
         box.Icon = TMsgIcon::Warning;
-        box.Buttons = {mrOk};
-        box.DefaultButton = mrOk;
         box.Text = QStringLiteral("Zarvex does not open this file:\n\n") +
                    QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())) +
                    QStringLiteral("\n\n") + QString::fromStdString(why);
