@@ -43,7 +43,7 @@ fuzz: deps-ci
 screenshot: deps-test build
 	scripts/screenshot
 
-install: build
+install: deps-build build
 	cmake --install $(BUILD)
 
 package: deps-package build
