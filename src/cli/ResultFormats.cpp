@@ -10,53 +10,19 @@
 #include "platform/Paths.h"
 #include "text/Format.h"
 #include "text/TextUtil.h"
+#include "text/Utf8.h"
 #include "views/FileRow.h"
 #include "views/GroupSelect.h"
 
 namespace {
-
-// Length of the valid UTF-8 sequence at s[i], or 0 when the byte there starts none (overlong
-// forms, surrogates and values past U+10FFFF are invalid too).
-std::size_t Utf8Length(std::string_view s, std::size_t i)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = byte(i);
-    if (c < 0x80)
-        return 1;
-    std::size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        if (c == 0xE0)
-            lo = 0xA0;
-        if (c == 0xED)
-            hi = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        if (c == 0xF0)
-            lo = 0x90;
-        if (c == 0xF4)
-            hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size() || byte(i + 1) < lo || byte(i + 1) > hi)
-        return 0;
-    for (std::size_t k = 2; k < n; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
-            return 0;
-    }
-    return n;
-}
 
 // A JSON string; valid turns false when a byte had to be replaced.
 std::string JsonString(std::string_view s, bool* valid = nullptr)
 {
     std::string out = "\"";
     for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = Utf8Length(s, i);
+        char32_t cp;
+        const std::size_t n = DecodeUtf8(s, i, cp);
         const unsigned char c = static_cast<unsigned char>(s[i]);
         if (n == 0) {
             out += "\xEF\xBF\xBD";  // U+FFFD

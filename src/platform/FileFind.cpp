@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "text/TextUtil.h"
+#include "text/Utf8.h"
 
 #include <QChar>
 
@@ -29,34 +30,10 @@ constexpr char32_t kInvalidBase = 0x110000;  // above every code point: bytes th
 // shortest-form sequence is one character of its own, which matches only itself.
 char32_t NextChar(std::string_view s, std::size_t& i)
 {
-    unsigned char lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    }
-    std::size_t length = (lead >= 0xC2 && lead <= 0xDF)   ? 2
-                         : (lead >= 0xE0 && lead <= 0xEF) ? 3
-                         : (lead >= 0xF0 && lead <= 0xF4) ? 4
-                                                          : 0;
-    char32_t invalid = kInvalidBase + lead;
-    if (length == 0 || i + length > s.size()) {
-        ++i;
-        return invalid;
-    }
-    char32_t code = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        unsigned char next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            ++i;
-            return invalid;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        ++i;
-        return invalid;
-    }
+    char32_t code;
+    const std::size_t length = DecodeUtf8(s, i, code);
+    if (length == 0)
+        return kInvalidBase + static_cast<unsigned char>(s[i++]);
     i += length;
     return code;
 }

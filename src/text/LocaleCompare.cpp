@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "text/LocaleName.h"
+#include "text/Utf8.h"
 
 namespace {
 
@@ -127,36 +128,6 @@ struct TDecoded {
     std::string Marks;  // 4 bytes, big-endian, per invalid byte: its index in Text
 };
 
-int SequenceLength(const unsigned char* p, std::size_t left, char32_t& cp)
-{
-    const unsigned char b = p[0];
-    int len;
-    char32_t min;
-    if (b < 0x80) {
-        cp = b;
-        return 1;
-    }
-    if (b >= 0xC2 && b <= 0xDF) {
-        len = 2, cp = b & 0x1F, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        len = 3, cp = b & 0x0F, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        len = 4, cp = b & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (left < static_cast<std::size_t>(len))
-        return 0;
-    for (int i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
-}
-
 void AppendMark(std::string& marks, std::size_t index)
 {
     const auto i = static_cast<std::uint32_t>(index);
@@ -174,7 +145,7 @@ void Decode(std::string_view s, TDecoded& out)
     std::size_t i = 0;
     while (i < s.size()) {
         char32_t cp;
-        const int len = SequenceLength(p + i, s.size() - i, cp);
+        const std::size_t len = DecodeUtf8(s, i, cp);
         if (len == 0) {
             AppendMark(out.Marks, out.Text.size());
             out.Text += static_cast<char16_t>(0xE000 + p[i]);
