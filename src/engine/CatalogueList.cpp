@@ -5,14 +5,12 @@
 #include <cstring>
 
 #include "text/LocaleCompare.h"
+#include "text/SortSteps.h"
 
 namespace {
 
 constexpr std::size_t kBlockSize = 1 << 20;
 constexpr std::size_t kFieldWidth = 10;  // nine characters of number, one space
-// Sorted in steps: chunks of this many adds, then merges of neighbouring sorted runs; keys
-// are made this many at a time between pumps.
-constexpr std::size_t kSortChunk = 8192;
 
 // A size field exactly as the catalogue writes it: blanks, then the digits of a number below
 // 10^9 without leading zeros, right-aligned in nine characters, then one space. Anything else
@@ -43,28 +41,6 @@ struct TRef {
 };
 
 using TRefIt = std::vector<TRef>::iterator;
-
-// Sorts [begin, end) by less, in chunks with a pump after each step when pump is set.
-template <typename Less>
-void SortInSteps(TRefIt begin, TRefIt end, const Less& less, const std::function<void()>& pump)
-{
-    const auto n = static_cast<std::size_t>(end - begin);
-    if (!pump || n <= kSortChunk) {
-        std::sort(begin, end, less);
-        return;
-    }
-    for (std::size_t from = 0; from < n; from += kSortChunk) {
-        std::sort(begin + from, begin + std::min(n, from + kSortChunk), less);
-        pump();
-    }
-    for (std::size_t width = kSortChunk; width < n; width *= 2) {
-        for (std::size_t from = 0; from + width < n; from += 2 * width) {
-            const auto first = begin + from;
-            std::inplace_merge(first, first + width, begin + std::min(n, from + 2 * width), less);
-            pump();
-        }
-    }
-}
 
 }  // namespace
 
@@ -227,27 +203,8 @@ void TCatalogueList::SortPending(std::vector<TItem>& pending,
         from = to;
     }
 
-    // Apply the permutation in place, one cycle at a time: position i receives item
-    // refs[i].Index. A million scattered moves take some 100 ms: pumped in between.
-    std::size_t moved = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (refs[i].Index == i)
-            continue;
-        TItem held = pending[i];
-        std::size_t to = i;
-        for (;;) {
-            const std::size_t from = refs[to].Index;
-            refs[to].Index = static_cast<std::uint32_t>(to);
-            if (from == i) {
-                pending[to] = held;
-                break;
-            }
-            pending[to] = pending[from];
-            to = from;
-            if (pump && ++moved % (8 * kSortChunk) == 0)
-                pump();
-        }
-    }
+    // A million scattered moves take some 100 ms: pumped in between.
+    ApplyOrder(pending, refs, pump);
 }
 
 void TCatalogueList::MergePending(std::vector<TItem>& pending) const

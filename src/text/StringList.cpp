@@ -5,6 +5,7 @@
 
 #include "text/CommaText.h"
 #include "text/LocaleCompare.h"
+#include "text/SortSteps.h"
 #include "text/TextFile.h"
 
 namespace {
@@ -190,9 +191,6 @@ struct TRef {
     std::uint32_t Index;
 };
 
-// Sorted in steps: chunks of this many adds, then merges of neighbouring sorted runs.
-constexpr std::size_t kSortChunk = 8192;
-
 }  // namespace
 
 // The key order, equal keys by their adding: newest first (accepted) or oldest first (ignored).
@@ -232,14 +230,14 @@ void TStringList::Prepare(const std::function<void()>& pump)
     // Taken out of the list while the pump runs, so the list stays whole whatever it reads.
     std::vector<TItem> pending;
     pending.swap(FPending);
-    SortPending(pending, pump ? pump : [] {});
+    SortPending(
+        pending, pump ? pump : [] {});
     if (FDuplicates == TDuplicates::dupIgnore)
         DropIgnoredPending(pending);
     MergePending(pending);
 }
 
-void TStringList::SortPending(std::vector<TItem>& pending,
-                              const std::function<void()>& pump) const
+void TStringList::SortPending(std::vector<TItem>& pending, const std::function<void()>& pump) const
 {
     // Sorted as small references rather than as the items: 16 extra bytes an item.
     const TRefLess less{pending, FDuplicates == TDuplicates::dupAccept};
@@ -247,42 +245,8 @@ void TStringList::SortPending(std::vector<TItem>& pending,
     std::vector<TRef> refs(n);
     for (std::size_t i = 0; i < n; ++i)
         refs[i] = {KeyPrefix(pending[i].Key), static_cast<std::uint32_t>(i)};
-    if (!pump) {
-        std::sort(refs.begin(), refs.end(), less);
-    } else {
-        for (std::size_t from = 0; from < n; from += kSortChunk) {
-            std::sort(refs.begin() + from, refs.begin() + std::min(n, from + kSortChunk), less);
-            pump();
-        }
-        // In place: a merge borrows room for the shorter of its two runs only.
-        for (std::size_t width = kSortChunk; width < n; width *= 2) {
-            for (std::size_t from = 0; from + width < n; from += 2 * width) {
-                const auto first = refs.begin() + from;
-                const auto middle = first + width;
-                const auto last = refs.begin() + std::min(n, from + 2 * width);
-                std::inplace_merge(first, middle, last, less);
-                pump();
-            }
-        }
-    }
-    // Apply the permutation in place, one cycle at a time: position i receives item
-    // refs[i].Index.
-    for (std::size_t i = 0; i < n; ++i) {
-        if (refs[i].Index == i)
-            continue;
-        TItem held = std::move(pending[i]);
-        std::size_t to = i;
-        for (;;) {
-            const std::size_t from = refs[to].Index;
-            refs[to].Index = static_cast<std::uint32_t>(to);
-            if (from == i) {
-                pending[to] = std::move(held);
-                break;
-            }
-            pending[to] = std::move(pending[from]);
-            to = from;
-        }
-    }
+    SortInSteps(refs.begin(), refs.end(), less, pump);
+    ApplyOrder(pending, refs);
 }
 
 void TStringList::DropIgnoredPending(std::vector<TItem>& pending) const
