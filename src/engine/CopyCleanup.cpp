@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <optional>
 
 #include "platform/Paths.h"
 #include "platform/ShellOps.h"
@@ -23,69 +22,42 @@ struct TOpened {
     std::string Reason;
 };
 
-// Opens the file at a program path for reading without following a link anywhere on the way,
-// and only when it is a regular file: every folder is opened relative to its parent with
-// O_NOFOLLOW, and the last component is looked at before it is opened (opening a device can
-// have effects of its own) and again after.
+// Opens the file at a program path for reading without following a link anywhere on the way
+// (TListedFile), and only when it is a regular file: it is looked at before it is opened
+// (opening a device can have effects of its own) and again after.
 TOpened OpenListed(const std::string& programPath)
 {
     TOpened result;
-    const std::optional<std::string> native = ToNativePath(programPath);
-    if (!native || native->empty() || (*native)[0] != '/' || native->back() == '/') {
-        result.Refusal = TCleanupOutcome::coGone;
-        return result;
-    }
-    TFileDescriptor dir(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    std::size_t pos = 1;
-    for (;;) {
-        const std::size_t slash = native->find('/', pos);
-        const std::string part =
-            native->substr(pos, slash == std::string::npos ? slash : slash - pos);
-        if (slash == std::string::npos)
+    TListedFile listed;
+    switch (listed.Open(programPath)) {
+        case TListedState::lsFile:
             break;
-        pos = slash + 1;
-        if (part.empty())
-            continue;
-        TFileDescriptor next(
-            openat(dir.Get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (next.Get() < 0) {
-            const int code = errno;
-            if (code == ENOENT) {
-                result.Refusal = TCleanupOutcome::coGone;
-            } else if (code == ENOTDIR || code == ELOOP) {
-                result.Refusal = TCleanupOutcome::coKeptChanged;
-                result.Reason = "a folder on its path is a link or no folder";
-            } else {
-                result.Refusal = TCleanupOutcome::coFailed;
-                result.Reason = std::strerror(code);
-            }
+        case TListedState::lsNotFound:
+            result.Refusal = TCleanupOutcome::coGone;
             return result;
-        }
-        dir = std::move(next);
+        case TListedState::lsLinkOnTheWay:
+            result.Refusal = TCleanupOutcome::coKeptChanged;
+            result.Reason = "a link stands on its path";
+            return result;
+        case TListedState::lsNotAFile:
+            result.Refusal = TCleanupOutcome::coKeptChanged;
+            result.Reason = "no regular file any more";
+            return result;
+        case TListedState::lsFailed:
+            result.Refusal = TCleanupOutcome::coFailed;
+            result.Reason = listed.Error();
+            return result;
     }
-    const std::string leaf = native->substr(pos);
-    struct stat before {};
-    if (fstatat(dir.Get(), leaf.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0) {
-        const int code = errno;
-        result.Refusal = code == ENOENT ? TCleanupOutcome::coGone : TCleanupOutcome::coFailed;
-        result.Reason = std::strerror(code);
-        return result;
-    }
-    if (!S_ISREG(before.st_mode)) {
-        result.Refusal = TCleanupOutcome::coKeptChanged;
-        result.Reason = "no regular file any more";
-        return result;
-    }
-    result.Fd = TFileDescriptor(
-        openat(dir.Get(), leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    result.Fd = TFileDescriptor(openat(listed.Folder(), listed.Name().c_str(),
+                                       O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (result.Fd.Get() < 0 || fstat(result.Fd.Get(), &result.St) != 0) {
         const int code = errno;
         result.Refusal = code == ENOENT ? TCleanupOutcome::coGone : TCleanupOutcome::coFailed;
         result.Reason = std::strerror(code);
         return result;
     }
-    if (!S_ISREG(result.St.st_mode) || result.St.st_ino != before.st_ino ||
-        result.St.st_dev != before.st_dev) {
+    if (!S_ISREG(result.St.st_mode) || result.St.st_ino != listed.Stat().st_ino ||
+        result.St.st_dev != listed.Stat().st_dev) {
         result.Refusal = TCleanupOutcome::coKeptChanged;
         result.Reason = "no regular file any more";
     }
