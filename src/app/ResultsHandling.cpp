@@ -40,11 +40,6 @@ std::size_t GroupEnd(const TResultRows& rows, std::size_t header)
 
 }  // namespace
 
-bool IsGroupHeader(const std::string& caption)
-{
-    return caption.find(kGroupHeaderCaption) != std::string::npos;
-}
-
 std::string SelectedFilePath(const TResultRows& rows, std::ptrdiff_t selected)
 {
     if (selected < 0 || static_cast<std::size_t>(selected) >= rows.Count())

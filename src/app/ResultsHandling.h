@@ -17,7 +17,6 @@ class TfrmMain;
 inline constexpr const char* kReviewHint = "Double-click a file to review";
 inline constexpr std::ptrdiff_t kNoRow = -1;
 
-bool IsGroupHeader(const std::string& caption);
 // The caption of the row, exactly, when it names a file; empty for a header, an empty row or
 // no row (kNoRow).
 std::string SelectedFilePath(const TResultRows& rows, std::ptrdiff_t selected);

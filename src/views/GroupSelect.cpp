@@ -11,11 +11,6 @@
 
 namespace {
 
-bool IsHeader(const TResultRow& row)
-{
-    return row.Caption.find(kGroupHeaderCaption) != std::string::npos;
-}
-
 // The time a row shows; the file's own when the text cannot be read.
 std::optional<TDateTime> ModifiedOf(const TResultRow& row)
 {
@@ -67,7 +62,7 @@ std::vector<TRowGroup> GroupsOfRows(const std::vector<TResultRow>& rows)
     std::vector<TRowGroup> groups;
     bool inGroup = false;
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (IsHeader(rows[i])) {
+        if (IsGroupHeader(rows[i].Caption)) {
             groups.push_back({i, {}});
             inGroup = true;
         } else if (Trim(rows[i].Caption).empty()) {

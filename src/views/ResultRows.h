@@ -15,6 +15,12 @@ struct TResultRow {
 
 inline constexpr const char* kGroupHeaderCaption = "Duplicate files .....";
 
+// A header row: its caption holds the header text (a hand-edited list may pad it).
+inline bool IsGroupHeader(const std::string& caption)
+{
+    return caption.find(kGroupHeaderCaption) != std::string::npos;
+}
+
 // The rows with change notifications, so a view can follow them without one reset per row.
 class TResultRows {
 public:

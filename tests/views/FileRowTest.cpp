@@ -70,9 +70,11 @@ TEST_F(FileRowTest, EveryColumnOfAFileRow)
         const TResultRow& row = Rows.Row(Rows.Count() - 1);
         EXPECT_EQ(row.Caption, std::string("C:\\") + c.Name);
         ASSERT_EQ(row.SubItems.size(), c.SubItems.size());
-        for (std::size_t i = 0; i < c.SubItems.size(); ++i)
-            if (c.SubItems[i] != "*")
+        for (std::size_t i = 0; i < c.SubItems.size(); ++i) {
+            if (c.SubItems[i] != "*") {
                 EXPECT_EQ(row.SubItems[i], c.SubItems[i]) << i;
+            }
+        }
         EXPECT_EQ(std::to_string(size), row.SubItems[0]);
     }
 }
