@@ -209,21 +209,5 @@ void TCatalogueList::SortPending(std::vector<TItem>& pending,
 
 void TCatalogueList::MergePending(std::vector<TItem>& pending) const
 {
-    if (FItems.empty()) {
-        FItems.swap(pending);
-        std::vector<TItem>().swap(pending);
-        return;
-    }
-    // From the back; on equal entries the merged (older) one stays behind: newer goes first.
-    std::size_t i = FItems.size();
-    std::size_t j = pending.size();
-    FItems.resize(i + j);
-    std::size_t k = FItems.size();
-    while (j > 0) {
-        if (i > 0 && Compare(FItems[i - 1], pending[j - 1]) >= 0)
-            FItems[--k] = FItems[--i];
-        else
-            FItems[--k] = pending[--j];
-    }
-    std::vector<TItem>().swap(pending);
+    MergeInto(FItems, pending, [this](const TItem& a, const TItem& b) { return Compare(a, b); });
 }

@@ -61,3 +61,28 @@ void ApplyOrder(std::vector<Item>& items, std::vector<Ref>& refs,
         }
     }
 }
+
+// Merges the sorted pending items into the sorted items and empties pending, giving its memory
+// back. From the back into the grown vector, so no second copy of the items is needed; an item
+// already present stays behind an equal pending one (compare(present, pending) >= 0 keeps the
+// present one later): newer goes first.
+template <typename Item, typename Compare>
+void MergeInto(std::vector<Item>& items, std::vector<Item>& pending, const Compare& compare)
+{
+    if (items.empty()) {
+        items.swap(pending);
+        std::vector<Item>().swap(pending);
+        return;
+    }
+    std::size_t i = items.size();
+    std::size_t j = pending.size();
+    items.resize(i + j);
+    std::size_t k = items.size();
+    while (j > 0) {
+        if (i > 0 && compare(items[i - 1], pending[j - 1]) >= 0)
+            items[--k] = std::move(items[--i]);
+        else
+            items[--k] = std::move(pending[--j]);
+    }
+    std::vector<Item>().swap(pending);
+}

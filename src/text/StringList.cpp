@@ -271,24 +271,8 @@ void TStringList::DropIgnoredPending(std::vector<TItem>& pending) const
 
 void TStringList::MergePending(std::vector<TItem>& pending) const
 {
-    if (FItems.empty()) {
-        FItems.swap(pending);
-        std::vector<TItem>().swap(pending);
-        return;
-    }
-    // Merged from the back into the grown vector, so no second copy of the items is needed.
-    // On equal keys the merged item stays behind the pending one: newer goes first.
-    std::size_t i = FItems.size();
-    std::size_t j = pending.size();
-    FItems.resize(i + j);
-    std::size_t k = FItems.size();
-    while (j > 0) {
-        if (i > 0 && CompareKeys(FItems[i - 1].Key, pending[j - 1].Key) >= 0)
-            FItems[--k] = std::move(FItems[--i]);
-        else
-            FItems[--k] = std::move(pending[--j]);
-    }
-    std::vector<TItem>().swap(pending);
+    MergeInto(FItems, pending,
+              [](const TItem& a, const TItem& b) { return CompareKeys(a.Key, b.Key); });
 }
 
 std::string TStringList::CommaText() const
