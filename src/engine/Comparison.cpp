@@ -176,10 +176,13 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
         while (FAheadIndex >= 0 && KeyAt(FAheadIndex, key) && key == currentKey) --FAheadIndex;
         FAheadRunLow = FAheadIndex + 1;
     }
-    // In batches: a lock and a wake-up per file would cost about as much as reading a head.
-    if (FAheadIndex < 0 || FAhead->Room() < FAhead->Limit() / 4)
+    if (FAheadIndex < 0)
         return;
-    for (std::size_t room = FAhead->Room(); FAheadIndex >= 0 && FJobs.size() < room;) {
+    const std::size_t room = FAhead->Room(false);
+    std::size_t openRoom = FAhead->Room(true);
+    if (room < FAhead->Batch(false))
+        return;
+    while (FAheadIndex >= 0 && FJobs.size() < room) {
         if (FAheadIndex < FAheadRunLow) {
             // A new run: its length says whether it is read at all, and kept open.
             std::int64_t runKey = -2;
@@ -194,6 +197,11 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
                 continue;
             }
         }
+        if (FAheadKeepOpen) {
+            if (openRoom == 0)
+                break;
+            --openRoom;
+        }
         std::string path;
         if (ReadEntry(FAheadIndex, key, path))
             AddJob(key, TRunEntry(std::move(path), FAheadIndex), FAheadKeepOpen, Phase1Kind());
@@ -206,9 +214,12 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
 // file they have is not handed out twice).
 void TComparison::FeedRun(std::int64_t size, TRunList& runList, std::size_t& next)
 {
-    if (!FAhead || !FState.Running || FAhead->Room() < FAhead->Limit() / 4)
+    if (!FAhead || !FState.Running)
         return;
-    for (std::size_t room = FAhead->Room(); next < runList.size() && FJobs.size() < room; ++next)
+    const std::size_t room = FAhead->Room(FKeepOpen);
+    if (room < FAhead->Batch(FKeepOpen))
+        return;
+    for (; next < runList.size() && FJobs.size() < room; ++next)
         if (runList[next].Ahead)
             AddJob(size, runList[next], FKeepOpen, Phase1Kind());
     FAhead->Submit(FJobs);
@@ -221,10 +232,10 @@ void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t 
     if (!FAhead || !FState.Running || size == 0 || FState.RequireSameName)
         return;
     FFeedNext = std::max(FFeedNext, at);
-    if (FAhead->Room() < FAhead->Limit() / 4)
+    const std::size_t room = FAhead->Room(true);
+    if (room < FAhead->Batch(true))
         return;
-    for (std::size_t room = FAhead->Room(); FFeedNext < runList.size() && FJobs.size() < room;
-         ++FFeedNext) {
+    for (; FFeedNext < runList.size() && FJobs.size() < room; ++FFeedNext) {
         TRunEntry& entry = runList[FFeedNext];
         const bool shared =
             (FFeedNext > 0 && SameKey(runList[FFeedNext - 1], entry)) ||
@@ -233,6 +244,7 @@ void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t 
             continue;
         AddJob(size, entry, true, TAheadJob::TKind::kHead);
         FJobs.back().Sign = false;
+        FJobs.back().Urgent = true;
         entry.Ahead = true;
     }
     FAhead->Submit(FJobs);
@@ -315,11 +327,11 @@ void TComparison::CompareCatalogue()
         TProcessPriority::SetPriorityClass(TProcessPriority::IdleClass());
     FPumped = true;
     // Started here, so the readers run at the comparison's priority too; name mode reads
-    // nothing. The files the readers hold open stay within a quarter of what the process may
-    // open.
-    const std::size_t readAhead = std::min(ReadAheadFiles, OpenFileLimit() / 4);
-    if (Readers > 1 && readAhead >= 8 && FState.RequireSameSize && FState.Running) {
-        FAhead = std::make_unique<TReadAhead>(Readers, readAhead);
+    // nothing.
+    const std::size_t openAhead = std::min(ReadAheadFiles, OpenFileLimit() / 4);
+    if (Readers > 1 && openAhead >= 8 && FState.RequireSameSize && FState.Running) {
+        FAhead = std::make_unique<TReadAhead>(Readers, std::max(ReadAheadJobs, openAhead),
+                                              openAhead);
         FMatcher.Ahead = FAhead.get();
         FAheadIndex = count - 1;
         FAheadRunLow = count;

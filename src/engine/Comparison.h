@@ -65,7 +65,11 @@ public:
     // Reader threads that read ahead of the window thread in size mode; 1: none, the window
     // thread reads everything itself. The groups are the same either way.
     std::size_t Readers = DefaultReaderThreads();
-    // Files handed to the readers and not yet taken back, at most.
+    // Jobs handed to the readers and not yet taken back, at most; of them, files the readers
+    // hold open for the window thread, at most (and never more than a quarter of the
+    // descriptors the process may open). A job that keeps no file open holds a path and a
+    // signature only.
+    std::size_t ReadAheadJobs = 8192;
     std::size_t ReadAheadFiles = 256;
 
 private:

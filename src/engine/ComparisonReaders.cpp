@@ -23,7 +23,8 @@ std::size_t DefaultReaderThreads()
     return std::max<std::size_t>(2, std::thread::hardware_concurrency());
 }
 
-TReadAhead::TReadAhead(std::size_t threads, std::size_t limit) : FLimit(limit)
+TReadAhead::TReadAhead(std::size_t threads, std::size_t limit, std::size_t openLimit)
+    : FLimit(limit), FOpenLimit(std::min(limit, openLimit))
 {
     for (std::size_t i = 0; i < threads; ++i) FThreads.emplace_back([this] { Work(); });
 }
@@ -40,10 +41,20 @@ TReadAhead::~TReadAhead()
     for (std::thread& thread : FThreads) thread.join();
 }
 
-std::size_t TReadAhead::Room() const
+std::size_t TReadAhead::Room(bool keepOpen) const
 {
     std::lock_guard lock(FLock);
-    return FSlots.size() < FLimit ? FLimit - FSlots.size() : 0;
+    std::size_t room = FSlots.size() < FLimit ? FLimit - FSlots.size() : 0;
+    if (keepOpen)
+        room = std::min(room, FOpenSlots < FOpenLimit ? FOpenLimit - FOpenSlots : 0);
+    return room;
+}
+
+void TReadAhead::Erase(std::unordered_map<int, TSlot>::iterator slot)
+{
+    if (slot->second.KeepOpen)
+        --FOpenSlots;
+    FSlots.erase(slot);
 }
 
 void TReadAhead::Submit(std::vector<TAheadJob>& jobs)
@@ -51,10 +62,17 @@ void TReadAhead::Submit(std::vector<TAheadJob>& jobs)
     bool wake = false;
     {
         std::lock_guard lock(FLock);
+        std::size_t urgent = 0;  // urgent jobs keep their order, ahead of all others
         for (TAheadJob& job : jobs)
             if (const auto [slot, added] = FSlots.try_emplace(job.Index); added) {
                 slot->second.Serial = job.Serial = ++FSerial;
-                FQueue.push_back(std::move(job));
+                slot->second.KeepOpen = job.KeepOpen;
+                FOpenSlots += job.KeepOpen ? 1 : 0;
+                if (job.Urgent)
+                    FQueue.insert(FQueue.begin() + static_cast<std::ptrdiff_t>(urgent++),
+                                  std::move(job));
+                else
+                    FQueue.push_back(std::move(job));
             }
         wake = FIdle > 0 && !FQueue.empty();
     }
@@ -72,12 +90,12 @@ std::optional<TAheadResult> TReadAhead::Take(int index)
             return std::nullopt;
         if (slot->second.State == TState::sQueued) {
             // Withdrawn: the window thread reads it itself rather than wait for a reader.
-            FSlots.erase(slot);
+            Erase(slot);
             return std::nullopt;
         }
         if (slot->second.State == TState::sDone) {
             std::optional<TAheadResult> result(std::move(slot->second.Result));
-            FSlots.erase(slot);
+            Erase(slot);
             return result;
         }
         FDone.wait(lock);
@@ -92,7 +110,7 @@ void TReadAhead::Forget(int index)
     if (slot == FSlots.end())
         return;
     dropped.emplace(std::move(slot->second.Result));
-    FSlots.erase(slot);
+    Erase(slot);
 }
 
 void TReadAhead::Discard()
@@ -101,6 +119,7 @@ void TReadAhead::Discard()
     std::lock_guard lock(FLock);
     FQueue.clear();
     FSlots.swap(dropped);
+    FOpenSlots = 0;
     FDropBelow = FSerial + 1;
 }
 
@@ -160,7 +179,12 @@ TAheadResult TReadAhead::Read(const TAheadJob& job)
         return result;
     result.Signed = job.Sign;
     result.Signature = TContentReader::HeadChecksum(result.Head, job.Size);
-    if (job.KeepOpen)
+    if (job.KeepOpen) {
         result.Content = std::move(file);
+    } else {
+        // Closed with its file: the window thread would read the head again with the file.
+        result.HeadRead = false;
+        std::string().swap(result.Head);
+    }
     return result;
 }

@@ -7,6 +7,7 @@
 // work: whatever a reader could not do (the file could not be opened, descriptors ran out, the
 // job was not started yet) the window thread does itself, as without readers. Readers touch no
 // window, no row and no shared list; all they see is a path and a size.
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -33,6 +34,7 @@ struct TAheadJob {
     TKind Kind = TKind::kHead;
     bool KeepOpen = false;     // hand the opened file over, rather than closing it after the head
     bool Sign = true;          // the head's checksum is the signature (not when stamps are)
+    bool Urgent = false;       // the window thread comes to it next: ahead of the queue
     std::uint64_t Serial = 0;  // set when handed out
 };
 
@@ -46,16 +48,23 @@ struct TAheadResult {
 
 class TReadAhead {
 public:
-    // threads reader threads; at most limit jobs handed out and not yet taken back.
-    TReadAhead(std::size_t threads, std::size_t limit);
+    // threads reader threads; at most limit jobs handed out and not yet taken back, and of
+    // them at most openLimit that keep their file open.
+    TReadAhead(std::size_t threads, std::size_t limit, std::size_t openLimit);
     ~TReadAhead();
     TReadAhead(const TReadAhead&) = delete;
     TReadAhead& operator=(const TReadAhead&) = delete;
 
-    std::size_t Limit() const { return FLimit; }
-    // How many more jobs may be handed out now.
-    std::size_t Room() const;
-    // Hands out the jobs, in order; one already handed out and not taken back stays as it is.
+    // How many more jobs may be handed out now: of any kind, or that keep their file open.
+    std::size_t Room(bool keepOpen) const;
+    // Jobs are best handed out in batches of this many at least: a lock and a wake-up per file
+    // would cost about as much as reading a head.
+    std::size_t Batch(bool keepOpen) const
+    {
+        return std::clamp<std::size_t>((keepOpen ? FOpenLimit : FLimit) / 4, 1, 64);
+    }
+    // Hands out the jobs, in order (urgent ones ahead of those queued before); one already
+    // handed out and not taken back stays as it is.
     void Submit(std::vector<TAheadJob>& jobs);
     // The result of the job for this catalogue index, waiting while a reader is at it (one
     // file's look-up or head: no longer than the window thread would take to read it, and
@@ -77,11 +86,14 @@ private:
     struct TSlot {
         TState State = TState::sQueued;
         std::uint64_t Serial = 0;  // of the job: a withdrawn job's index may be handed out again
+        bool KeepOpen = false;
         TAheadResult Result;
     };
     void Work();
+    void Erase(std::unordered_map<int, TSlot>::iterator slot);
 
-    const std::size_t FLimit;
+    const std::size_t FLimit, FOpenLimit;
+    std::size_t FOpenSlots = 0;  // of FSlots, those of jobs that keep their file open
     mutable std::mutex FLock;
     std::condition_variable FWork, FDone;
     std::deque<TAheadJob> FQueue;

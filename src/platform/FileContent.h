@@ -21,6 +21,7 @@ public:
     bool Open(std::string_view programPath);
     void Close();
     bool IsOpen() const { return FFd >= 0; }
+    int Fd() const { return FFd; }
     // The last Open failed only because the process or the system has no descriptor left:
     // the file may well be there.
     bool OutOfDescriptors() const { return FLastError == EMFILE || FLastError == ENFILE; }

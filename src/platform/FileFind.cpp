@@ -138,12 +138,13 @@ std::uint64_t ToFileTime(std::int64_t seconds, std::uint32_t nanoseconds)
 // Kernels or sandboxes without statx get the older call (and no birth times).
 std::atomic<bool> gStatxMissing{false};
 
+// An empty name looks at dirFd itself (an open file).
 bool StatNoFollow(int dirFd, const char* name, TRawStat& raw)
 {
+    const int flags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | (*name ? 0 : AT_EMPTY_PATH);
     if (!gStatxMissing.load(std::memory_order_relaxed)) {
         struct statx sx;
-        if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                  STATX_BASIC_STATS | STATX_BTIME, &sx) == 0) {
+        if (statx(dirFd, name, flags, STATX_BASIC_STATS | STATX_BTIME, &sx) == 0) {
             raw.Mode = sx.stx_mode;
             raw.Size = static_cast<std::int64_t>(sx.stx_size);
             raw.Device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
@@ -159,7 +160,7 @@ bool StatNoFollow(int dirFd, const char* name, TRawStat& raw)
         gStatxMissing.store(true, std::memory_order_relaxed);
     }
     struct stat st;
-    if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) return false;
+    if (fstatat(dirFd, name, &st, flags) != 0) return false;
     raw.Mode = st.st_mode;
     raw.Size = st.st_size;
     raw.Device = st.st_dev;
@@ -554,6 +555,20 @@ bool FindFile(std::string_view programPath, TSearchRec& rec, bool withCompressio
     if (withCompression && GetCompressionInfo(programPath, compressed, allocated) && compressed) {
         rec.Attr |= faCompressed;
     }
+    return true;
+}
+
+bool FindOpenFile(std::string_view programPath, int fd, TSearchRec& rec)
+{
+    const std::size_t cut = programPath.find_last_of("\\/");
+    const std::string_view name =
+        programPath.substr(cut == std::string_view::npos ? 0 : cut + 1);
+    TRawStat raw;
+    TEntryInfo info;
+    if (fd < 0 || programPath.size() < 3 || IsExcludedName(name) ||
+        !StatNoFollow(fd, "", raw) || !S_ISREG(raw.Mode) || !Classify(name, raw, raw.Device, info))
+        return false;
+    FillRecord(name, info, rec);
     return true;
 }
 

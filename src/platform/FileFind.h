@@ -143,6 +143,9 @@ int FindFolderAnyCase(std::string_view programFolder, std::string& found);
 // for its compression flag (faCompressed), one more open of the file: for the properties of
 // one file, not for a walk.
 bool FindFile(std::string_view programPath, TSearchRec& rec, bool withCompression = false);
+// The record FindFile gives for a regular file, taken from the file opened (fd) at that path
+// rather than by looking the path up again.
+bool FindOpenFile(std::string_view programPath, int fd, TSearchRec& rec);
 // True when any kind of entry exists at the path (a link, also a dangling one, a FIFO, a
 // folder...). Links are not followed.
 bool FileExists(std::string_view programPath);

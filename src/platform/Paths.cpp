@@ -75,6 +75,24 @@ std::size_t RootMatch(std::string_view path, std::string_view root)
     return std::string_view::npos;
 }
 
+// A path below a drive's root that needs nothing resolved: a separator, then names joined by
+// single separators (no empty, "." or ".." one), with or without a separator at the end.
+bool IsPlainRest(std::string_view rest)
+{
+    if (rest.size() < 2 || !IsSeparator(rest[0], true))
+        return false;
+    std::size_t start = 1;
+    for (std::size_t i = 1; i <= rest.size(); ++i) {
+        if (i < rest.size() && !IsSeparator(rest[i], true))
+            continue;
+        const std::string_view part = rest.substr(start, i - start);
+        if ((part.empty() && i < rest.size()) || part == "." || part == "..")
+            return false;
+        start = i + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string NormalizeNativePath(std::string_view nativePath)
@@ -96,6 +114,15 @@ std::optional<std::string> ToNativePath(std::string_view programPath)
     if (!drive || drive->Root.empty())
         return std::nullopt;
     std::string_view rest = programPath.substr(2);
+    if (IsPlainRest(rest)) {
+        // The common case, without splitting it into a list first.
+        std::string out = drive->Root;
+        out.reserve(out.size() + rest.size());
+        if (out.back() == '/')
+            rest.remove_prefix(1);
+        for (const char c : rest) out += (c == '\\') ? '/' : c;
+        return out;
+    }
     return JoinNative(drive->Root, Components(rest, true), EndsInSeparator(rest, true));
 }
 

@@ -82,12 +82,15 @@ std::string ModifiedText(std::uint64_t lastWriteTime)
 
 namespace {
 
-// content: the file held open by the caller, or null to open it here.
+// content: the file held open by the caller (the row then describes that very file), or null
+// to look the path up and open it here.
 bool Describe(const std::string& fileName, const TFileContent* content, TResultRow& row,
               std::int64_t& size)
 {
     TSearchRec rec;
-    if (!FindFile(fileName, rec)) return false;
+    if (content && content->IsOpen() ? !FindOpenFile(fileName, content->Fd(), rec)
+                                     : !FindFile(fileName, rec))
+        return false;
     std::string typeName;
     std::string fileVersion, productVersion;
     if (rec.Attr & faDirectory) {

@@ -166,6 +166,7 @@ TEST_F(DifferentialTest, FindsTheSetsOfIdenticalFilesThatFdupesFinds)
                 Driver.Comparison.MaxOpenFiles = maxOpenFiles;
                 Driver.Comparison.Readers = readers;
                 Driver.Comparison.ReadAheadFiles = 8;
+                Driver.Comparison.ReadAheadJobs = 16;
                 const int pumps = Window.PumpCalls;
                 ASSERT_EQ(EngineSets(byStamp), expected);
                 const std::pair<Lines, int> seen{Rows(), Window.PumpCalls - pumps};

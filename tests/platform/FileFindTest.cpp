@@ -1,8 +1,10 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "DriveFixture.h"
 #include "platform/FileFind.h"
@@ -94,6 +96,14 @@ TEST_F(FileFindTest, SingleLookUpsAndSameFile)
     EXPECT_EQ(rec.Attr & ~faCompressed, faArchive);
     ASSERT_TRUE(FindFile(OnC("Dir\\"), rec));
     EXPECT_EQ(rec.Name + "," + std::to_string(rec.Attr), "Dir," + std::to_string(faDirectory));
+    // An opened file gives the record of its path without a second look-up.
+    TSearchRec byPath, opened;
+    const int fd = open(Tree.Path("Dir/File.TXT").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_TRUE(FindFile(OnC("Dir\\File.TXT"), byPath) &&
+                FindOpenFile(OnC("Dir\\File.TXT"), fd, opened));
+    EXPECT_EQ(std::tie(opened.Name, opened.Attr, opened.Size, opened.LastWriteTime, opened.Inode),
+              std::tie(byPath.Name, byPath.Attr, byPath.Size, byPath.LastWriteTime, byPath.Inode));
+    close(fd);
     EXPECT_FALSE(FindFile(OnC("Dir\\file.txt"), rec));  // names are looked up as stored
     EXPECT_FALSE(FindFile("C:\\", rec));                // a drive root has no record of its own
     EXPECT_TRUE(FileExists("C:\\") && FileExists(OnC("Dir")));
