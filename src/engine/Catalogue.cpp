@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/FileMatch.h"
 #include "text/PathText.h"
 #include "text/TextUtil.h"
 
@@ -107,7 +108,8 @@ void TCatalogue::TreeScanner1FileFound(TTreeScanner* sender)
             break;
     }
     key.append(name);
-    FState.Catalogue.Add(key, FState.CurrentFolder);
+    FState.Catalogue.Add(key, FState.CurrentFolder,
+                         TFileMatcher::WalkTime(sender->FileWriteTime()));
 }
 
 void TCatalogue::TreeScanner1DirectoryDone(TTreeScanner*)

@@ -92,9 +92,15 @@ std::string_view TCatalogueList::Tail(int index) const
     return InRange(index) ? TextOf(FItems[static_cast<std::size_t>(index)]) : std::string_view();
 }
 
-void TCatalogueList::Add(std::string_view s, std::int64_t object)
+std::uint32_t TCatalogueList::Extra(int index) const
+{
+    return InRange(index) ? FItems[static_cast<std::size_t>(index)].Extra : 0;
+}
+
+void TCatalogueList::Add(std::string_view s, std::int64_t object, std::uint32_t extra)
 {
     TItem item;
+    item.Extra = extra;
     if (ReadSizeField(s, item.Size))
         s.remove_prefix(kFieldWidth);
     if (FBlocks.empty() || FBlockSize - FBlockUsed < s.size()) {

@@ -7,7 +7,7 @@
 // writes it) keeps the size as a number and only the text after the field. Two such entries of
 // different sizes compare as their sizes (NumberFieldsCollateAsNumbers); only entries that tie
 // on size, and entries of any other form, are ordered by collation keys, made for the sort and
-// dropped after it. Texts live in shared blocks, so an entry costs 24 bytes and its name.
+// dropped after it. Texts live in shared blocks, so an entry costs 32 bytes and its name.
 //
 // Adds are buffered and merged on the next read, as in TStringList.
 #include <cstdint>
@@ -30,9 +30,11 @@ public:
     // the field (the name), else the whole text. Both empty/-1 out of range.
     std::int64_t SizeField(int index) const;
     std::string_view Tail(int index) const;
+    // A 32-bit value kept beside the entry (0 unless given to Add).
+    std::uint32_t Extra(int index) const;
 
     // The object is a folder index: it is kept in 32 bits.
-    void Add(std::string_view s, std::int64_t object = 0);
+    void Add(std::string_view s, std::int64_t object = 0, std::uint32_t extra = 0);
     void Delete(int index);
     void Clear();
 
@@ -51,6 +53,7 @@ private:
         std::uint32_t Offset = 0;
         std::uint32_t Length = 0;
         std::int32_t Object = 0;
+        std::uint32_t Extra = 0;
     };
     std::string_view TextOf(const TItem& item) const;
     std::string EntryOf(const TItem& item) const;

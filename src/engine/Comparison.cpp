@@ -154,21 +154,29 @@ bool TComparison::CompareFiles(std::int64_t size, const std::string& first,
     return true;
 }
 
-void TComparison::AddRunEntry(const std::string& path, int index)
+// With the same date and time required, a file's stamp is the one the walk saw: no file is
+// looked up again to order a run (the files compared must still share it then).
+void TComparison::AddRunEntry(const std::string& path, int index, std::uint32_t walkTime)
 {
     TRunEntry entry(path, index);
     if (!FState.RequireSameSize)
         entry.NameKey = UpperCaseAscii(TCatalogue::NameOfPath(path));
+    if (FState.RequireSameSize && FState.RequireSameStamp) {
+        entry.Signed = true;
+        entry.Signature = TFileMatcher::StampOfWalkTime(walkTime);
+    }
     entry.Ahead = FAhead != nullptr;  // the readers may have it
     FRunList.push_back(std::move(entry));
 }
 
 // Hands the readers the files of the coming runs, from the catalogue entries below current
 // (the one the walk has just read, of currentKey). A walk that caught up with the readers in
-// a long run leaves the rest of that run to FeedRun.
+// a long run leaves the rest of that run to FeedRun. With the same date and time required the
+// stamps are known already: only the files that share theirs within the run are opened (as
+// the sub-runs will), and kept open for the window thread.
 void TComparison::FeedAhead(int current, std::int64_t currentKey)
 {
-    if (!FAhead)
+    if (!FAhead || (FState.RequireSameStamp && FState.RequireSameName))
         return;
     std::int64_t key = -2;
     if (FAheadIndex >= current) {
@@ -196,32 +204,56 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
                 FAheadIndex = FAheadRunLow - 1;
                 continue;
             }
+            if (FState.RequireSameStamp)
+                MarkSharedStamps();
         }
-        if (FAheadKeepOpen) {
+        const bool byStamp = FState.RequireSameStamp;
+        if (byStamp && !FAheadShared[static_cast<std::size_t>(FAheadIndex - FAheadRunLow)]) {
+            --FAheadIndex;
+            continue;
+        }
+        if (FAheadKeepOpen || byStamp) {
             if (openRoom == 0)
                 break;
             --openRoom;
         }
         std::string path;
-        if (ReadEntry(FAheadIndex, key, path))
-            AddJob(key, TRunEntry(std::move(path), FAheadIndex), FAheadKeepOpen, Phase1Kind());
+        if (ReadEntry(FAheadIndex, key, path)) {
+            AddJob(key, TRunEntry(std::move(path), FAheadIndex), FAheadKeepOpen || byStamp);
+            FJobs.back().Sign = !byStamp;
+        }
         --FAheadIndex;
     }
     FAhead->Submit(FJobs);
+}
+
+// Which entries of the run FeedAhead has come to share their stamp with another one.
+void TComparison::MarkSharedStamps()
+{
+    std::vector<std::pair<std::uint32_t, std::size_t>> stamps;  // stamp, place in the run
+    for (int i = FAheadRunLow; i <= FAheadIndex; ++i)
+        stamps.emplace_back(TFileMatcher::StampOfWalkTime(FState.Catalogue.Extra(i)),
+                            stamps.size());
+    std::sort(stamps.begin(), stamps.end());
+    FAheadShared.assign(stamps.size(), false);
+    for (std::size_t i = 0; i < stamps.size(); ++i)
+        FAheadShared[stamps[i].second] =
+            (i > 0 && stamps[i - 1].first == stamps[i].first) ||
+            (i + 1 < stamps.size() && stamps[i + 1].first == stamps[i].first);
 }
 
 // Hands the readers the files of this run from next on that they may not have had yet (a
 // file they have is not handed out twice).
 void TComparison::FeedRun(std::int64_t size, TRunList& runList, std::size_t& next)
 {
-    if (!FAhead || !FState.Running)
+    if (!FAhead || !FState.Running || FState.RequireSameStamp)
         return;
     const std::size_t room = FAhead->Room(FKeepOpen);
     if (room < FAhead->Batch(FKeepOpen))
         return;
     for (; next < runList.size() && FJobs.size() < room; ++next)
         if (runList[next].Ahead)
-            AddJob(size, runList[next], FKeepOpen, Phase1Kind());
+            AddJob(size, runList[next], FKeepOpen);
     FAhead->Submit(FJobs);
 }
 
@@ -242,7 +274,7 @@ void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t 
             (FFeedNext + 1 < runList.size() && SameKey(entry, runList[FFeedNext + 1]));
         if (!shared || entry.Ahead || entry.Content())
             continue;
-        AddJob(size, entry, true, TAheadJob::TKind::kHead);
+        AddJob(size, entry, true);
         FJobs.back().Sign = false;
         FJobs.back().Urgent = true;
         entry.Ahead = true;
@@ -250,19 +282,12 @@ void TComparison::FeedCompare(std::int64_t size, TRunList& runList, std::size_t 
     FAhead->Submit(FJobs);
 }
 
-TAheadJob::TKind TComparison::Phase1Kind() const
-{
-    return FState.RequireSameStamp ? TAheadJob::TKind::kStamp : TAheadJob::TKind::kHead;
-}
-
-void TComparison::AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen,
-                         TAheadJob::TKind kind)
+void TComparison::AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen)
 {
     TAheadJob& job = FJobs.emplace_back();
     job.Index = entry.Index;
     job.Path = entry.Path;
     job.Size = size;
-    job.Kind = kind;
     job.KeepOpen = keepOpen;
 }
 
@@ -306,6 +331,7 @@ void TComparison::CompareCatalogue()
     FState.OutOfDescriptors = false;
     std::int64_t previousKey = -1;
     std::string previousPath;
+    std::uint32_t previousTime = 0;
     bool inRun = false;
 
     AutoSizeColumns();
@@ -342,21 +368,23 @@ void TComparison::CompareCatalogue()
         std::int64_t key = -2;  // an entry that cannot be read continues no run
         std::string path;
         ReadEntry(index, key, path);
+        const std::uint32_t walkTime = FState.Catalogue.Extra(index);
         const bool continues = key == previousKey && key != -2;
         if (continues && !inRun) {
             FRunList.clear();
-            AddRunEntry(previousPath, index + 1);
+            AddRunEntry(previousPath, index + 1, previousTime);
             ShowRunStatus(key);
         }
         inRun = continues;
         if (continues) {
-            AddRunEntry(path, index);
+            AddRunEntry(path, index, walkTime);
         } else if (!FRunList.empty()) {
             CompareRun(previousKey, FRunList);
             FRunList.clear();
         }
         previousKey = key;
         previousPath = std::move(path);
+        previousTime = walkTime;
         ++FProcessed;
         FState.Catalogue.Delete(index);
         FeedAhead(index, previousKey);

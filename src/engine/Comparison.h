@@ -86,12 +86,12 @@ private:
     void BeginGroup(TRunEntry& head, std::size_t index);
     void AddFileRow(TRunEntry& entry);
     void SortRun(TRunList& runList) const;
-    void AddRunEntry(const std::string& path, int index);
+    void AddRunEntry(const std::string& path, int index, std::uint32_t walkTime);
     void FeedAhead(int current, std::int64_t currentKey);
+    void MarkSharedStamps();
     void FeedRun(std::int64_t size, TRunList& runList, std::size_t& next);
-    TAheadJob::TKind Phase1Kind() const;
     void FeedCompare(std::int64_t size, TRunList& runList, std::size_t at);
-    void AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen, TAheadJob::TKind kind);
+    void AddJob(std::int64_t size, const TRunEntry& entry, bool keepOpen);
     bool KeyAt(int index, std::int64_t& key) const;
     void SignRun(std::int64_t size, TRunList& runList);
     void Release(TRunEntry& entry);
@@ -115,6 +115,7 @@ private:
     std::unique_ptr<TReadAhead> FAhead;
     int FAheadIndex = -1, FAheadRunLow = 0;
     bool FAheadKeepOpen = false;
+    std::vector<bool> FAheadShared;  // by stamp: the entries of that run worth opening
     std::vector<TAheadJob> FJobs;  // gathered to be handed out at once
     std::size_t FFeedNext = 0;     // the next entry of the run FeedCompare looks at
     bool FKeepOpen = true;         // the current run keeps its files open

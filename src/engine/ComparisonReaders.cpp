@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "engine/ContentReader.h"
-#include "engine/FileMatch.h"
 
 namespace {
 
@@ -167,10 +166,6 @@ void TReadAhead::Work()
 TAheadResult TReadAhead::Read(const TAheadJob& job)
 {
     TAheadResult result;
-    if (job.Kind == TAheadJob::TKind::kStamp) {
-        result.Signed = TFileMatcher::StampOf(job.Path, result.Signature);
-        return result;
-    }
     auto file = std::make_unique<TFileContent>();
     if (!file->Open(job.Path))
         return result;

@@ -1,6 +1,6 @@
 #pragma once
-// Reader threads that read ahead of the comparison: the date-time stamps, or the opened files
-// and their heads, of the run entries that the comparison will come to next.
+// Reader threads that read ahead of the comparison: the opened files and their heads, of the
+// run entries that the comparison will come to next.
 //
 // The window thread hands out jobs and takes their results back, one file at a time, keyed by
 // the file's catalogue index; it still decides every match itself. A result only spares it
@@ -27,19 +27,17 @@
 std::size_t DefaultReaderThreads();
 
 struct TAheadJob {
-    enum class TKind : unsigned char { kStamp, kHead };
     int Index = 0;  // in the catalogue
     std::string Path;
     std::int64_t Size = 0;
-    TKind Kind = TKind::kHead;
     bool KeepOpen = false;     // hand the opened file over, rather than closing it after the head
-    bool Sign = true;          // the head's checksum is the signature (not when stamps are)
+    bool Sign = true;          // the head's checksum is the signature (not for a sub-run's files)
     bool Urgent = false;       // the window thread comes to it next: ahead of the queue
     std::uint64_t Serial = 0;  // set when handed out
 };
 
 struct TAheadResult {
-    bool Signed = false;  // Signature holds the stamp or the checksum
+    bool Signed = false;  // Signature holds the checksum
     std::uint32_t Signature = 0;
     std::unique_ptr<TFileContent> Content;  // the file, still open (KeepOpen)
     bool HeadRead = false;
@@ -77,8 +75,8 @@ public:
     // Drops every job not yet taken: queued ones at once, running ones when they end.
     void Discard();
 
-    // The reading of one job: the stamp, or the head and its checksum (the file left open in
-    // the result when asked).
+    // The reading of one job: the head and its checksum (the file left open in the result when
+    // asked).
     static TAheadResult Read(const TAheadJob& job);
 
 private:

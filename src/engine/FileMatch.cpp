@@ -10,12 +10,22 @@ namespace {
 constexpr std::int64_t kFileTimeEpochOffset = 11644473600;  // seconds from 1601 to 1970
 constexpr std::int64_t kFileTimeTicksPerSecond = 10000000;
 
-std::uint32_t DosStamp(std::uint64_t lastWriteTime)
+std::int64_t UnixSeconds(std::uint64_t lastWriteTime)
 {
-    const std::int64_t seconds =
-        static_cast<std::int64_t>(lastWriteTime / kFileTimeTicksPerSecond) - kFileTimeEpochOffset;
-    return DateTimeToDosDateTime(UnixToLocalDateTime(seconds));
+    return static_cast<std::int64_t>(lastWriteTime / kFileTimeTicksPerSecond) -
+           kFileTimeEpochOffset;
 }
+
+std::uint32_t StampOfSeconds(std::int64_t unixSeconds)
+{
+    return DateTimeToDosDateTime(UnixToLocalDateTime(unixSeconds)) & 0x7FFFFFFFu;
+}
+
+// Walk times count from three days before 1980 began in UTC, so every time of 1980 in any time
+// zone is kept; the 2^32 - 1 seconds after reach past 2107, the last year of a stamp. Times
+// outside have the stamp 0 (kNoStamp).
+constexpr std::int64_t kWalkTimeBase = 315273600;  // 1979-12-29 00:00 UTC
+constexpr std::uint32_t kNoStamp = 0xFFFFFFFFu;
 
 }  // namespace
 
@@ -25,8 +35,19 @@ bool TFileMatcher::StampOf(const std::string& path, std::uint32_t& stamp)
     stamp = 0;
     if (!FindFile(path, rec))
         return false;
-    stamp = DosStamp(rec.LastWriteTime) & 0x7FFFFFFFu;
+    stamp = StampOfSeconds(UnixSeconds(rec.LastWriteTime));
     return true;
+}
+
+std::uint32_t TFileMatcher::WalkTime(std::uint64_t lastWriteTime)
+{
+    const std::int64_t since = UnixSeconds(lastWriteTime) - kWalkTimeBase;
+    return since >= 0 && since < kNoStamp ? static_cast<std::uint32_t>(since) : kNoStamp;
+}
+
+std::uint32_t TFileMatcher::StampOfWalkTime(std::uint32_t walkTime)
+{
+    return walkTime == kNoStamp ? 0 : StampOfSeconds(kWalkTimeBase + walkTime);
 }
 
 // Entries handed to the readers take over their result (if any) before they are first read.
@@ -45,6 +66,8 @@ std::uint32_t TFileMatcher::Signature(std::int64_t size, TRunEntry& entry)
 {
     if (size == 0)
         return 0;
+    if (entry.Signed)
+        return entry.Signature;  // a stamp known from the walk
     Adopt(entry);
     if (entry.Signed)
         return entry.Signature;
@@ -158,6 +181,10 @@ bool TFileMatcher::SameContents(std::int64_t size, TRunEntry& first, TRunEntry& 
     if (a->Device() == b->Device() && a->Inode() == b->Inode())
         return false;
     if (a->Size() != size || b->Size() != size)
+        return false;
+    // The stamps that ordered the run are the walk's; the files must still share theirs.
+    if (FState.RequireSameStamp && a->WriteSeconds() != b->WriteSeconds() &&
+        StampOfSeconds(a->WriteSeconds()) != StampOfSeconds(b->WriteSeconds()))
         return false;
     const std::string* headA = first.CachedHead();
     const std::string* headB = other.CachedHead();

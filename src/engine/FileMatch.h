@@ -49,6 +49,11 @@ public:
     std::uint32_t Signature(std::int64_t size, TRunEntry& entry);
     // The file's date-time stamp as a signature; false when it cannot be looked up.
     static bool StampOf(const std::string& path, std::uint32_t& stamp);
+    // A last write time (Windows file time) in the 32 bits the catalogue keeps beside an
+    // entry: whole seconds from the end of 1979, enough for every time a stamp tells apart.
+    static std::uint32_t WalkTime(std::uint64_t lastWriteTime);
+    // The stamp StampOf gives for a file of that write time.
+    static std::uint32_t StampOfWalkTime(std::uint32_t walkTime);
 
 private:
     void Adopt(TRunEntry& entry);

@@ -70,6 +70,7 @@ bool TFileContent::Open(std::string_view programPath)
     FFd = fd;
     FSize = st.st_size;
     FChangeTime = ChangeTime(st);
+    FWriteSeconds = st.st_mtim.tv_sec;
     FDevice = st.st_dev;
     FInode = st.st_ino;
     return true;

@@ -31,6 +31,7 @@ public:
     bool Unchanged(std::int64_t size) const;
     std::uint64_t Device() const { return FDevice; }
     std::uint64_t Inode() const { return FInode; }
+    std::int64_t WriteSeconds() const { return FWriteSeconds; }  // last write, at opening
     // Reads up to count bytes at offset; returns the bytes read (short at the real end), -1 on
     // an error.
     std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
@@ -43,6 +44,7 @@ private:
     int FLastError = 0;
     std::int64_t FSize = 0;
     std::int64_t FChangeTime = 0;  // ns
+    std::int64_t FWriteSeconds = 0;
     std::uint64_t FDevice = 0, FInode = 0;
 };
 

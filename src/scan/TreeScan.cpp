@@ -278,11 +278,13 @@ void TTreeScanner::ReportFiles(const std::string& folder, std::vector<std::size_
     for (std::size_t i : files) {
         FFileFound.assign(folder).append(FListing.Name(i));
         FFileSize = FListing.Entry(i).Size;
+        FFileWriteTime = FListing.Entry(i).LastWriteTime;
         Fire(OnFileFound);
         if (++reported % kLongFolder == 0)
             PumpIfDue();
     }
     FFileSize = 0;
+    FFileWriteTime = 0;
 }
 
 void TTreeScanner::Pump()

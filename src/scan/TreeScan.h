@@ -33,6 +33,8 @@ public:
 
     const std::string& FileFound() const { return FFileFound; }
     std::int64_t FileSize() const { return FFileSize; }
+    // The file's last write time as the listing saw it (Windows file time; 0 = unknown).
+    std::uint64_t FileWriteTime() const { return FFileWriteTime; }
     bool SearchInProgress() const { return FSearchInProgress; }
 
     const std::string& InitialDirectory() const { return FInitialDirectory; }
@@ -84,6 +86,7 @@ private:
 
     std::string FFileFound;
     std::int64_t FFileSize = 0;
+    std::uint64_t FFileWriteTime = 0;
     bool FSearchInProgress = false;
     bool FHoldsWatched = false;
     std::string FInitialDirectory;
