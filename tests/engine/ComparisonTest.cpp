@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/FileMatch.h"
 #include "engine/SearchFixture.h"
 #include "support/Privileges.h"
 
@@ -103,21 +104,24 @@ TEST_F(ComparisonTest, AFileIsListedUnderOneNameOnly)
 // The walk catalogued a and b with 1000 bytes (both have 500 now), e and g
 // empty, f empty then but not now, h as a file that is a FIFO now (never to be opened). Of the
 // files compared, r2's head is rewritten after the checksums were taken, g2 grows and s2
-// shrinks while they are compared; k1 and k2 stay as they were.
+// shrinks while they are compared, t2 got another date and time (the walk saw t1's); k1 and k2
+// stay as they were.
 TEST_F(ComparisonTest, FilesChangedSinceTheWalkAreNoDuplicates)
 {
     for (const char* name : {"a", "b"}) Write(name, Bytes(500, 1));
     for (const char* name : {"e", "g"}) Write(name, "");
     Write("f", "now with contents");
     ASSERT_EQ(mkfifo(Tree.Path("h").c_str(), 0600), 0);
-    for (const char* name : {"r1", "r2", "r3", "g1", "g2", "s1", "s2", "k1", "k2"})
+    for (const char* name : {"r1", "r2", "r3", "g1", "g2", "s1", "s2", "k1", "k2", "t1", "t2"})
         Write(name,
               Bytes(20000, name[0] + 100 * (name[1] == '3')));  // r3 differs: heads are read first
+    Tree.SetTime("t2", kStamp + 3600);
     State.FolderList.Add("C:\\");
     const std::pair<int, std::string> walked[] = {
         {1000, "a"},   {1000, "b"},   {0, "e"},      {0, "f"},      {0, "g"},
         {1000, "h"},   {20000, "r1"}, {20000, "r2"}, {20000, "r3"}, {20000, "g1"},
-        {20000, "g2"}, {20000, "k1"}, {20000, "k2"}, {20000, "s1"}, {20000, "s2"}};
+        {20000, "g2"}, {20000, "k1"}, {20000, "k2"}, {20000, "s1"}, {20000, "s2"},
+        {20000, "t1"}, {20000, "t2"}};
     for (const auto& [size, name] : walked)
         State.Catalogue.Add(TCatalogue::CatalogueKey(true, size, name) + name, 0);
     State.RequireSameSize = State.Running = Driver.TreeScanner1.KeepSearching = true;
@@ -143,6 +147,32 @@ TEST_F(ComparisonTest, FilesChangedSinceTheWalkAreNoDuplicates)
              at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(at)->len)
             EXPECT_STRNE(reinterpret_cast<inotify_event*>(at)->name, "h");
     close(watch);
+}
+
+// The catalogue keeps the walk's write times in 32 bits: they give the stamps the files have,
+// also at the ends of the range a stamp tells (before 1980 and after 2107 there is none).
+TEST_F(ComparisonTest, WalkTimesGiveTheFilesStamps)
+{
+    const char* saved = std::getenv("TZ");
+    const std::string savedZone = saved ? saved : "";
+    setenv("TZ", "Pacific/Auckland", 1);  // 13 hours ahead then: 1980 begins in 1979 by UTC
+    tzset();
+    constexpr std::int64_t k1980 = 315532800;  // 1980-01-01 00:00 UTC
+    for (const std::int64_t unixSeconds : {std::int64_t{0}, k1980 - 13 * 3600 - 1,
+                                           k1980 - 13 * 3600 + 10, k1980, kStamp, kStamp + 1,
+                                           std::int64_t{4354819199}, std::int64_t{7258118400}}) {
+        Write("f", "x", unixSeconds);
+        std::uint32_t stamp = 1;
+        ASSERT_TRUE(TFileMatcher::StampOf(C("f"), stamp));
+        const std::uint64_t fileTime = (unixSeconds + 11644473600) * 10000000ull;
+        EXPECT_EQ(TFileMatcher::StampOfWalkTime(TFileMatcher::WalkTime(fileTime)), stamp)
+            << unixSeconds;
+    }
+    if (saved)
+        setenv("TZ", savedZone.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 // With the descriptors nearly used up, the files kept open are closed to go on; with room for
