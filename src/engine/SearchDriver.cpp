@@ -9,6 +9,8 @@
 namespace {
 
 constexpr std::string_view kWholeDrive = "\\";
+// Folders the walk has read ahead by a thread of its own when the comparison reads ahead too.
+constexpr std::size_t kListingsAhead = 64;
 
 // Mode of the pass over one drive: with the floppy as master, A: is the master pass and every
 // drive after it a filtered one.
@@ -103,6 +105,7 @@ void TSearchDriver::ScanDrives()
     // Tells "Scan complete" from "Scan interrupted" at the end, also when no drive is walked.
     TreeScanner1.KeepSearching = true;
     TreeScanner1.OutOfDescriptors = false;
+    TreeScanner1.ListingsAhead = Comparison.Readers > 1 ? kListingsAhead : 0;
     FState.ScanMode = TScanMode::smNormal;
     const bool floppyIsMaster = FWindow.Checked(TCheckBox::cbFloppyIsMaster);
     for (const char letter : FWindow.SelectedDrives()) {

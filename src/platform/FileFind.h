@@ -112,6 +112,7 @@ public:
     // A file name looked out for in every folder read, whatever the masks, compared ignoring
     // ASCII letter case; HoldsWatchedFile tells whether the last read met such a regular file.
     void SetWatchedName(std::string_view name) { FWatchedName = name; }
+    const std::string& WatchedName() const { return FWatchedName; }
     bool HoldsWatchedFile() const { return FHoldsWatched; }
 
 private:

@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -117,10 +118,11 @@ std::optional<std::string> ToNativePath(std::string_view programPath)
     if (IsPlainRest(rest)) {
         // The common case, without splitting it into a list first.
         std::string out = drive->Root;
-        out.reserve(out.size() + rest.size());
         if (out.back() == '/')
             rest.remove_prefix(1);
-        for (const char c : rest) out += (c == '\\') ? '/' : c;
+        const std::size_t start = out.size();
+        out.append(rest);
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(), '\\', '/');
         return out;
     }
     return JoinNative(drive->Root, Components(rest, true), EndsInSeparator(rest, true));

@@ -9,6 +9,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/FileContent.h"
 #include "platform/FileFind.h"
 #include "platform/Paths.h"
 #include "text/FileDescriptor.h"
@@ -170,6 +171,14 @@ void TTreeScanner::Fire(const TNotifyEvent& event)
 // Takes the root by value: a handler may rewrite InitialDirectory while the walk runs.
 void TTreeScanner::ScanFolder(std::string folder)
 {
+    // Each listing read ahead holds up to two descriptors.
+    const std::size_t ahead = std::min(ListingsAhead, OpenFileLimit() / 16);
+    struct TAheadGuard {
+        std::unique_ptr<TListingReader>& Ahead;
+        ~TAheadGuard() { Ahead.reset(); }
+    } guard{FAhead};
+    if (ahead > 0)
+        FAhead = std::make_unique<TListingReader>(FWalkMasks, FListing.WatchedName(), ahead);
     std::vector<TFolderVisit> path;
     if (!EnterFolder(TSubfolder{std::move(folder)}, path))
         return;
@@ -219,8 +228,20 @@ bool TTreeScanner::EnterFolder(const TSubfolder& folder, std::vector<TFolderVisi
     const std::string name(
         path.empty() ? std::string_view()
                      : PathName(std::string_view(folder.Path).substr(0, folder.Path.size() - 1)));
-    TFileDescriptor fd(path.empty() ? OpenFolderNoFollow(folder.Path) : OpenSubfolder(path, name));
-    const bool listed = FListing.ReadAt(fd.Get(), &FWalkMasks);
+    TFileDescriptor fd;
+    bool listed = false;
+    std::optional<TListingReader::TResult> readAhead;
+    if (FAhead && !path.empty())
+        readAhead = FAhead->Take(folder.Path);
+    if (readAhead) {
+        fd = std::move(readAhead->Fd);
+        std::swap(FListing, readAhead->Listing);
+        listed = readAhead->Listed;
+        errno = readAhead->Error;
+    } else {
+        fd.Reset(path.empty() ? OpenFolderNoFollow(folder.Path) : OpenSubfolder(path, name));
+        listed = FListing.ReadAt(fd.Get(), &FWalkMasks);
+    }
     if (!listed && (errno == EMFILE || errno == ENFILE))
         OutOfDescriptors = true;
     if (listed && !path.empty() &&
@@ -260,6 +281,13 @@ bool TTreeScanner::EnterFolder(const TSubfolder& folder, std::vector<TFolderVisi
         subfolder.Path.assign(folder.Path).append(FListing.Name(i)).push_back('\\');
         subfolder.Device = FListing.Entry(i).Device;
         subfolder.Inode = FListing.Entry(i).Inode;
+    }
+    // The subfolders are read ahead while this folder's files are reported.
+    if (FAhead && fd.Get() >= 0 && !folders.empty()) {
+        std::vector<TListingReader::TFolder> ahead;
+        for (std::size_t k = 0, room = FAhead->Room(); k < folders.size() && k < room; ++k)
+            ahead.push_back({visit.Subfolders[k].Path, std::string(FListing.Name(folders[k]))});
+        FAhead->Submit(fd.Get(), ahead);
     }
     ReportFiles(folder.Path, files);
     visit.Name = name;

@@ -5,11 +5,13 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/FileFind.h"
+#include "scan/ListingReader.h"
 #include "text/StringList.h"
 
 class TTreeScanner;
@@ -52,6 +54,9 @@ public:
 
     // Cleared by an owner to stop the running walk; read at the start of each folder.
     bool KeepSearching = false;
+    // Folders read ahead of the walk by a thread of its own, at most (never more than the
+    // descriptors the process may open allow); 0: none, the walk reads each folder itself.
+    std::size_t ListingsAhead = 0;
     // Set when a folder could not be opened or read because the process ran out of file
     // descriptors (such a folder is no unreadable one); only an owner clears it.
     bool OutOfDescriptors = false;
@@ -99,5 +104,6 @@ private:
     // folder to folder (a folder's entries are all used before the next folder is read).
     std::vector<std::string> FWalkMasks;
     TFolderListing FListing;
+    std::unique_ptr<TListingReader> FAhead;  // while a root folder is walked
     std::chrono::steady_clock::time_point FLastPump{};
 };

@@ -16,12 +16,15 @@
 namespace {
 
 // A walk over a temporary tree mapped to drive C:, every event written down as one line:
-// "found <path>", "file <path> <size>", "done <FileFound>", "end <FileFound>".
-class TreeScanTest : public testing::Test {
+// "found <path>", "file <path> <size>", "done <FileFound>", "end <FileFound>". Each test runs
+// with the folders read by the walk alone, and ahead of it by a thread (one folder at most, so
+// the walk often takes over, and many).
+class TreeScanTest : public testing::TestWithParam<std::size_t> {
 protected:
     void SetUp() override
     {
         TDriveTable::SetCurrent(TDriveTable::FromSpec("C=" + Tree.Root(), nullptr));
+        Scanner.ListingsAhead = GetParam();
         // Sizes show on file lines, and on others only when not zero.
         auto log = [this](std::string kind) {
             return [this, kind](TTreeScanner* s) {
@@ -69,7 +72,7 @@ protected:
     std::vector<std::string> Log;
 };
 
-TEST_F(TreeScanTest, ReportsFoldersAndFilesInOrder)
+TEST_P(TreeScanTest, ReportsFoldersAndFilesInOrder)
 {
     Make({"b.txt", "a.txt=a", "Y/", "X/x.txt=xxx"});
     ASSERT_EQ(truncate(Tree.Path("b.txt").c_str(), 5'000'000'000LL), 0);  // sparse
@@ -80,7 +83,7 @@ TEST_F(TreeScanTest, ReportsFoldersAndFilesInOrder)
               "end C:\\Y\\|");
 }
 
-TEST_F(TreeScanTest, MasksAndFlagsChooseWhatIsReported)
+TEST_P(TreeScanTest, MasksAndFlagsChooseWhatIsReported)
 {
     Make({"a.txt=a", "A.txt=22", "C.TXT", "noext", "r1.doc", "r1.doc,noext", ".secret",
           ".cache/inside", "sub/inner.txt", "Sub/other"});
@@ -124,7 +127,7 @@ TEST_F(TreeScanTest, MasksAndFlagsChooseWhatIsReported)
     EXPECT_EQ(Scanner.FileMaskCommaText(), "\"b.txt,a.txt\"");
 }
 
-TEST_F(TreeScanTest, RootIsNormalisedAndAMissingOneGivesOnlyItsPairOfEvents)
+TEST_P(TreeScanTest, RootIsNormalisedAndAMissingOneGivesOnlyItsPairOfEvents)
 {
     EXPECT_EQ(Walk(All, "C:\\nowhere"),
               "found C:\\nowhere\\|done C:\\nowhere\\|end C:\\nowhere\\|");
@@ -139,7 +142,7 @@ TEST_F(TreeScanTest, RootIsNormalisedAndAMissingOneGivesOnlyItsPairOfEvents)
     EXPECT_EQ(files, "file C:\\work\\here.txt 1|");
 }
 
-TEST_F(TreeScanTest, StopFinishesTheCurrentFolderAndEntersNoOther)
+TEST_P(TreeScanTest, StopFinishesTheCurrentFolderAndEntersNoOther)
 {
     Make({"A/a1", "A/a2", "A/deeper/d", "B/b"});
     const std::string stopped =
@@ -165,7 +168,7 @@ TEST_F(TreeScanTest, StopFinishesTheCurrentFolderAndEntersNoOther)
 
 // A folder swapped for a link (or for another folder) after its parent was listed is entered
 // as one that cannot be listed: the walk never leaves the tree through it.
-TEST_F(TreeScanTest, AFolderSwappedDuringTheWalkIsNotFollowed)
+TEST_P(TreeScanTest, AFolderSwappedDuringTheWalkIsNotFollowed)
 {
     TTempTree elsewhere;
     elsewhere.WriteFile("secret", "s");
@@ -185,7 +188,7 @@ TEST_F(TreeScanTest, AFolderSwappedDuringTheWalkIsNotFollowed)
               "file C:\\z\\c 0|");
 }
 
-TEST_F(TreeScanTest, UnreadableFolderStillGetsItsPairOfEvents)
+TEST_P(TreeScanTest, UnreadableFolderStillGetsItsPairOfEvents)
 {
     Make({"locked/inside", "open/x"});
     OpenToOthers(Tree.Root(), Tree.Path("open"));
@@ -196,7 +199,7 @@ TEST_F(TreeScanTest, UnreadableFolderStillGetsItsPairOfEvents)
     EXPECT_EQ(RunUnprivileged([&] { return Walk() == expected ? 0 : 1; }), 0);
 }
 
-TEST_F(TreeScanTest, VeryDeepTreeIsWalkedWhole)
+TEST_P(TreeScanTest, VeryDeepTreeIsWalkedWhole)
 {
     const std::filesystem::path old = std::filesystem::current_path();
     std::filesystem::current_path(Tree.Root());
@@ -212,5 +215,7 @@ TEST_F(TreeScanTest, VeryDeepTreeIsWalkedWhole)
     EXPECT_EQ(Walk("found file"), folders + "file " + bottom + "bottom 0|");
     EXPECT_EQ(std::count(Log.begin(), Log.end(), "done " + bottom + "bottom"), 2001);
 }
+
+INSTANTIATE_TEST_SUITE_P(ReadAhead, TreeScanTest, testing::Values(0, 1, 64));
 
 }  // namespace
