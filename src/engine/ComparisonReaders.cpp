@@ -23,8 +23,10 @@ std::size_t DefaultReaderThreads()
 }
 
 TReadAhead::TReadAhead(std::size_t threads, std::size_t limit, std::size_t openLimit)
-    : FLimit(limit), FOpenLimit(std::min(limit, openLimit))
+    : FLimit(limit), FOpenLimit(std::min(limit, openLimit)),
+      FMostThreads(std::max(threads, kDiskReaderThreads))
 {
+    std::lock_guard lock(FLock);
     for (std::size_t i = 0; i < threads; ++i) FThreads.emplace_back([this] { Work(); });
 }
 
@@ -38,6 +40,12 @@ TReadAhead::~TReadAhead()
     }
     FWork.notify_all();
     for (std::thread& thread : FThreads) thread.join();
+}
+
+std::size_t TReadAhead::Threads() const
+{
+    std::lock_guard lock(FLock);
+    return FThreads.size();
 }
 
 std::size_t TReadAhead::Room(bool keepOpen) const
@@ -150,6 +158,10 @@ void TReadAhead::Work()
                 continue;
             TAheadResult result = Read(job);
             lock.lock();
+            // One more reader for a head that came from the disk, while the queue holds more.
+            if (result.FromDisk && !FStopping && FThreads.size() < FMostThreads &&
+                FIdle == 0 && !FQueue.empty())
+                FThreads.emplace_back([this] { Work(); });
             // A job that is gone was dropped meanwhile; so is its result.
             const auto slot = FSlots.find(job.Index);
             if (slot != FSlots.end() && slot->second.Serial == job.Serial) {
@@ -169,7 +181,7 @@ TAheadResult TReadAhead::Read(const TAheadJob& job)
     auto file = std::make_unique<TFileContent>();
     if (!file->Open(job.Path))
         return result;
-    result.HeadRead = TContentReader::ReadHead(*file, job.Size, result.Head);
+    result.HeadRead = TContentReader::ReadHead(*file, job.Size, result.Head, &result.FromDisk);
     if (!result.HeadRead)
         return result;
     result.Signed = job.Sign;

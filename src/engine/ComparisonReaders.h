@@ -22,9 +22,12 @@
 
 #include "platform/FileContent.h"
 
-// The reader threads a comparison uses: ZARVEX_READERS when set (1: none, the window thread
-// reads everything itself), else the number of cores, at least 2.
+// The reader threads a comparison starts with: ZARVEX_READERS when set (1: none, the window
+// thread reads everything itself), else the number of cores, at least 2.
 std::size_t DefaultReaderThreads();
+// The reader threads a comparison grows to while files come from the disk rather than from the
+// page cache: a reader mostly waits for the disk then, and more of them keep it busy.
+inline constexpr std::size_t kDiskReaderThreads = 16;
 
 struct TAheadJob {
     int Index = 0;  // in the catalogue
@@ -42,17 +45,21 @@ struct TAheadResult {
     std::unique_ptr<TFileContent> Content;  // the file, still open (KeepOpen)
     bool HeadRead = false;
     std::string Head;
+    bool FromDisk = false;  // the head was not in the page cache
 };
 
 class TReadAhead {
 public:
-    // threads reader threads; at most limit jobs handed out and not yet taken back, and of
-    // them at most openLimit that keep their file open.
+    // threads reader threads, more (up to kDiskReaderThreads) while heads come from the disk;
+    // at most limit jobs handed out and not yet taken back, and of them at most openLimit that
+    // keep their file open.
     TReadAhead(std::size_t threads, std::size_t limit, std::size_t openLimit);
     ~TReadAhead();
     TReadAhead(const TReadAhead&) = delete;
     TReadAhead& operator=(const TReadAhead&) = delete;
 
+    // The reader threads running now.
+    std::size_t Threads() const;
     // How many more jobs may be handed out now: of any kind, or that keep their file open.
     std::size_t Room(bool keepOpen) const;
     // Jobs are best handed out in batches of this many at least: a lock and a wake-up per file
@@ -90,7 +97,7 @@ private:
     void Work();
     void Erase(std::unordered_map<int, TSlot>::iterator slot);
 
-    const std::size_t FLimit, FOpenLimit;
+    const std::size_t FLimit, FOpenLimit, FMostThreads;
     std::size_t FOpenSlots = 0;  // of FSlots, those of jobs that keep their file open
     mutable std::mutex FLock;
     std::condition_variable FWork, FDone;

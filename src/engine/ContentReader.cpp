@@ -90,9 +90,12 @@ bool TContentReader::HashContents(const TFileContent& file, std::int64_t size, s
     return true;
 }
 
-bool TContentReader::ReadHead(const TFileContent& file, std::int64_t size, std::string& head)
+bool TContentReader::ReadHead(const TFileContent& file, std::int64_t size, std::string& head,
+                              bool* fromDisk)
 {
     head.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kHeadBytes)));
+    if (fromDisk && file.ReadCachedAt(0, head.data(), head.size(), *fromDisk))
+        return true;
     return ReadExactly(file, 0, head.data(), head.size());
 }
 

@@ -23,8 +23,10 @@ public:
     bool SameContents(const TFileContent& a, const TFileContent& b, std::int64_t size);
     // The hash of the first size bytes; false when fewer can be read or the read is abandoned.
     bool HashContents(const TFileContent& file, std::int64_t size, std::uint64_t& hash);
-    // The first min(size, kHeadBytes) bytes; false when they cannot all be read.
-    static bool ReadHead(const TFileContent& file, std::int64_t size, std::string& head);
+    // The first min(size, kHeadBytes) bytes; false when they cannot all be read. fromDisk (when
+    // given) tells that they were not all in the page cache.
+    static bool ReadHead(const TFileContent& file, std::int64_t size, std::string& head,
+                         bool* fromDisk = nullptr);
     // The sum of the first min(size / 4, 128) little-endian 32-bit words of a file of this
     // size, with wrap-around, bit 31 cleared; 0 when the head holds fewer bytes than that.
     static std::uint32_t HeadChecksum(std::string_view head, std::int64_t size);

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/uio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -123,6 +124,22 @@ std::int64_t TFileContent::ReadAt(std::int64_t offset, void* buffer, std::size_t
         done += static_cast<std::size_t>(got);
     }
     return static_cast<std::int64_t>(done);
+}
+
+bool TFileContent::ReadCachedAt(std::int64_t offset, void* buffer, std::size_t count,
+                                bool& uncached) const
+{
+    uncached = false;
+    if (FFd < 0 || offset < 0)
+        return false;
+    struct iovec part = {buffer, count};
+    ssize_t got;
+    do {
+        got = preadv2(FFd, &part, 1, static_cast<off_t>(offset), RWF_NOWAIT);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        uncached = errno == EAGAIN;
+    return got == static_cast<ssize_t>(count);
 }
 
 namespace {

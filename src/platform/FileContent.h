@@ -35,6 +35,10 @@ public:
     // Reads up to count bytes at offset; returns the bytes read (short at the real end), -1 on
     // an error.
     std::int64_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
+    // The same from the page cache only: never waits for the disk. False when not all count
+    // bytes could be read so; uncached then tells that the disk would have been needed (the
+    // kernel may not be able to say: then it stays false).
+    bool ReadCachedAt(std::int64_t offset, void* buffer, std::size_t count, bool& uncached) const;
     // Tells the kernel that the whole file is about to be read from start to end (a larger
     // read-ahead). Only a hint.
     void AdviseSequential() const;

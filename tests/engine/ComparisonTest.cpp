@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "engine/FileMatch.h"
 #include "engine/SearchFixture.h"
 #include "support/Privileges.h"
@@ -173,6 +176,39 @@ TEST_F(ComparisonTest, WalkTimesGiveTheFilesStamps)
     else
         unsetenv("TZ");
     tzset();
+}
+
+// Heads that come from the disk rather than the page cache call in more readers; what they
+// read is the same.
+TEST_F(ComparisonTest, ReadersGrowWhileFilesComeFromTheDisk)
+{
+    constexpr int kFiles = 64;
+    std::vector<TAheadJob> jobs(kFiles);
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        const int fd = open(Write(name, Bytes(3000, i)).c_str(), O_RDONLY);
+        fdatasync(fd);
+        posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        close(fd);
+        jobs[i].Index = i;
+        jobs[i].Path = C(name);
+        jobs[i].Size = 3000;
+    }
+    TReadAhead readers(2, kFiles, 8);
+    readers.Submit(jobs);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // a job not started is withdrawn
+    int fromDisk = 0;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::optional<TAheadResult> result = readers.Take(i);
+        if (result) {
+            fromDisk += result->FromDisk;
+            EXPECT_TRUE(result->Signed && !result->HeadRead);  // the head went with the file
+            EXPECT_EQ(result->Signature, TContentReader::HeadChecksum(Bytes(3000, i), 3000));
+        }
+    }
+    if (fromDisk > 1) {  // else the file system keeps everything in memory (tmpfs)
+        EXPECT_GT(readers.Threads(), 2u);
+    }
 }
 
 // With the descriptors nearly used up, the files kept open are closed to go on; with room for
