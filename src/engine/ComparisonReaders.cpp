@@ -1,6 +1,7 @@
 #include "engine/ComparisonReaders.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 #include "engine/ContentReader.h"
@@ -158,9 +159,11 @@ void TReadAhead::Work()
                 continue;
             TAheadResult result = Read(job);
             lock.lock();
-            // One more reader for a head that came from the disk, while the queue holds more.
-            if (result.FromDisk && !FStopping && FThreads.size() < FMostThreads &&
-                FIdle == 0 && !FQueue.empty())
+            // One more reader while most recent heads came from the disk and the queue holds
+            // more (a page or two missing from a warm cache is no reason).
+            FDiskHeads = static_cast<std::uint16_t>(FDiskHeads << 1 | (result.FromDisk ? 1 : 0));
+            if (result.FromDisk && std::popcount(FDiskHeads) >= 8 && !FStopping &&
+                FThreads.size() < FMostThreads && FIdle == 0 && !FQueue.empty())
                 FThreads.emplace_back([this] { Work(); });
             // A job that is gone was dropped meanwhile; so is its result.
             const auto slot = FSlots.find(job.Index);

@@ -105,6 +105,7 @@ private:
     std::unordered_map<int, TSlot> FSlots;  // every job handed out and not yet taken
     bool FStopping = false;
     std::size_t FIdle = 0;  // readers waiting for work
+    std::uint16_t FDiskHeads = 0;  // of the last 16 heads read, those from the disk (bits)
     std::uint64_t FSerial = 0;
     // Jobs of a lower serial were dropped: a reader leaves the rest of its batch unread.
     std::atomic<std::uint64_t> FDropBelow = 0;
