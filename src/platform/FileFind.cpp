@@ -373,6 +373,11 @@ bool TFolderListing::ReadEntries(DIR* dir, const std::vector<std::string>* fileM
     FDevice = st.st_dev;
     FInode = st.st_ino;
     while (const dirent* entry = readdir(dir)) {
+        if (FCancel && FCancel->load(std::memory_order_relaxed)) {
+            closedir(dir);
+            Clear();
+            return false;
+        }
         std::string_view name(entry->d_name);
         if (IsExcludedName(name) || IsExcludedType(entry->d_type))
             continue;

@@ -11,6 +11,7 @@
 #include <dirent.h>
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -113,6 +114,8 @@ public:
     // ASCII letter case; HoldsWatchedFile tells whether the last read met such a regular file.
     void SetWatchedName(std::string_view name) { FWatchedName = name; }
     const std::string& WatchedName() const { return FWatchedName; }
+    // A read ends early, as one that failed, once *cancel is set (null: never).
+    void SetCancel(const std::atomic<bool>* cancel) { FCancel = cancel; }
     bool HoldsWatchedFile() const { return FHoldsWatched; }
 
 private:
@@ -121,6 +124,7 @@ private:
     std::string FNames;
     std::vector<TFolderEntry> FEntries;
     std::string FWatchedName;
+    const std::atomic<bool>* FCancel = nullptr;
     bool FHoldsWatched = false;
     std::uint64_t FDevice = 0, FInode = 0;
 };

@@ -19,6 +19,7 @@ TListingReader::~TListingReader()
         FStopping = true;
         FQueue.clear();
     }
+    FCancel = true;  // a large folder being read is not read to its end
     FWork.notify_all();
     FThread.join();
 }
@@ -93,6 +94,7 @@ void TListingReader::Work()
         errno = 0;
         result.Fd.Reset(OpenSubfolderNoFollow(job.Parent->Get(), job.Name));
         result.Listing.SetWatchedName(FWatchedName);
+        result.Listing.SetCancel(&FCancel);
         result.Listed = result.Listing.ReadAt(result.Fd.Get(), &FMasks);
         result.Error = result.Listed ? 0 : errno;
         job.Parent.reset();

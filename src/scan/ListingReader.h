@@ -7,6 +7,7 @@
 // itself as it would without a reader. A listing is read exactly as the walk reads one: the
 // folder opened relative to its parent's descriptor without following a link, under the
 // walk's masks and watched name.
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -69,5 +70,6 @@ private:
     std::deque<TJob> FQueue;
     std::unordered_map<std::string, TSlot> FSlots;
     bool FStopping = false;
+    std::atomic<bool> FCancel = false;  // ends the folder being read, at the end
     std::thread FThread;
 };

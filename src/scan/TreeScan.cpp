@@ -236,6 +236,7 @@ bool TTreeScanner::EnterFolder(const TSubfolder& folder, std::vector<TFolderVisi
     if (readAhead) {
         fd = std::move(readAhead->Fd);
         std::swap(FListing, readAhead->Listing);
+        FListing.SetCancel(nullptr);  // the reader's flag goes with the reader
         listed = readAhead->Listed;
         errno = readAhead->Error;
     } else {
