@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,9 @@
 #include "cli/TerminalWindow.h"
 #include "engine/SearchDriver.h"
 #include "platform/Drives.h"
+#include "platform/Paths.h"
 #include "text/TextFile.h"
+#include "text/TextUtil.h"
 
 namespace fs = std::filesystem;
 
@@ -105,6 +108,8 @@ public:
         }
         FPath = *path;
         struct stat st {};
+        if (stat(path->c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            FTarget = st;
         if (lstat(path->c_str(), &st) == 0 && !S_ISLNK(st.st_mode) && !S_ISREG(st.st_mode) &&
             !S_ISDIR(st.st_mode)) {
             FFile = std::fopen(path->c_str(), "wb");
@@ -148,10 +153,25 @@ public:
         return ok;
     }
     std::FILE* File() const { return FFile; }
+    const std::string& Path() const { return FPath; }
+    // Whether the list would take the place of this file of the results (a regular file, by
+    // its size and then by device and inode).
+    bool Replaces(const TResultRow& row) const
+    {
+        long long size = -1;
+        struct stat st {};
+        if (!FTarget || row.SubItems.empty() || !TryStrToInt64(row.SubItems[0], size) ||
+            size != FTarget->st_size)
+            return false;
+        const std::optional<std::string> native = ToNativePath(row.Caption);
+        return native && lstat(native->c_str(), &st) == 0 && st.st_dev == FTarget->st_dev &&
+               st.st_ino == FTarget->st_ino;
+    }
 
 private:
     std::FILE* FFile = nullptr;
     std::string FPath;
+    std::optional<struct stat> FTarget;  // the regular file the list replaces, if any
     bool FOwned = false;
     TFileReplacement FReplacement;  // discarded when not committed
 };
@@ -205,6 +225,18 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
         window.OnRow = [&rows](const TResultRow& row) { rows.push_back(row); };
     window.ResultList = listForm && writeList ? results.File() : nullptr;
     window.DuplicateList = duplicates.File();
+    // A list is never written over a file of the results: it would take the place of one of
+    // the copies (and the clean-up would move the others to the trash).
+    const TOutput* clash = nullptr;
+    std::string clashRow;
+    window.OnRow = [&, collect = window.OnRow](const TResultRow& row) {
+        if (collect) collect(row);
+        for (const TOutput* output : {&results, &duplicates})
+            if (!clash && output->Replaces(row)) {
+                clash = output;
+                clashRow = row.Caption;
+            }
+    };
     window.Messages = err;
     if (!options.Quiet && isatty(fileno(err))) window.Progress = err;
     window.MeasurePumps = options.Stats;
@@ -224,6 +256,14 @@ int Search(const TFindOptions& options, std::FILE* out, std::FILE* err)
     window.ClearProgress();
 
     bool written = true, trashed = true;
+    if (clash) {
+        Complain(err, "will not write '" + clash->Path() + "': it is one of the files found (" +
+                          clashRow + "); nothing was written or moved to the trash");
+        std::string ignored;
+        for (TOutput* output : {&results, &duplicates}) output->Finish(true, ignored, ignored);
+        Summarise(options, window, err);
+        return kExitCannotWrite;
+    }
     if (!listForm && writeList) {
         const std::string text = FormatResults(rows, format);
         std::fwrite(text.data(), 1, text.size(), results.File());

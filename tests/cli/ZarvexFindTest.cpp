@@ -220,6 +220,14 @@ TEST_F(ZarvexFindTest, OutputThatCannotBeWrittenFailsWithStatusOne)
     EXPECT_EQ(Run({"-q", "--new-duplicates", Home.Path("to-real.lis"), Tree.Root()}).Status, 0);
     EXPECT_EQ(Read(Home.Path("elsewhere/real.lis")), "C:\\a\\x.txt\r\nC:\\b\\x.txt\r\n");
     EXPECT_TRUE(std::filesystem::is_symlink(Home.Path("to-real.lis")));
+
+    // Never over a file of the results, which the clean-up would keep as the only copy.
+    const TProgramRun over =
+        Run({"-q", "--trash-duplicates", "-o", Tree.Path("a/x.txt"), Tree.Root()});
+    EXPECT_EQ(over.Status, 1);
+    EXPECT_NE(over.Err.find("will not write '" + Tree.Path("a/x.txt") + "'"), std::string::npos)
+        << over.Err;
+    EXPECT_EQ(Read(Tree.Path("a/x.txt")) + Read(Tree.Path("b/x.txt")), "samesame");
 }
 
 TEST_F(ZarvexFindTest, CtrlCStopsTheSearchAsStopDoes)
