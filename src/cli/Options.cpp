@@ -209,8 +209,9 @@ Other:
 
 Ctrl+C (or SIGTERM) stops the search as the Stop button does; the groups found so far
 are listed on standard output, and the files named by --output and --new-duplicates are
-left as they were. A named file is replaced only by a complete list, and never written
-through a link to something that is not a regular file.
+left as they were. A named file is replaced only by a complete list, never written
+through a link to something that is not a regular file, and never when it is one of the
+files found (nothing is then written or moved to the trash).
 Exit status: 0 after a search, 1 when the output cannot be written or a file could not be
 moved to the trash, 2 for bad usage, 3 when some files could not be compared for want of
 file descriptors, 130 when the search was stopped by Ctrl+C or SIGTERM.
