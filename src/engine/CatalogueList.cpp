@@ -121,10 +121,7 @@ void TCatalogueList::Delete(int index)
 {
     if (!InRange(index))
         return;
-    if (static_cast<std::size_t>(index) + 1 == FItems.size())
-        FItems.pop_back();
-    else
-        FItems.erase(FItems.begin() + index);
+    FItems.erase(FItems.begin() + index);  // the last one, as a comparison takes them, at no cost
 }
 
 void TCatalogueList::Clear()

@@ -186,6 +186,7 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
     }
     if (FAheadIndex < 0)
         return;
+    const bool byStamp = FState.RequireSameStamp;
     const std::size_t room = FAhead->Room(false);
     std::size_t openRoom = FAhead->Room(true);
     if (room < FAhead->Batch(false))
@@ -204,10 +205,9 @@ void TComparison::FeedAhead(int current, std::int64_t currentKey)
                 FAheadIndex = FAheadRunLow - 1;
                 continue;
             }
-            if (FState.RequireSameStamp)
+            if (byStamp)
                 MarkSharedStamps();
         }
-        const bool byStamp = FState.RequireSameStamp;
         if (byStamp && !FAheadShared[static_cast<std::size_t>(FAheadIndex - FAheadRunLow)]) {
             --FAheadIndex;
             continue;

@@ -3,6 +3,7 @@
 #include "platform/Drives.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "text/PathText.h"
 #include "text/TextUtil.h"
 #include "text/Utf8.h"
 
@@ -565,9 +566,7 @@ bool FindFile(std::string_view programPath, TSearchRec& rec, bool withCompressio
 
 bool FindOpenFile(std::string_view programPath, int fd, TSearchRec& rec)
 {
-    const std::size_t cut = programPath.find_last_of("\\/");
-    const std::string_view name =
-        programPath.substr(cut == std::string_view::npos ? 0 : cut + 1);
+    const std::string_view name = PathName(programPath);
     TRawStat raw;
     TEntryInfo info;
     if (fd < 0 || programPath.size() < 3 || IsExcludedName(name) ||
